@@ -1,0 +1,83 @@
+#pragma once
+// DBServer: one open DBF table with its NTX indexes, a current record and an
+// active order. The only way the system touches tables. Every failure is a
+// run-time error raised through the error block (platform/runtime/error.h).
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/data/dataserver.h"
+#include "platform/runtime/usual.h"
+
+namespace kp {
+
+class Table;  // the engine's open table (dbf.h)
+
+class DBServer : public DataServer {
+public:
+    // Opens the table (shared unless SetExclusive(true)); the caller puts the
+    // directory in front of the file name. A failed open raises EG_OPEN;
+    // afterwards Used() is false and every operation is a no-op.
+    explicit DBServer(const std::string& fileName);
+    ~DBServer() override;  // closes
+
+    bool Used() const;
+
+    // Navigation (deleted records skipped when SetDeleted(true)).
+    bool GoTop();
+    bool GoBottom();
+    bool GoTo(uint32_t recNo);
+    bool Skip(int32_t count = 1);
+    bool EoF() const;
+    bool BoF() const;
+    uint32_t RecNo() const;
+    uint32_t RecCount() const;
+
+    // Fields, by symbol or 1-based position. FieldGet: C as a string padded
+    // to the width, N as a number (Float with the field's decimals), D as a
+    // date, L as a logic, M as a string. Nil at end of file.
+    Usual FieldGet(Symbol field);
+    Usual FieldGet(int pos);
+    // Writes the current record: locks it (first write of the record),
+    // re-reads it under the lock, writes; returns the value written.
+    Usual FieldPut(Symbol field, const Usual& value);
+    Usual FieldPut(int pos, const Usual& value);
+    int FieldPos(Symbol field) const;  // 0 when there is no such field
+    int FCount() const;
+    std::vector<std::pair<Symbol, FieldSpec>> FieldSpecs() const override;
+
+    std::string FullPath() const;  // FileSpec:FullPath
+
+    // Orders.
+    bool SetIndex(const std::string& ntxFileName);
+    bool SetOrder(int order);                 // 0 = natural order
+    bool SetOrder(const std::string& name);   // index file name without extension
+    int IndexOrd() const;
+    bool Seek(const Usual& key);  // prefix match; not found -> end of file
+    bool Found() const;
+
+    // Filters: records for which the block is false are skipped.
+    bool SetFilter(std::function<bool(DBServer&)> filter);
+    bool ClearFilter();
+
+    // Writing.
+    bool Append();  // new blank record, locked, current
+    bool Delete();
+    bool Recall();
+    bool Deleted();
+    bool Commit();  // flush and release the record lock
+    bool Refresh(); // re-read the current record
+
+    // Nil after a successful operation; the error object otherwise.
+    const Usual& Status() const;
+
+    bool Close();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace kp
