@@ -71,6 +71,9 @@ public:
     int32_t SubstituteType = 0;
     int32_t Choice = 0;
     Symbol CallFuncSym;
+    // The raw FuncSym word of the low-level record (the exception
+    // information when SubCode is 4660); 0 when not built from a record.
+    uintptr_t FuncSymValue = 0;
 };
 
 // The error block: called with every raised error. Its answer:
@@ -85,6 +88,7 @@ Usual Raise(std::shared_ptr<Error> error);
 
 // Raise an error whose operation can be retried: returns true when the
 // handler asked for a retry (and the error allows it), false otherwise.
+// The raiser loops: while (!TryIt()) if (!RaiseRetry(err)) { give up; }
 bool RaiseRetry(std::shared_ptr<Error> error);
 
 // What a "break" carries to the nearest recovery point.
@@ -95,7 +99,8 @@ struct BreakException {
 // True while a recovery point is active (so a break has somewhere to go).
 bool CanBreak();
 
-// Throws BreakException; only meaningful when CanBreak().
+// Throws BreakException; only meaningful when CanBreak() (without a recovery
+// point nothing catches it and the process terminates).
 [[noreturn]] void Break(Usual value);
 
 // A recovery point for the scope of a C++ try block:

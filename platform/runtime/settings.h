@@ -14,7 +14,7 @@ bool GetExclusive();         // default true
 bool SetAnsi(bool on);  // table character data in ANSI (1252) rather than OEM
 bool GetAnsi();         // default true
 
-// International settings (Part 1.4). Separators are Unicode characters.
+// International settings. Separators are Unicode characters.
 char32_t SetDecimalSep(char32_t c);
 char32_t GetDecimalSep();  // default '.'
 char32_t SetThousandSep(char32_t c);

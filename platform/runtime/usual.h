@@ -1,9 +1,11 @@
 #pragma once
 // Dynamic values. Used only where a value's type is decided at run time:
 // field values, the value stores and error arguments.
+#include <concepts>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <span>
 #include <string>
 #include <variant>
@@ -62,6 +64,17 @@ public:
     Usual(std::shared_ptr<kp::Array> v) : v_(std::move(v)) {}
     Usual(std::shared_ptr<kp::Object> v) : v_(std::move(v)) {}
     Usual(std::shared_ptr<kp::CodeBlock> v) : v_(std::move(v)) {}
+    // Any object type (Error, windows, servers ...) travels as an Object.
+    template <typename T>
+        requires(std::derived_from<T, kp::Object> && !std::same_as<T, kp::Object>)
+    Usual(std::shared_ptr<T> v) : v_(std::shared_ptr<kp::Object>(std::move(v))) {}
+    // Other integer types: a long when the value fits 32 bits, else a float.
+    template <std::integral T>
+        requires(!std::same_as<T, bool> && !std::same_as<T, int32_t>)
+    Usual(T v) {
+        if (std::in_range<int32_t>(v)) v_ = static_cast<int32_t>(v);
+        else v_ = Float{static_cast<double>(v), 0};
+    }
     static Usual Pointer(void* p) { Usual u; u.v_ = p; return u; }
 
     UsualType Type() const;
@@ -75,7 +88,10 @@ public:
     bool IsSymbol() const { return Type() == UsualType::Symbol; }
 
     // Typed reads. Reading the wrong type raises a data-type run-time error
-    // (general code 33) through the error block; numbers read as either kind.
+    // (general code 33, can default and substitute) through the error block;
+    // a substitute of the wanted type is then the result, otherwise the
+    // type's empty value. Numbers read as either kind (a float read as a long
+    // is rounded half away from zero; out of range raises general code 4).
     int32_t AsLong() const;
     double AsFloat() const;
     int FloatDecimals() const;  // -1 unless a Float with decimals
@@ -89,7 +105,10 @@ public:
     void* AsPointer() const;
 
     // The value as text, as the run-time shows a value of any type
-    // ("" for nil, numbers with Str, dates with DToC, ".T."/".F.", "{[n]}" ...).
+    // ("" for nil, numbers with Str without blanks, dates with DToC,
+    // ".T."/".F.", symbols by name, "{[n]}" for an array of n elements,
+    // "{CLASSNAME}" for an object, "{||}" for a code block, pointers as
+    // "0x" and 8 or more upper-case hex digits).
     std::string AsText() const;
 
     // Strict equality: same type and same value (numbers compare by value).
