@@ -37,7 +37,8 @@ public:
 
     // Fields, by symbol or 1-based position. FieldGet: C as a string padded
     // to the width, N as a number (Float with the field's decimals), D as a
-    // date, L as a logic, M as a string. Nil at end of file.
+    // date, L as a logic, M as a string. At end of file the fields read as
+    // a blank record (blanks, 0, empty date, false, ""); nil on an error.
     Usual FieldGet(Symbol field);
     Usual FieldGet(int pos);
     // Writes the current record: locks it (first write of the record),
@@ -51,7 +52,12 @@ public:
     std::string FullPath() const;  // FileSpec:FullPath
 
     // Orders.
+    // Adds an index; a name without directory is looked for beside the
+    // table. The first index added becomes the active order. Goes to the top.
     bool SetIndex(const std::string& ntxFileName);
+    // Builds an index of every record from a key expression (the
+    // reorganisation's job) and adds it as with SetIndex.
+    bool CreateIndex(const std::string& ntxFileName, const std::string& expression, bool unique = false);
     bool SetOrder(int order);                 // 0 = natural order
     bool SetOrder(const std::string& name);   // index file name without extension
     int IndexOrd() const;
@@ -74,6 +80,10 @@ public:
     const Usual& Status() const;
 
     bool Close();
+
+    // How long a record, header or index lock is tried before the lock
+    // error is raised (default about 2 s).
+    void SetLockTimeout(int ms);
 
 private:
     struct Impl;

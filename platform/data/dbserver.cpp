@@ -1,0 +1,729 @@
+#include "platform/data/dbserver.h"
+
+#include <cstring>
+#include <optional>
+
+#include "platform/data/dberror.h"
+#include "platform/data/dbf.h"
+#include "platform/data/fieldcodec.h"
+#include "platform/data/ntx.h"
+#include "platform/runtime/codepage.h"
+#include "platform/runtime/error.h"
+#include "platform/runtime/settings.h"
+
+namespace kp {
+
+namespace {
+
+std::string DirOf(const std::string& path) {
+    size_t s = path.find_last_of("/\\");
+    return s == std::string::npos ? std::string() : path.substr(0, s + 1);
+}
+
+std::string BaseName(const std::string& path) {
+    size_t s = path.find_last_of("/\\");
+    std::string b = s == std::string::npos ? path : path.substr(s + 1);
+    size_t dot = b.rfind('.');
+    return dot == std::string::npos ? b : b.substr(0, dot);
+}
+
+bool HasExtension(const std::string& path) {
+    size_t s = path.find_last_of("/\\");
+    size_t dot = path.rfind('.');
+    return dot != std::string::npos && (s == std::string::npos || dot > s);
+}
+
+bool SameNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+struct DBServer::Impl {
+    DBServer* self = nullptr;
+    std::unique_ptr<Table> table;
+    std::string path;
+    std::vector<Symbol> fieldSyms;
+    std::vector<std::unique_ptr<NtxIndex>> orders;
+    int order = 0;
+
+    uint32_t recNo = 0;
+    bool eof = true;
+    bool bof = true;
+    bool found = false;
+    std::vector<char> rec;    // the current record (blank at end of file)
+    std::string curKey;       // its key in the active order
+
+    // Writing: the record lock is taken at the first change of a record and
+    // held until the pointer moves, the table is committed or closed.
+    bool locked = false;
+    RangeLock recLock;
+    bool dirty = false;
+    std::vector<std::optional<std::string>> heldKeys;  // what each index holds for the record
+    bool changed = false;  // since open: stamp the date on close
+    int lockWaitMs = 2000;
+
+    std::function<bool(DBServer&)> filter;
+    Usual status;
+
+    // Runs an engine operation; a failure becomes a run-time error raised
+    // through the error block, which may ask for a retry.
+    template <class F>
+    bool Run(const char* op, F&& f) {
+        for (;;) {
+            try {
+                f();
+                status = Usual();
+                return true;
+            } catch (const DbError& e) {
+                auto err = std::make_shared<Error>();
+                err->SubSystem = "DBFNTX";
+                err->GenCode = e.genCode;
+                err->SubCode = 1000 + e.genCode;
+                err->OsCode = e.osCode;
+                err->FileName = e.fileName;
+                err->Description = e.description;
+                err->Operation = op;
+                err->FuncSym = Symbol(op);
+                err->CanRetry = e.canRetry;
+                err->CanDefault = true;
+                err->Severity = 2;
+                status = Usual(std::static_pointer_cast<Object>(err));
+                if (e.canRetry) {
+                    if (RaiseRetry(err)) continue;
+                } else {
+                    Raise(err);
+                }
+                return false;
+            }
+        }
+    }
+
+    uint32_t Count() const { return table->Count(); }
+
+    bool Visible() {
+        if (GetDeleted() && rec[0] == '*') return false;
+        if (filter && !filter(*self)) return false;
+        return true;
+    }
+
+    void Phantom() {
+        recNo = table->Count() + 1;
+        table->BlankRecord(rec.data());
+        eof = true;
+        curKey.clear();
+    }
+
+    void Load(uint32_t r, bool ahead) {
+        const char* p = table->Fetch(r, ahead);
+        std::memcpy(rec.data(), p, rec.size());
+        recNo = r;
+        eof = false;
+    }
+
+    void LoadFromIndex(const NtxIndex::Entry& e) {
+        if (e.rec == 0 || e.rec > Count()) table->RefreshCount();
+        if (e.rec == 0 || e.rec > Count())
+            ThrowDb(EG_CORRUPTION, orders[static_cast<size_t>(order - 1)]->Path(),
+                    "index points at record " + std::to_string(e.rec) + ", which does not exist");
+        Load(e.rec, false);
+        curKey = e.key;
+    }
+
+    NtxIndex* Active() { return order > 0 ? orders[static_cast<size_t>(order - 1)].get() : nullptr; }
+
+    void KeyFromRecord() {
+        if (NtxIndex* x = Active(); x && !eof) curKey = x->KeyOf(rec.data());
+    }
+
+    // Writes pending changes: keys first (in index order, each index under
+    // its own lock), then the record. What is done stays done when a later
+    // step fails, so a retry finishes the rest.
+    void Flush() {
+        if (!dirty) return;
+        for (size_t i = 0; i < orders.size(); ++i) {
+            NtxIndex& x = *orders[i];
+            std::string key = x.KeyOf(rec.data());
+            if (!heldKeys[i]) {
+                x.Insert(key, recNo);
+                heldKeys[i] = key;
+            } else if (*heldKeys[i] != key) {
+                x.Replace(*heldKeys[i], key, recNo);
+                heldKeys[i] = key;
+            }
+        }
+        table->WriteRecord(recNo, rec.data());
+        dirty = false;
+        changed = true;
+        // The record now stands at its new place in the active order.
+        KeyFromRecord();
+    }
+
+    void Unlock() {
+        recLock.Release();
+        locked = false;
+    }
+
+    // Before the pointer moves.
+    void Leave() {
+        Flush();
+        Unlock();
+    }
+
+    void LockCurrent() {
+        if (locked) return;
+        if (table->ReadOnly()) ThrowDb(EG_READONLY, path, "table opened read-only");
+        for (auto& x : orders)
+            if (x->ReadOnly()) ThrowDb(EG_READONLY, x->Path(), "index cannot be written");
+        recLock = table->LockRecord(recNo);
+        // Someone may have changed the record since we read it.
+        table->ReadFresh(recNo, rec.data());
+        heldKeys.assign(orders.size(), std::nullopt);
+        for (size_t i = 0; i < orders.size(); ++i) heldKeys[i] = orders[i]->KeyOf(rec.data());
+        locked = true;
+    }
+
+    // ---- navigation ----
+    void SeekVisibleForward(uint32_t from) {
+        for (uint32_t r = from; r <= Count(); ++r) {
+            Load(r, true);
+            if (Visible()) return;
+        }
+        table->RefreshCount();  // someone may have appended meanwhile
+        Phantom();
+    }
+
+    void SeekVisibleBackward(uint32_t from, bool* hitTop) {
+        for (uint32_t r = from; r >= 1; --r) {
+            Load(r, false);
+            if (Visible()) return;
+        }
+        *hitTop = true;
+    }
+
+    bool IndexForwardFrom(NtxIndex& x, NtxIndex::Entry e, bool have) {
+        while (have) {
+            LoadFromIndex(e);
+            if (Visible()) return true;
+            have = x.After(e.key, e.rec, &e);
+        }
+        Phantom();
+        return false;
+    }
+
+    bool IndexBackwardFrom(NtxIndex& x, NtxIndex::Entry e, bool have) {
+        while (have) {
+            LoadFromIndex(e);
+            if (Visible()) return true;
+            have = x.Before(e.key, e.rec, &e);
+        }
+        return false;
+    }
+
+    void GoTop() {
+        Leave();
+        table->RefreshCount();
+        table->DropWindow();
+        bof = false;
+        if (NtxIndex* x = Active()) {
+            NtxIndex::Entry e;
+            bool have = x->First(&e);
+            IndexForwardFrom(*x, e, have);
+        } else {
+            SeekVisibleForward(1);
+        }
+        if (eof) bof = true;
+    }
+
+    void GoBottom() {
+        Leave();
+        table->RefreshCount();
+        bof = false;
+        bool top = false;
+        if (NtxIndex* x = Active()) {
+            NtxIndex::Entry e;
+            bool have = x->Last(&e);
+            if (!IndexBackwardFrom(*x, e, have)) top = true;
+        } else if (Count() > 0) {
+            SeekVisibleBackward(Count(), &top);
+        } else {
+            top = true;
+        }
+        if (top) {
+            Phantom();
+            bof = true;
+        }
+    }
+
+    void Skip(int32_t n) {
+        if (n == 0) {
+            Leave();
+            if (!eof) {
+                table->ReadFresh(recNo, rec.data());
+                KeyFromRecord();
+            }
+            return;
+        }
+        Leave();
+        bof = false;
+        NtxIndex* x = Active();
+        if (n > 0) {
+            for (int32_t i = 0; i < n && !eof; ++i) {
+                if (x) {
+                    NtxIndex::Entry e;
+                    bool have = x->After(curKey, recNo, &e);
+                    IndexForwardFrom(*x, e, have);
+                } else {
+                    if (recNo >= Count()) table->RefreshCount();
+                    SeekVisibleForward(recNo + 1);
+                }
+            }
+            return;
+        }
+        for (int32_t i = 0; i < -static_cast<int64_t>(n); ++i) {
+            bool top = false;
+            if (eof) {
+                // Back from the end: the last visible record.
+                table->RefreshCount();
+                if (x) {
+                    NtxIndex::Entry e;
+                    bool have = x->Last(&e);
+                    if (!IndexBackwardFrom(*x, e, have)) top = true;
+                } else if (Count() > 0) {
+                    SeekVisibleBackward(Count(), &top);
+                } else {
+                    top = true;
+                }
+                if (top) {
+                    Phantom();
+                    bof = true;
+                    return;
+                }
+                continue;
+            }
+            uint32_t here = recNo;
+            std::string hereKey = curKey;
+            if (x) {
+                NtxIndex::Entry e;
+                bool have = x->Before(hereKey, here, &e);
+                if (!IndexBackwardFrom(*x, e, have)) top = true;
+            } else if (here > 1) {
+                SeekVisibleBackward(here - 1, &top);
+            } else {
+                top = true;
+            }
+            if (top) {
+                // Past the top: stand on the first record, BoF set.
+                GoTop();
+                bof = true;
+                return;
+            }
+        }
+    }
+
+    // Delete and recall: lock, re-read, set the flag, write; a lock taken
+    // just for this is given back at once.
+    bool SetDeletionFlag(char flag, const char* op) {
+        return Run(op, [&] {
+            if (eof) ThrowDb(EG_WRITE, path, "no record at the end of the table");
+            bool tookLock = !locked;
+            LockCurrent();
+            rec[0] = flag;
+            dirty = true;
+            Flush();
+            if (tookLock) Unlock();
+        });
+    }
+
+    void GoTo(uint32_t r) {
+        Leave();
+        if (r == 0 || r > Count()) table->RefreshCount();
+        bof = false;
+        if (r == 0 || r > Count()) {
+            Phantom();
+            return;
+        }
+        Load(r, false);
+        KeyFromRecord();
+    }
+};
+
+// ---- construction -------------------------------------------------------------
+
+DBServer::DBServer(const std::string& fileName) : impl_(std::make_unique<Impl>()) {
+    Impl& m = *impl_;
+    m.self = this;
+    m.path = HasExtension(fileName) ? fileName : fileName + ".DBF";
+    bool ok = m.Run("DBSERVER:INIT", [&] {
+        TableOptions opt;
+        opt.exclusive = GetExclusive();
+        opt.codePage = TableCodePage();
+        opt.lockWaitMs = m.lockWaitMs;
+        m.table = Table::Open(m.path, opt);
+    });
+    if (!ok || !m.table) {
+        m.table.reset();
+        return;
+    }
+    for (const auto& f : m.table->Fields()) m.fieldSyms.emplace_back(f.name);
+    m.rec.assign(m.table->RecLen(), ' ');
+    m.Run("DBSERVER:INIT", [&] { m.GoTop(); });
+}
+
+DBServer::~DBServer() {
+    try {
+        Close();
+    } catch (...) {
+        // A destructor cannot pass a break on; the table is closed anyway.
+    }
+}
+
+bool DBServer::Used() const { return impl_->table != nullptr; }
+
+// ---- navigation -----------------------------------------------------------------
+
+bool DBServer::GoTop() {
+    if (!Used()) return false;
+    bool ok = impl_->Run("GOTOP", [&] { impl_->GoTop(); });
+    if (ok) Notify(NOTIFYRECORDCHANGE);
+    return ok;
+}
+
+bool DBServer::GoBottom() {
+    if (!Used()) return false;
+    bool ok = impl_->Run("GOBOTTOM", [&] { impl_->GoBottom(); });
+    if (ok) Notify(NOTIFYRECORDCHANGE);
+    return ok;
+}
+
+bool DBServer::GoTo(uint32_t recNo) {
+    if (!Used()) return false;
+    bool ok = impl_->Run("GOTO", [&] { impl_->GoTo(recNo); });
+    if (ok) Notify(NOTIFYRECORDCHANGE);
+    return ok;
+}
+
+bool DBServer::Skip(int32_t count) {
+    if (!Used()) return false;
+    bool ok = impl_->Run("SKIP", [&] { impl_->Skip(count); });
+    if (ok) Notify(NOTIFYRECORDCHANGE);
+    return ok;
+}
+
+bool DBServer::EoF() const { return !Used() || impl_->eof; }
+bool DBServer::BoF() const { return !Used() || impl_->bof; }
+uint32_t DBServer::RecNo() const { return Used() ? impl_->recNo : 0; }
+
+uint32_t DBServer::RecCount() const {
+    if (!Used()) return 0;
+    uint32_t n = impl_->table->Count();
+    impl_->Run("RECCOUNT", [&] { n = impl_->table->RefreshCount(); });
+    return n;
+}
+
+// ---- fields ---------------------------------------------------------------------
+
+int DBServer::FieldPos(Symbol field) const {
+    if (!Used()) return 0;
+    const auto& syms = impl_->fieldSyms;
+    for (size_t i = 0; i < syms.size(); ++i)
+        if (syms[i] == field) return static_cast<int>(i) + 1;
+    return 0;
+}
+
+int DBServer::FCount() const { return Used() ? static_cast<int>(impl_->fieldSyms.size()) : 0; }
+
+Usual DBServer::FieldGet(Symbol field) {
+    int pos = FieldPos(field);
+    if (pos == 0 && Used()) {
+        impl_->Run("FIELDGET", [&] {
+            ThrowDb(EG_ARG, impl_->path, "no field " + field.Name());
+        });
+        return Usual();
+    }
+    return FieldGet(pos);
+}
+
+Usual DBServer::FieldGet(int pos) {
+    if (!Used()) return Usual();
+    Usual v;
+    impl_->Run("FIELDGET", [&] {
+        if (pos < 1 || pos > FCount()) ThrowDb(EG_ARG, impl_->path, "no field number " + std::to_string(pos));
+        v = impl_->table->GetValue(impl_->rec.data(), pos - 1);
+    });
+    return v;
+}
+
+Usual DBServer::FieldPut(Symbol field, const Usual& value) {
+    int pos = FieldPos(field);
+    if (pos == 0 && Used()) {
+        impl_->Run("FIELDPUT", [&] { ThrowDb(EG_ARG, impl_->path, "no field " + field.Name()); });
+        return Usual();
+    }
+    return FieldPut(pos, value);
+}
+
+Usual DBServer::FieldPut(int pos, const Usual& value) {
+    if (!Used()) return Usual();
+    Impl& m = *impl_;
+    bool ok = m.Run("FIELDPUT", [&] {
+        if (pos < 1 || pos > FCount()) ThrowDb(EG_ARG, m.path, "no field number " + std::to_string(pos));
+        if (m.eof) ThrowDb(EG_WRITE, m.path, "no record to write at the end of the table");
+        bool tookLock = !m.locked;
+        m.LockCurrent();
+        try {
+            m.table->PutValue(m.rec.data(), pos - 1, value);
+        } catch (...) {
+            // Nothing was changed: do not keep the record from others.
+            if (tookLock && !m.dirty) m.Unlock();
+            throw;
+        }
+        m.dirty = true;
+    });
+    if (!ok) return Usual();
+    Notify(NOTIFYFIELDCHANGE, Usual(impl_->fieldSyms[static_cast<size_t>(pos - 1)]));
+    return value;
+}
+
+std::vector<std::pair<Symbol, FieldSpec>> DBServer::FieldSpecs() const {
+    std::vector<std::pair<Symbol, FieldSpec>> out;
+    if (!Used()) return out;
+    const auto& fs = impl_->table->Fields();
+    for (size_t i = 0; i < fs.size(); ++i) {
+        Symbol s = impl_->fieldSyms[i];
+        out.emplace_back(s, FieldSpec(s, fs[i].type, fs[i].width, fs[i].decimals));
+    }
+    return out;
+}
+
+std::string DBServer::FullPath() const { return AbsolutePath(impl_->path); }
+
+// ---- orders ---------------------------------------------------------------------
+
+bool DBServer::SetIndex(const std::string& ntxFileName) {
+    if (!Used()) return false;
+    Impl& m = *impl_;
+    std::string p = ntxFileName;
+    if (p.find_first_of("/\\") == std::string::npos && !(p.size() > 1 && p[1] == ':')) p = DirOf(m.path) + p;
+    if (!HasExtension(p)) p += OsFile::Exists(p + ".ntx") ? ".ntx" : ".NTX";
+    bool ok = m.Run("SETINDEX", [&] {
+        m.Leave();
+        NtxIndex::Options o;
+        o.exclusive = m.table->Exclusive();
+        o.lockWaitMs = m.lockWaitMs;
+        m.orders.push_back(NtxIndex::Open(p, *m.table, o));
+        m.heldKeys.clear();
+        if (m.order == 0) m.order = static_cast<int>(m.orders.size());
+        m.GoTop();
+    });
+    if (ok) Notify(NOTIFYFILECHANGE);
+    return ok;
+}
+
+bool DBServer::CreateIndex(const std::string& ntxFileName, const std::string& expression, bool unique) {
+    if (!Used()) return false;
+    Impl& m = *impl_;
+    std::string p = ntxFileName;
+    if (p.find_first_of("/\\") == std::string::npos && !(p.size() > 1 && p[1] == ':')) p = DirOf(m.path) + p;
+    if (!HasExtension(p)) p += ".ntx";
+    bool ok = m.Run("CREATEINDEX", [&] {
+        m.Leave();
+        NtxIndex::Create(p, *m.table, expression, unique);
+    });
+    return ok && SetIndex(p);
+}
+
+bool DBServer::SetOrder(int order) {
+    if (!Used()) return false;
+    Impl& m = *impl_;
+    bool ok = m.Run("SETORDER", [&] {
+        if (order < 0 || order > static_cast<int>(m.orders.size()))
+            ThrowDb(EG_NOORDER, m.path, "no order " + std::to_string(order));
+        m.Leave();
+        m.order = order;
+        m.KeyFromRecord();
+    });
+    if (ok) Notify(NOTIFYFILECHANGE);
+    return ok;
+}
+
+bool DBServer::SetOrder(const std::string& name) {
+    if (!Used()) return false;
+    Impl& m = *impl_;
+    std::string want = BaseName(name);
+    for (size_t i = 0; i < m.orders.size(); ++i)
+        if (SameNoCase(BaseName(m.orders[i]->Path()), want)) return SetOrder(static_cast<int>(i) + 1);
+    m.Run("SETORDER", [&] { ThrowDb(EG_NOORDER, m.path, "no order " + name); });
+    return false;
+}
+
+int DBServer::IndexOrd() const { return Used() ? impl_->order : 0; }
+
+bool DBServer::Seek(const Usual& key) {
+    if (!Used()) return false;
+    Impl& m = *impl_;
+    bool ok = m.Run("SEEK", [&] {
+        NtxIndex* x = m.Active();
+        if (!x) ThrowDb(EG_NOORDER, m.path, "seek without an active order");
+        m.Leave();
+        m.found = false;
+        m.bof = false;
+        std::string want;
+        bool possible = true;
+        char t = x->KeyType();
+        size_t ks = static_cast<size_t>(x->KeySize());
+        if (key.IsString()) {
+            possible = Utf8ToCp(key.AsString(), m.table->CodePage(), want);
+            if (possible && want.size() > ks) {
+                // Blanks beyond the key's width match its padding.
+                if (want.find_first_not_of(' ', ks) != std::string::npos) possible = false;
+                want.resize(ks);
+            }
+        } else if (key.IsNumeric() && t == 'N') {
+            want = NumericKey(key.AsFloat(), x->KeySize(), x->KeyDecimals());
+        } else if (key.IsDate() && t == 'D') {
+            char b[8];
+            FormatDateField(key.AsDate(), b);
+            want.assign(b, 8);
+        } else if (key.IsLogic() && t == 'L') {
+            want = key.AsLogic() ? "T" : "F";
+        } else {
+            ThrowDb(EG_DATATYPE, x->Path(), "seek value of the wrong type for this order");
+        }
+        NtxIndex::Entry e;
+        bool have = possible && x->LowerBound(want, &e);
+        while (have && e.key.compare(0, want.size(), want) == 0) {
+            m.LoadFromIndex(e);
+            if (m.Visible()) {
+                m.found = true;
+                return;
+            }
+            have = x->After(e.key, e.rec, &e);
+        }
+        m.Phantom();
+    });
+    if (ok) Notify(NOTIFYRECORDCHANGE);
+    return ok && impl_->found;
+}
+
+bool DBServer::Found() const { return Used() && impl_->found; }
+
+// ---- filters ----------------------------------------------------------------------
+
+bool DBServer::SetFilter(std::function<bool(DBServer&)> filter) {
+    if (!Used()) return false;
+    impl_->filter = std::move(filter);
+    Notify(NOTIFYFILECHANGE);
+    return true;
+}
+
+bool DBServer::ClearFilter() { return SetFilter(nullptr); }
+
+// ---- writing ----------------------------------------------------------------------
+
+bool DBServer::Append() {
+    if (!Used()) return false;
+    Impl& m = *impl_;
+    bool ok = m.Run("APPEND", [&] {
+        if (m.table->ReadOnly()) ThrowDb(EG_READONLY, m.path, "table opened read-only");
+        for (auto& x : m.orders)
+            if (x->ReadOnly()) ThrowDb(EG_READONLY, x->Path(), "index cannot be written");
+        m.Leave();
+        RangeLock lock;
+        uint32_t r = m.table->AppendBlank(&lock);
+        m.recLock = std::move(lock);
+        m.locked = true;
+        m.changed = true;
+        m.recNo = r;
+        m.eof = m.bof = false;
+        m.table->BlankRecord(m.rec.data());
+        m.heldKeys.assign(m.orders.size(), std::nullopt);
+        m.KeyFromRecord();
+        // The blank record's keys; an index that fails here gets its key
+        // when the record is written.
+        for (size_t i = 0; i < m.orders.size(); ++i) {
+            std::string k = m.orders[i]->KeyOf(m.rec.data());
+            m.orders[i]->Insert(k, r);
+            m.heldKeys[i] = k;
+        }
+    });
+    if (ok) Notify(NOTIFYAPPEND);
+    return ok;
+}
+
+bool DBServer::Delete() {
+    if (!Used()) return false;
+    bool ok = impl_->SetDeletionFlag('*', "DELETE");
+    if (ok) Notify(NOTIFYDELETE);
+    return ok;
+}
+
+bool DBServer::Recall() {
+    if (!Used()) return false;
+    bool ok = impl_->SetDeletionFlag(' ', "RECALL");
+    if (ok) Notify(NOTIFYDELETE);
+    return ok;
+}
+
+bool DBServer::Deleted() { return Used() && !impl_->eof && impl_->rec[0] == '*'; }
+
+bool DBServer::Commit() {
+    if (!Used()) return false;
+    Impl& m = *impl_;
+    return m.Run("COMMIT", [&] {
+        m.Leave();
+        if (m.changed) {
+            m.table->Sync();
+            for (auto& x : m.orders) x->Sync();
+        }
+    });
+}
+
+bool DBServer::Refresh() {
+    if (!Used()) return false;
+    Impl& m = *impl_;
+    return m.Run("REFRESH", [&] {
+        m.Flush();
+        if (!m.eof) {
+            m.table->ReadFresh(m.recNo, m.rec.data());
+            m.KeyFromRecord();
+        }
+    });
+}
+
+const Usual& DBServer::Status() const { return impl_->status; }
+
+bool DBServer::Close() {
+    if (!Used()) return true;
+    Impl& m = *impl_;
+    bool ok = m.Run("CLOSE", [&] { m.Leave(); });
+    m.Unlock();
+    if (m.changed) {
+        // The date of last update; another program holding the header
+        // lock for long only costs us the stamp.
+        try {
+            m.table->SetLockWaitMs(200);
+            m.table->TouchDate();
+        } catch (const DbError&) {
+        }
+    }
+    Notify(NOTIFYCLOSE);
+    m.orders.clear();
+    m.table.reset();
+    m.dirty = false;
+    m.eof = m.bof = true;
+    m.recNo = 0;
+    return ok;
+}
+
+void DBServer::SetLockTimeout(int ms) {
+    impl_->lockWaitMs = ms;
+    if (impl_->table) impl_->table->SetLockWaitMs(ms);
+    for (auto& x : impl_->orders) x->SetLockWaitMs(ms);
+}
+
+}  // namespace kp
