@@ -671,6 +671,15 @@ bool DBServer::Recall() {
 
 bool DBServer::Deleted() { return Used() && !impl_->eof && impl_->rec[0] == '*'; }
 
+bool DBServer::RLock() {
+    if (!Used()) return false;
+    Impl& m = *impl_;
+    return m.Run("RLOCK", [&] {
+        if (m.eof) ThrowDb(EG_WRITE, m.path, "no record to lock at the end of the table");
+        m.LockCurrent();
+    });
+}
+
 bool DBServer::Commit() {
     if (!Used()) return false;
     Impl& m = *impl_;

@@ -73,6 +73,11 @@ public:
     bool Delete();
     bool Recall();
     bool Deleted();
+    // Locks the current record now and re-reads it under the lock, so that
+    // values read afterwards are the ones a FieldPut will change (a
+    // read-compute-write cannot then work on another program's stale record).
+    // The lock is held as a FieldPut's would be.
+    bool RLock();
     bool Commit();  // flush and release the record lock
     bool Refresh(); // re-read the current record
 

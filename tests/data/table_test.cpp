@@ -464,6 +464,35 @@ TEST_F(TableTest, RecordLocksBetweenTwoHandlesAndReReadUnderTheLock) {
     EXPECT_EQ(a.FieldGet(NAME).AsString(), "from a              ");
 }
 
+TEST_F(TableTest, RLockReReadsSoAReadComputeWriteSeesTheOtherProgramsChange) {
+    std::string p = MakeAllTypes(dir_);
+    {
+        DBServer db(p);
+        db.Append();
+        db.FieldPut(INT, Usual(int32_t{10}));
+    }
+    DBServer a(p), b(p);
+    a.SetLockTimeout(100);
+    b.SetLockTimeout(100);
+    b.GoTop();
+    EXPECT_EQ(b.FieldGet(INT).AsLong(), 10);  // b's view before a writes
+    a.GoTop();
+    a.FieldPut(INT, Usual(int32_t{20}));
+    a.Commit();
+    ASSERT_TRUE(b.RLock());
+    EXPECT_EQ(b.FieldGet(INT).AsLong(), 20);  // re-read under the lock
+    // While b holds the record, a cannot take it.
+    CatchErrors();
+    a.GoTop();
+    EXPECT_TRUE(a.FieldPut(INT, Usual(int32_t{30})).IsNil());
+    ASSERT_FALSE(errors_.empty());
+    EXPECT_EQ(errors_.back()->GenCode, EG_LOCK);
+    b.FieldPut(INT, Usual(b.FieldGet(INT).AsLong() + 1));
+    b.Commit();
+    a.GoTop();
+    EXPECT_EQ(a.FieldGet(INT).AsLong(), 21);
+}
+
 TEST_F(TableTest, ABreakFromTheHandlerLeavesNoLockBehind) {
     std::string p = MakeAllTypes(dir_);
     {
