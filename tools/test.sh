@@ -37,6 +37,8 @@ if [ "$arch" != i686 ]; then
 fi
 
 echo "== Windows tests under Wine ($arch) =="
+# Windows of the tests live in a Wine virtual desktop (see tools/wine/kpwine-env).
+export KP_WINE_DESKTOP=1
 wine_rc=0
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     tools/wine/kpwine-server start

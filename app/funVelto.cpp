@@ -1,0 +1,20 @@
+#include "app/funVelto.h"
+
+#include <utility>
+#include <vector>
+
+namespace kp {
+
+Usual GetSetGlobal(Symbol name, const Usual& value) {
+    static std::vector<std::pair<Symbol, Usual>> store;
+    auto it = store.begin();
+    while (it != store.end() && !(it->first == name)) ++it;
+    if (value.IsNil()) return it == store.end() ? Usual() : it->second;
+    if (it != store.end())
+        it->second = value;
+    else
+        store.emplace_back(name, value);
+    return value;
+}
+
+}  // namespace kp

@@ -1,0 +1,15 @@
+#pragma once
+// The shared value store: a second process-wide list of {name, value}
+// pairs that the suite's forms use to hand values to each other. It has no
+// removal and lives as long as the process.
+#include "platform/runtime/symbol.h"
+#include "platform/runtime/usual.h"
+
+namespace kp {
+
+// With nil, reads: the value held under the name, or nil. With any other
+// value, stores it (appending a new name) and returns it. Nil itself can
+// therefore never be stored.
+Usual GetSetGlobal(Symbol name, const Usual& value = Usual());
+
+}  // namespace kp

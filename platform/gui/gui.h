@@ -1,0 +1,17 @@
+#pragma once
+// The GUI class library: everything a form or dialog of the system uses.
+#include "platform/gui/app.h"
+#include "platform/gui/boxes.h"
+#include "platform/gui/control.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/datawindow.h"
+#include "platform/gui/dialogwindow.h"
+#include "platform/gui/drawing.h"
+#include "platform/gui/event.h"
+#include "platform/gui/geometry.h"
+#include "platform/gui/handles.h"
+#include "platform/gui/menu.h"
+#include "platform/gui/methods.h"
+#include "platform/gui/resource.h"
+#include "platform/gui/shellwindow.h"
+#include "platform/gui/window.h"

@@ -1,0 +1,149 @@
+#include "platform/gui/shellwindow.h"
+
+#include <algorithm>
+
+#include "platform/gui/controls.h"
+#include "platform/gui/internal.h"
+#include "platform/runtime/error.h"
+
+namespace kp {
+
+namespace {
+constexpr UINT kFirstChildId = 0xFF00;  // ids of the window menu's child entries
+constexpr int kClientId = 0xCAC;
+}  // namespace
+
+// ---------------------------------------------------------------- shell
+
+ShellWindow::ShellWindow(Window* owner) : Window(owner) {
+    HWND parent = owner && owner->Handle() ? GetAncestor(owner->Handle(), GA_ROOT) : nullptr;
+    if (!CreateBound(0, L"KpFrame", L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                     CW_USEDEFAULT, 640, 480, parent, nullptr, DefaultKind::MdiFrame)) {
+        RaiseGuiError(EG_CREATE, "ShellWindow", "The shell window could not be made");
+        return;
+    }
+    CLIENTCREATESTRUCT ccs{nullptr, kFirstChildId};
+    client_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                              WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE,
+                              0, 0, 0, 0, Handle(), reinterpret_cast<HMENU>(kClientId),
+                              GetModuleHandleW(nullptr), &ccs);
+    SetMdiClient(client_);
+    LayoutClient();
+}
+
+ShellWindow::~ShellWindow() { DestroyHandle(); }
+
+Symbol ShellWindow::ClassName() const { return Symbol("SHELLWINDOW"); }
+
+void ShellWindow::Menu(std::shared_ptr<kp::Menu> menu) { Window::Menu(std::move(menu)); }
+
+void ShellWindow::StatusBar(kp::StatusBar* bar) {
+    Window::StatusBar(bar);
+    LayoutClient();
+}
+
+Window* ShellWindow::ActiveChild() const {
+    if (!client_) return nullptr;
+    return GetObjectByHandle(reinterpret_cast<HWND>(SendMessageW(client_, WM_MDIGETACTIVE, 0, 0)));
+}
+
+void ShellWindow::Tile() {
+    if (client_) SendMessageW(client_, WM_MDITILE, MDITILE_VERTICAL, 0);
+}
+void ShellWindow::Cascade() {
+    if (client_) SendMessageW(client_, WM_MDICASCADE, 0, 0);
+}
+void ShellWindow::ArrangeIcons() {
+    if (client_) SendMessageW(client_, WM_MDIICONARRANGE, 0, 0);
+}
+
+void ShellWindow::LayoutClient() {
+    if (!Handle() || !client_) return;
+    RECT rc{};
+    GetClientRect(Handle(), &rc);
+    int height = rc.bottom;
+    if (kp::StatusBar* bar = Window::StatusBar(); bar && bar->Handle()) {
+        SendMessageW(bar->Handle(), WM_SIZE, 0, 0);
+        height -= bar->Height();
+    }
+    MoveWindow(client_, 0, 0, rc.right, std::max(height, 0), TRUE);
+}
+
+LRESULT ShellWindow::Dispatch(Event& e) {
+    // A menu command while a child shows its own menu is the child's.
+    if (e.Message() == WM_COMMAND && e.lParam() == 0 && HIWORD(e.wParam()) <= 1 &&
+        LOWORD(e.wParam()) < kFirstChildId) {
+        Window* child = ActiveChild();
+        if (child && child->Menu()) {
+            SendMessageW(child->Handle(), WM_COMMAND, e.wParam(), 0);
+            return 1;
+        }
+    }
+    return Window::Dispatch(e);
+}
+
+void ShellWindow::AfterDispatch(Event& e) {
+    Window::AfterDispatch(e);
+    if (e.Handle() == Handle() && e.Message() == WM_SIZE) LayoutClient();
+}
+
+// ---------------------------------------------------------------- children
+
+ChildAppWindow::ChildAppWindow(Window* owner, bool managed) : Window(owner) {
+    auto* shell = dynamic_cast<ShellWindow*>(owner);
+    managed_ = managed && shell && shell->MdiClient();
+    HWND made = nullptr;
+    if (managed_) {
+        made = CreateBound(WS_EX_MDICHILD, L"KpFrame", L"",
+                           WS_CHILD | WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                           shell->MdiClient(), nullptr, DefaultKind::MdiChild);
+    } else {
+        HWND parent = owner && owner->Handle() ? GetAncestor(owner->Handle(), GA_ROOT) : nullptr;
+        made = CreateBound(0, L"KpFrame", L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                           CW_USEDEFAULT, 480, 360, parent, nullptr);
+    }
+    if (!made) RaiseGuiError(EG_CREATE, "ChildAppWindow", "The window could not be made");
+}
+
+ChildAppWindow::~ChildAppWindow() {
+    if (managed_ && Handle()) ShowMenuInShell(false);
+    DestroyHandle();
+}
+
+Symbol ChildAppWindow::ClassName() const { return Symbol("CHILDAPPWINDOW"); }
+
+void ChildAppWindow::Menu(std::shared_ptr<kp::Menu> menu) {
+    Window::Menu(std::move(menu));
+    if (managed_ && Handle()) {
+        auto* shell = dynamic_cast<ShellWindow*>(Owner());
+        if (shell && shell->ActiveChild() == this) ShowMenuInShell(true);
+    }
+}
+
+void ChildAppWindow::ShowMenuInShell(bool active) {
+    auto* shell = dynamic_cast<ShellWindow*>(Owner());
+    if (!shell || !shell->MdiClient() || !shell->Handle()) return;
+    HMENU m = nullptr;
+    if (active && Window::Menu())
+        m = Window::Menu()->Handle();
+    else if (shell->Menu())
+        m = shell->Menu()->Handle();
+    SendMessageW(shell->MdiClient(), WM_MDISETMENU, reinterpret_cast<WPARAM>(m), 0);
+    DrawMenuBar(shell->Handle());
+}
+
+void ChildAppWindow::AfterDispatch(Event& e) {
+    Window::AfterDispatch(e);
+    if (!managed_ || e.Handle() != Handle()) return;
+    if (e.Message() == WM_MDIACTIVATE) {
+        if (reinterpret_cast<HWND>(e.lParam()) == Handle())
+            ShowMenuInShell(true);
+        else if (reinterpret_cast<HWND>(e.wParam()) == Handle())
+            ShowMenuInShell(false);  // the next child shows its own, if it has one
+    } else if (e.Message() == WM_DESTROY) {
+        ShowMenuInShell(false);
+    }
+}
+
+}  // namespace kp

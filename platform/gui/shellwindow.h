@@ -1,0 +1,60 @@
+#pragma once
+// The MDI frame (ShellWindow) and its children (ChildAppWindow). Data windows
+// owned by a shell window become MDI children of it as well.
+#include <windows.h>
+
+#include "platform/gui/window.h"
+
+namespace kp {
+
+class ShellWindow : public Window {
+public:
+    explicit ShellWindow(Window* owner = nullptr);
+    ~ShellWindow() override;
+    Symbol ClassName() const override;
+
+    HWND CanvasHandle() const override { return client_; }
+    HWND MdiClient() const { return client_; }
+    void Menu(std::shared_ptr<kp::Menu> menu) override;
+    using Window::Menu;
+    void StatusBar(kp::StatusBar* bar) override;
+    using Window::StatusBar;
+
+    // The active MDI child's object, or null.
+    Window* ActiveChild() const;
+    void Tile();
+    void Cascade();
+    void ArrangeIcons();
+
+    LRESULT Dispatch(Event& e) override;
+
+protected:
+    void AfterDispatch(Event& e) override;
+
+private:
+    void LayoutClient();
+    HWND client_ = nullptr;
+};
+
+class ChildAppWindow : public Window {
+public:
+    // Managed: an MDI child of the owner, which must be a ShellWindow;
+    // otherwise an ordinary top window.
+    explicit ChildAppWindow(Window* owner, bool managed = false);
+    ~ChildAppWindow() override;
+    Symbol ClassName() const override;
+
+    bool IsManaged() const { return managed_; }
+    // An MDI child's menu replaces the shell's menu while the child is active.
+    void Menu(std::shared_ptr<kp::Menu> menu) override;
+    using Window::Menu;
+
+protected:
+    void AfterDispatch(Event& e) override;
+
+private:
+    void ShowMenuInShell(bool active);
+    bool managed_ = false;
+};
+
+}  // namespace kp

@@ -1,0 +1,33 @@
+// Every end-to-end test process works on a desktop of its own: programs it
+// starts and windows it makes open there, and the driver looks only there.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "tools/uidriver/desktop.h"
+
+namespace kp::e2e {
+namespace {
+
+class DesktopEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        desktop_ = uidriver::Desktop::Create("kpe2e-" + std::to_string(GetCurrentProcessId()));
+        if (!desktop_ || !desktop_->Enter()) {
+            // Still correct on the shared desktop, only slower.
+            std::fprintf(stderr, "e2e: no desktop of our own, using the shared one\n");
+            desktop_.reset();
+        }
+    }
+    void TearDown() override { desktop_.reset(); }
+
+  private:
+    std::unique_ptr<uidriver::Desktop> desktop_;
+};
+
+[[maybe_unused]] ::testing::Environment* const kDesktop =
+    ::testing::AddGlobalTestEnvironment(new DesktopEnvironment);
+
+}  // namespace
+}  // namespace kp::e2e
