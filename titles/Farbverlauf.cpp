@@ -145,40 +145,33 @@ void GradientFillVertical(HWND hwnd, HDC dc, COLORREF start, COLORREF end, uint3
     }
 }
 
-MlGradientTitel::MlGradientTitel(Window* owner, const ResourceID& id)
-    : MlTitel(owner, id), endColor_(BackgroundColor()) {}
+template <class Base>
+void GradientTitel<Base>::GradientFillVertical(HWND hwnd, HDC dc, COLORREF start) {
+    kp::GradientFillVertical(hwnd, dc, start, endColor_, stepSize_);
+}
+
+template <class Base>
+void GradientTitel<Base>::Expose(ExposeEvent&) {
+    PaintDC dc(this->Handle());
+    // The start colour follows the system's button face at every paint.
+    GradientFillVertical(this->Handle(), dc.Handle(), GetSysColor(COLOR_BTNFACE));
+    this->PaintText(dc.Handle());
+}
+
+template class GradientTitel<MlTitel>;
+template class GradientTitel<MlTitelMemo>;
+
+MlGradientTitel::MlGradientTitel(Window* owner, const ResourceID& id) : GradientTitel(owner, id) {}
 MlGradientTitel::MlGradientTitel(Window* owner, int id, Point origin, Dimension size, DWORD style)
-    : MlTitel(owner, id, origin, size, style, "MlGradientTitel"), endColor_(BackgroundColor()) {}
+    : GradientTitel(owner, id, origin, size, style, "MlGradientTitel") {}
 Symbol MlGradientTitel::ClassName() const { return Symbol("MLGRADIENTTITEL"); }
 
-void MlGradientTitel::GradientFillVertical(HWND hwnd, HDC dc, COLORREF start) {
-    kp::GradientFillVertical(hwnd, dc, start, endColor_, stepSize_);
-}
-
-void MlGradientTitel::Expose(ExposeEvent&) {
-    PaintDC dc(Handle());
-    // The start colour follows the system's button face at every paint.
-    GradientFillVertical(Handle(), dc.Handle(), GetSysColor(COLOR_BTNFACE));
-    PaintText(dc.Handle());
-}
-
 MlGradientTitelMemo::MlGradientTitelMemo(Window* owner, const ResourceID& id)
-    : MlTitelMemo(owner, id), endColor_(BackgroundColor()) {}
+    : GradientTitel(owner, id) {}
 MlGradientTitelMemo::MlGradientTitelMemo(Window* owner, int id, Point origin, Dimension size,
                                          DWORD style)
-    : MlTitelMemo(owner, id, origin, size, style, "MlGradientTitelMemo"),
-      endColor_(BackgroundColor()) {}
+    : GradientTitel(owner, id, origin, size, style, "MlGradientTitelMemo") {}
 Symbol MlGradientTitelMemo::ClassName() const { return Symbol("MLGRADIENTTITELMEMO"); }
-
-void MlGradientTitelMemo::GradientFillVertical(HWND hwnd, HDC dc, COLORREF start) {
-    kp::GradientFillVertical(hwnd, dc, start, endColor_, stepSize_);
-}
-
-void MlGradientTitelMemo::Expose(ExposeEvent&) {
-    PaintDC dc(Handle());
-    GradientFillVertical(Handle(), dc.Handle(), GetSysColor(COLOR_BTNFACE));
-    PaintText(dc.Handle());
-}
 
 // ---- Grey
 

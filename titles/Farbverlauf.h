@@ -129,38 +129,44 @@ public:
 // towards end (left).
 void GradientFillVertical(HWND hwnd, HDC dc, COLORREF start, COLORREF end, uint32_t step);
 
-class MlGradientTitel : public MlTitel {
+// The gradient background shared by MlGradientTitel and MlGradientTitelMemo;
+// the end colour starts as the base's default background colour.
+template <class Base>
+class GradientTitel : public Base {
 public:
-    MlGradientTitel(Window* owner, const ResourceID& id);
-    MlGradientTitel(Window* owner, int id, Point origin, Dimension size, DWORD style = WS_VISIBLE);
-    Symbol ClassName() const override;
-
     void EndColor(COLORREF color) { endColor_ = color; }
     // A step below 1 would never move the gradient on; it counts as 1.
     void StepSize(uint32_t pixels) { stepSize_ = pixels < 1 ? 1 : pixels; }
     void GradientFillVertical(HWND hwnd, HDC dc, COLORREF start);
     void Expose(ExposeEvent& e) override;
 
+protected:
+    GradientTitel(Window* owner, const ResourceID& id)
+        : Base(owner, id), endColor_(this->BackgroundColor()) {}
+    GradientTitel(Window* owner, int id, Point origin, Dimension size, DWORD style,
+                  std::string_view windowClass)
+        : Base(owner, id, origin, size, style, windowClass), endColor_(this->BackgroundColor()) {}
+
 private:
     COLORREF endColor_;
     uint32_t stepSize_ = 3;
 };
+extern template class GradientTitel<MlTitel>;
+extern template class GradientTitel<MlTitelMemo>;
 
-class MlGradientTitelMemo : public MlTitelMemo {
+class MlGradientTitel : public GradientTitel<MlTitel> {
+public:
+    MlGradientTitel(Window* owner, const ResourceID& id);
+    MlGradientTitel(Window* owner, int id, Point origin, Dimension size, DWORD style = WS_VISIBLE);
+    Symbol ClassName() const override;
+};
+
+class MlGradientTitelMemo : public GradientTitel<MlTitelMemo> {
 public:
     MlGradientTitelMemo(Window* owner, const ResourceID& id);
     MlGradientTitelMemo(Window* owner, int id, Point origin, Dimension size,
                         DWORD style = WS_VISIBLE);
     Symbol ClassName() const override;
-
-    void EndColor(COLORREF color) { endColor_ = color; }
-    void StepSize(uint32_t pixels) { stepSize_ = pixels < 1 ? 1 : pixels; }
-    void GradientFillVertical(HWND hwnd, HDC dc, COLORREF start);
-    void Expose(ExposeEvent& e) override;
-
-private:
-    COLORREF endColor_;
-    uint32_t stepSize_ = 3;
 };
 
 class MlGrayTitel : public MlTitel {

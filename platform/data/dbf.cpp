@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/data/byteorder.h"
 #include "platform/data/dberror.h"
 #include "platform/data/fieldcodec.h"
 #include "platform/runtime/codepage.h"
@@ -27,19 +28,6 @@ namespace {
 constexpr uint32_t kMemoBlock = 512;
 constexpr size_t kMaxMemo = 64u << 20;   // a memo longer than this is damage
 constexpr size_t kWindowBytes = 64 * 1024;
-
-uint16_t U16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t U32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-void PutU16(unsigned char* p, uint32_t v) {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-}
-void PutU32(unsigned char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
 
 bool KnownVersion(uint8_t v) {
     return v == 0x03 || v == 0x04 || v == 0x05 || v == 0x07 || v == 0x83 || v == 0x87;
@@ -389,17 +377,24 @@ void Table::PutValue(char* rec, int field, const Usual& value) {
         Fail(EG_DATATYPE, "field " + f.name + " needs " + want + ", got " +
                               TypeString(static_cast<int>(value.Type())));
     };
+    // The text of a character or memo field in the table's code page; `what`
+    // names the field in the message.
+    auto codePageText = [&](const char* what) {
+        if (!value.IsString()) typeError("a string");
+        std::string bytes;
+        if (!Utf8ToCp(value.AsString(), opt_.codePage, bytes))
+            Fail(EG_DATAWIDTH, std::string(what) + " " + f.name +
+                                   ": a character is not in code page " +
+                                   std::to_string(opt_.codePage));
+        return bytes;
+    };
     if (value.IsNil()) {
         std::memset(out, ' ', w);
         return;
     }
     switch (f.type) {
         case 'C': {
-            if (!value.IsString()) typeError("a string");
-            std::string bytes;
-            if (!Utf8ToCp(value.AsString(), opt_.codePage, bytes))
-                Fail(EG_DATAWIDTH, "field " + f.name + ": a character is not in code page " +
-                                       std::to_string(opt_.codePage));
+            std::string bytes = codePageText("field");
             if (bytes.size() > w) {
                 // Blanks beyond the width carry nothing; anything else would be lost.
                 if (bytes.find_first_not_of(' ', w) != std::string::npos)
@@ -428,11 +423,7 @@ void Table::PutValue(char* rec, int field, const Usual& value) {
             if (w > 1) std::memset(out + 1, ' ', w - 1);
             return;
         case 'M': {
-            if (!value.IsString()) typeError("a string");
-            std::string bytes;
-            if (!Utf8ToCp(value.AsString(), opt_.codePage, bytes))
-                Fail(EG_DATAWIDTH, "memo " + f.name + ": a character is not in code page " +
-                                       std::to_string(opt_.codePage));
+            std::string bytes = codePageText("memo");
             if (bytes.find('\x1A') != std::string::npos)
                 Fail(EG_DATAWIDTH, "memo " + f.name + " text holds the end-of-memo byte 0x1A");
             if (bytes.empty()) {

@@ -243,8 +243,14 @@ struct DBServer::Impl {
         Leave();
         table->RefreshCount();
         bof = false;
+        SeekLastVisible(Active());
+    }
+
+    // Stands on the last visible record in the order of `x` (record order
+    // when null); with none, on the phantom record with BoF set, and false.
+    bool SeekLastVisible(NtxIndex* x) {
         bool top = false;
-        if (NtxIndex* x = Active()) {
+        if (x) {
             NtxIndex::Entry e;
             bool have = x->Last(&e);
             if (!IndexBackwardFrom(*x, e, have)) top = true;
@@ -257,6 +263,7 @@ struct DBServer::Impl {
             Phantom();
             bof = true;
         }
+        return !top;
     }
 
     void Skip(int32_t n) {
@@ -289,20 +296,7 @@ struct DBServer::Impl {
             if (eof) {
                 // Back from the end: the last visible record.
                 table->RefreshCount();
-                if (x) {
-                    NtxIndex::Entry e;
-                    bool have = x->Last(&e);
-                    if (!IndexBackwardFrom(*x, e, have)) top = true;
-                } else if (Count() > 0) {
-                    SeekVisibleBackward(Count(), &top);
-                } else {
-                    top = true;
-                }
-                if (top) {
-                    Phantom();
-                    bof = true;
-                    return;
-                }
+                if (!SeekLastVisible(x)) return;
                 continue;
             }
             uint32_t here = recNo;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <queue>
 
+#include "platform/data/byteorder.h"
 #include "platform/data/dberror.h"
 #include "platform/runtime/codepage.h"
 #include "platform/runtime/error.h"
@@ -17,19 +18,6 @@ constexpr uint32_t kPage = 1024;
 constexpr size_t kMaxCachedPages = 4096;  // 4 MB per index
 constexpr int kMaxDepth = 48;
 constexpr int kMaxKeySize = 250;
-
-uint16_t U16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t U32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-void PutU16(unsigned char* p, uint32_t v) {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-}
-void PutU32(unsigned char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
 
 struct Item {
     uint32_t child = 0;
@@ -67,6 +55,21 @@ inline unsigned char* ItemAt(unsigned char* b, int i) { return b + Slot(b, i); }
 inline const unsigned char* ItemAt(const unsigned char* b, int i) { return b + Slot(b, i); }
 inline uint32_t Child(const unsigned char* it) { return U32(it); }
 inline uint32_t Rec(const unsigned char* it) { return U32(it + 4); }
+
+// The first of the n items of a page for which `before` is false; the items
+// are in key order, so `before` holds for a prefix of them.
+template <class Before>
+int FirstNotBefore(const unsigned char* b, int n, Before before) {
+    int lo = 0, hi = n;
+    while (lo < hi) {
+        int mid = (lo + hi) / 2;
+        if (before(ItemAt(b, mid)))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
 
 void InitPage(unsigned char* b, const Geometry& g) {
     std::memset(b, 0, kPage);
@@ -355,6 +358,23 @@ int NtxIndex::Cmp(const unsigned char* item, std::string_view key, uint32_t rec,
     return r < rec ? -1 : (r > rec ? 1 : 0);
 }
 
+bool NtxIndex::Descend(std::string_view key, uint32_t rec,
+                       std::vector<std::pair<uint32_t, int>>& path) {
+    uint32_t off = root_;
+    for (int depth = 0;; ++depth) {
+        if (depth > kMaxDepth) Damage("index tree too deep");
+        Page& p = Load(off);
+        int n = N(p.b);
+        auto before = [&](const unsigned char* it) { return Cmp(it, key, rec, false) < 0; };
+        int lo = FirstNotBefore(p.b, n, before);
+        path.emplace_back(off, lo);
+        if (lo < n && Cmp(ItemAt(p.b, lo), key, rec, false) == 0) return true;
+        uint32_t c = Child(ItemAt(p.b, lo));
+        if (c == 0) return false;
+        off = c;
+    }
+}
+
 namespace {
 enum class Mode { GE, GT, LT, Last };
 }
@@ -367,18 +387,12 @@ enum class Mode { GE, GT, LT, Last };
             if (depth > kMaxDepth) Damage("index tree too deep");                                \
             Page& p = Load(off);                                                                \
             int n = N(p.b);                                                                     \
-            int lo = 0, hi = n;                                                                 \
-            if (MODE == Mode::Last) {                                                           \
-                lo = n;                                                                         \
-            } else {                                                                            \
-                while (lo < hi) {                                                               \
-                    int mid = (lo + hi) / 2;                                                    \
-                    int c = Cmp(ItemAt(p.b, mid), KEY, REC, PREFIX);                            \
-                    if (MODE == Mode::GT ? c > 0 : c >= 0)                                      \
-                        hi = mid;                                                               \
-                    else                                                                        \
-                        lo = mid + 1;                                                           \
-                }                                                                               \
+            int lo = n;                                                                         \
+            if (MODE != Mode::Last) {                                                           \
+                lo = FirstNotBefore(p.b, n, [&](const unsigned char* it) {                      \
+                    int c = Cmp(it, KEY, REC, PREFIX);                                          \
+                    return MODE == Mode::GT ? c <= 0 : c < 0;                                   \
+                });                                                                             \
             }                                                                                   \
             int pick = (MODE == Mode::GE || MODE == Mode::GT) ? lo : lo - 1;                    \
             if (pick >= 0 && pick < n) {                                                        \
@@ -449,25 +463,7 @@ bool NtxIndex::InsertLocked(std::string_view key, uint32_t rec) {
         if (KP_NTX_SEARCH(Mode::GE, std::string_view(k), 0u, true) && e.key == k) return false;
     }
     std::vector<std::pair<uint32_t, int>> path;
-    uint32_t off = root_;
-    for (int depth = 0;; ++depth) {
-        if (depth > kMaxDepth) Damage("index tree too deep");
-        Page& p = Load(off);
-        int n = N(p.b);
-        int lo = 0, hi = n;
-        while (lo < hi) {
-            int mid = (lo + hi) / 2;
-            if (Cmp(ItemAt(p.b, mid), k, rec, false) >= 0)
-                hi = mid;
-            else
-                lo = mid + 1;
-        }
-        if (lo < n && Cmp(ItemAt(p.b, lo), k, rec, false) == 0) return false;  // already there
-        path.emplace_back(off, lo);
-        uint32_t c = Child(ItemAt(p.b, lo));
-        if (c == 0) break;
-        off = c;
-    }
+    if (Descend(k, rec, path)) return false;  // already there
     InsertAt(path, path.size() - 1, 0, rec, k);
     return true;
 }
@@ -517,25 +513,7 @@ bool NtxIndex::RemoveLocked(std::string_view key, uint32_t rec) {
     std::string k(key);
     k.resize(static_cast<size_t>(keySize_), ' ');
     std::vector<std::pair<uint32_t, int>> path;
-    uint32_t off = root_;
-    for (int depth = 0;; ++depth) {
-        if (depth > kMaxDepth) Damage("index tree too deep");
-        Page& p = Load(off);
-        int n = N(p.b);
-        int lo = 0, hi = n;
-        while (lo < hi) {
-            int mid = (lo + hi) / 2;
-            if (Cmp(ItemAt(p.b, mid), k, rec, false) >= 0)
-                hi = mid;
-            else
-                lo = mid + 1;
-        }
-        path.emplace_back(off, lo);
-        if (lo < n && Cmp(ItemAt(p.b, lo), k, rec, false) == 0) break;
-        uint32_t c = Child(ItemAt(p.b, lo));
-        if (c == 0) return false;  // not in the index
-        off = c;
-    }
+    if (!Descend(k, rec, path)) return false;  // not in the index
     size_t level = path.size() - 1;
     Page& p = Load(path[level].first);
     int pos = path[level].second;

@@ -88,6 +88,10 @@ private:
     void DropCache();
     [[noreturn]] void Damage(const std::string& what) const;
     int Cmp(const unsigned char* item, std::string_view key, uint32_t rec, bool prefix) const;
+    // Walks from the root towards (key, rec), recording the (page, slot) of
+    // each level in `path`; true when the item itself was found, and then
+    // the last slot of `path` is it, otherwise the leaf slot it belongs in.
+    bool Descend(std::string_view key, uint32_t rec, std::vector<std::pair<uint32_t, int>>& path);
     bool InsertLocked(std::string_view key, uint32_t rec);
     bool RemoveLocked(std::string_view key, uint32_t rec);
     void InsertAt(std::vector<std::pair<uint32_t, int>>& path, size_t level, uint32_t child, uint32_t rec,

@@ -26,19 +26,25 @@ OVERLAPPED At(uint64_t off) {
     return ov;
 }
 
+// The sharing mode is what keeps an exclusive open exclusive. On failure the
+// handle is INVALID_HANDLE_VALUE and *osErr says why; otherwise *osErr is 0.
+HANDLE OpenHandle(const std::string& path, OsFile::Share share, DWORD access, DWORD disposition,
+                  uint32_t* osErr) {
+    DWORD shareMode = share == OsFile::Share::Shared ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : 0;
+    HANDLE h = CreateFileW(Wide(path).c_str(), access, shareMode, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (osErr) *osErr = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    return h;
+}
+
 }  // namespace
 
 std::unique_ptr<OsFile> OsFile::Open(const std::string& path, Share share, Access access,
                                      uint32_t* osErr) {
     bool ro = access == Access::ReadOnly;
-    DWORD shareMode = share == Share::Shared ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : 0;
-    HANDLE h = CreateFileW(Wide(path).c_str(), ro ? GENERIC_READ : (GENERIC_READ | GENERIC_WRITE),
-                           shareMode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        if (osErr) *osErr = GetLastError();
-        return nullptr;
-    }
-    if (osErr) *osErr = 0;
+    HANDLE h = OpenHandle(path, share, ro ? GENERIC_READ : (GENERIC_READ | GENERIC_WRITE),
+                          OPEN_EXISTING, osErr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
     std::unique_ptr<OsFile> f(new OsFile());
     f->handle_ = reinterpret_cast<intptr_t>(h);
     f->path_ = path;
@@ -47,14 +53,8 @@ std::unique_ptr<OsFile> OsFile::Open(const std::string& path, Share share, Acces
 }
 
 std::unique_ptr<OsFile> OsFile::Create(const std::string& path, Share share, uint32_t* osErr) {
-    DWORD shareMode = share == Share::Shared ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : 0;
-    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, shareMode, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        if (osErr) *osErr = GetLastError();
-        return nullptr;
-    }
-    if (osErr) *osErr = 0;
+    HANDLE h = OpenHandle(path, share, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS, osErr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
     std::unique_ptr<OsFile> f(new OsFile());
     f->handle_ = reinterpret_cast<intptr_t>(h);
     f->path_ = path;
