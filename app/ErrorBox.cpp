@@ -13,18 +13,25 @@ namespace kp {
 // allows no default, "Ignorieren" is not offered; where it allows only a
 // default, "OK" takes it.
 ErrorBoxLayout ErrorBoxLayoutFor(uint32_t defaultFlag, uint32_t retryFlag) {
-    if (defaultFlag != 0 && retryFlag != 0) return {MB_ABORTRETRYIGNORE};
-    if (retryFlag != 0) return {MB_RETRYCANCEL};
-    if (defaultFlag != 0) return {MB_OKCANCEL};
+    if (defaultFlag != 0 && retryFlag != 0)
+        return {MB_ABORTRETRYIGNORE};
+    if (retryFlag != 0)
+        return {MB_RETRYCANCEL};
+    if (defaultFlag != 0)
+        return {MB_OKCANCEL};
     return {MB_OK};
 }
 
 int ErrorBoxLayout::Answer(int buttonId) const {
     switch (buttonId) {
-    case IDIGNORE: return 1;
-    case IDOK: return type == MB_OKCANCEL ? 1 : 3;
-    case IDRETRY: return 2;
-    default: return 3;
+        case IDIGNORE:
+            return 1;
+        case IDOK:
+            return type == MB_OKCANCEL ? 1 : 3;
+        case IDRETRY:
+            return 2;
+        default:
+            return 3;
     }
 }
 

@@ -16,7 +16,7 @@ struct ErrorBoxLayout {
 ErrorBoxLayout ErrorBoxLayoutFor(uint32_t defaultFlag, uint32_t retryFlag);
 
 class WinErrorSysHost : public ErrorSysHost {
-public:
+  public:
     int ErrorMessageBox(const std::string& text, const std::string& severityWord,
                         uint32_t defaultFlag, uint32_t retryFlag, uint32_t breakFlag) override;
     void PlainBox(const std::string& title, const std::string& text) override;

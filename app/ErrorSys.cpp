@@ -21,18 +21,27 @@ ErrorSysHost*& HostSlot() {
     return host;
 }
 
-std::string Logic(bool b) { return b ? ".T." : ".F."; }
+std::string Logic(bool b) {
+    return b ? ".T." : ".F.";
+}
 
 // An empty value of the type the raiser wants substituted.
 Usual EmptyOf(int typeCode) {
     switch (static_cast<UsualType>(typeCode)) {
-    case UsualType::Long: return Usual(int32_t{0});
-    case UsualType::Float: return Usual(0.0);
-    case UsualType::String: return Usual(std::string());
-    case UsualType::Logic: return Usual(false);
-    case UsualType::Date: return Usual(Date());
-    case UsualType::Array: return Usual(std::make_shared<Array>());
-    default: return Usual();
+        case UsualType::Long:
+            return Usual(int32_t{0});
+        case UsualType::Float:
+            return Usual(0.0);
+        case UsualType::String:
+            return Usual(std::string());
+        case UsualType::Logic:
+            return Usual(false);
+        case UsualType::Date:
+            return Usual(Date());
+        case UsualType::Array:
+            return Usual(std::make_shared<Array>());
+        default:
+            return Usual();
     }
 }
 
@@ -56,11 +65,14 @@ ErrorSysHost* SetErrorSysHost(ErrorSysHost* host) {
     return old;
 }
 
-ErrorSysHost* GetErrorSysHost() { return HostSlot(); }
+ErrorSysHost* GetErrorSysHost() {
+    return HostSlot();
+}
 
 void InstallErrorSys(ErrorSysHost* host) {
     SetErrorSysHost(host);
-    ErrorBlock([](std::shared_ptr<Error> e) { return DefError(Usual(std::shared_ptr<Object>(e))); });
+    ErrorBlock(
+        [](std::shared_ptr<Error> e) { return DefError(Usual(std::shared_ptr<Object>(e))); });
     SetErrorFunction([](const ErrorRecord* r) { return DefErrorGen(r); });
 }
 
@@ -81,32 +93,42 @@ std::string ErrorMessageText(const Error& e) {
         t += e.Description;
     } else {
         t += Upper(ErrString(e.GenCode));
-        if (!e.Description.empty()) t += kCrLf + e.Description;
+        if (!e.Description.empty())
+            t += kCrLf + e.Description;
     }
     t += kCrLf;
-    if (!e.SubSystem.empty()) t += Label("Subsystem: ", e.SubSystem);
+    if (!e.SubSystem.empty())
+        t += Label("Subsystem: ", e.SubSystem);
     if (e.SubCode != 0) {
         t += "Error Subcode: " + std::to_string(e.SubCode);
-        if (!e.SubCodeText.empty()) t += " (" + e.SubCodeText + ")";
+        if (!e.SubCodeText.empty())
+            t += " (" + e.SubCodeText + ")";
         t += kCrLf;
     }
-    if (!e.Operation.empty()) t += Label("Operation: ", e.Operation);
-    if (!e.FuncSym.IsNull()) t += Label("Function: ", e.FuncSym.Name());
-    if (!e.FileName.empty()) t += Label("Filename: ", Left(e.FileName, 40));
+    if (!e.Operation.empty())
+        t += Label("Operation: ", e.Operation);
+    if (!e.FuncSym.IsNull())
+        t += Label("Function: ", e.FuncSym.Name());
+    if (!e.FileName.empty())
+        t += Label("Filename: ", Left(e.FileName, 40));
     const std::string arg = e.Arg.AsText();
     if (!arg.empty()) {
         t += Label("Argument: ", arg);
-        if (e.ArgType != 0) t += Label("Type: ", TypeString(e.ArgType));
+        if (e.ArgType != 0)
+            t += Label("Type: ", TypeString(e.ArgType));
     }
-    if (e.ArgNum != 0) t += Label("Argument Number: ", std::to_string(e.ArgNum));
+    if (e.ArgNum != 0)
+        t += Label("Argument Number: ", std::to_string(e.ArgNum));
     if (e.ArgTypeReq != 0 && e.ArgTypeReq != e.ArgType)
         t += Label("Requested type: ", TypeString(e.ArgTypeReq));
-    if (!e.Description.empty()) t += Label("Description: ", e.Description);
+    if (!e.Description.empty())
+        t += Label("Description: ", e.Description);
     return t;
 }
 
 std::string CallStackText(const std::vector<ErrorSysHost::Frame>& frames) {
-    if (frames.empty() || frames[0].line <= 0) return std::string();
+    if (frames.empty() || frames[0].line <= 0)
+        return std::string();
     std::string t = std::string("CallStack: ") + kCrLf;
     for (size_t i = 0; i < frames.size() && i < 5 && frames[i].line > 0; ++i)
         t += frames[i].proc + " (Line: " + std::to_string(frames[i].line) + ")" + kCrLf;
@@ -184,7 +206,8 @@ bool AppendErrorLog(const std::string& path, const std::string& entry) {
         // the same. (Raising a new error here would only come back to this
         // handler and fail again.)
         f = OpenFile(path, "wb");
-        if (f == nullptr) return false;
+        if (f == nullptr)
+            return false;
     }
     const bool ok = std::fwrite(entry.data(), 1, entry.size(), f) == entry.size();
     return std::fclose(f) == 0 && ok;
@@ -201,7 +224,8 @@ std::shared_ptr<Error> DefErrorGen(const ErrorRecord* record) {
 
 Usual DefError(const Usual& error) {
     std::shared_ptr<Error> e;
-    if (error.IsObject()) e = std::dynamic_pointer_cast<Error>(error.AsObject());
+    if (error.IsObject())
+        e = std::dynamic_pointer_cast<Error>(error.AsObject());
     if (!e) {
         // Something other than an error object reached the handler: report
         // it as a wrong class.
@@ -227,29 +251,36 @@ Usual DefError(const Usual& error) {
     }
 
     const std::string severityWord = e->Severity == 1 ? "WARNING" : "ERROR";
-    if (e->SubstituteType == static_cast<int>(UsualType::Ptr)) e->Severity = 3;
+    if (e->SubstituteType == static_cast<int>(UsualType::Ptr))
+        e->Severity = 3;
 
     ErrorSysHost* host = GetErrorSysHost();
     std::string message = ErrorMessageText(*e);
-    if (host) message += CallStackText(host->CallStack());
+    if (host)
+        message += CallStackText(host->CallStack());
 
-    if (GetBeep() && host) host->Tones();
+    if (GetBeep() && host)
+        host->Tones();
 
     const ErrorButtons buttons = ErrorButtonFlags(*e, CanBreak());
 
     if (GetErrorLog() && host) {
-        const std::string entry = ErrorLogEntry(*e, message, Version(), DToC(Today()) + " " + Time());
+        const std::string entry =
+            ErrorLogEntry(*e, message, Version(), DToC(Today()) + " " + Time());
         AppendErrorLog(ProgramDir() + "KPERROR.LOG", entry);
     }
 
     const int choice = host ? host->ErrorMessageBox(message, severityWord, buttons.defaultFlag,
                                                     buttons.retryFlag, buttons.breakFlag)
                             : 0;
-    if (choice == 1) return e->CanSubstitute ? EmptyOf(e->SubstituteType) : Usual(false);
-    if (choice == 2) return Usual(true);
+    if (choice == 1)
+        return e->CanSubstitute ? EmptyOf(e->SubstituteType) : Usual(false);
+    if (choice == 2)
+        return Usual(true);
 
     MathInit();
-    if (CanBreak()) Break(Usual(std::shared_ptr<Object>(e)));
+    if (CanBreak())
+        Break(Usual(std::shared_ptr<Object>(e)));
     ErrorLevel(e->GenCode);
     Quit();
 }

@@ -19,7 +19,7 @@ namespace kp {
 // What the handler needs from its surroundings. The program installs the
 // Windows one; tests install their own and answer the box themselves.
 class ErrorSysHost {
-public:
+  public:
     struct Frame {
         std::string proc;
         int line = 0;

@@ -13,7 +13,8 @@ namespace {
 // The first character of a locale text, or the fallback when the item is
 // missing or empty.
 char32_t FirstChar(const std::optional<std::string>& s, char32_t fallback) {
-    if (!s || s->empty()) return fallback;
+    if (!s || s->empty())
+        return fallback;
     size_t pos = 0;
     char32_t c = DecodeUtf8(*s, pos);
     return c == kBadUtf8 ? fallback : c;
@@ -32,8 +33,10 @@ std::string DateFormatFromLocale(std::optional<std::string> order, std::optional
     }
     const std::string pattern = Upper(shortPattern ? *shortPattern : std::string("mm/dd/yy"));
     const std::string year = pattern.find("YYYY") != std::string::npos ? "YYYY" : "YY";
-    if (o == 1) return "DD" + s + "MM" + s + year;
-    if (o == 2) return year + s + "MM" + s + "DD";
+    if (o == 1)
+        return "DD" + s + "MM" + s + year;
+    if (o == 2)
+        return year + s + "MM" + s + "DD";
     return "MM" + s + "DD" + s + year;
 }
 
@@ -42,12 +45,16 @@ InternationalValues WindowsInternational(const LocaleReader& read) {
     v.decimalSep = FirstChar(read(LocaleItem::SDecimal), '.');
     v.thousandSep = FirstChar(read(LocaleItem::SThousand), ',');
     v.timeSep = FirstChar(read(LocaleItem::STime), ':');
-    if (auto t = read(LocaleItem::ITime)) v.amPm = Val(*t) == 0;
-    if (auto s = read(LocaleItem::S1159)) v.amExt = " " + *s;
-    if (auto s = read(LocaleItem::S2359)) v.pmExt = " " + *s;
+    if (auto t = read(LocaleItem::ITime))
+        v.amPm = Val(*t) == 0;
+    if (auto s = read(LocaleItem::S1159))
+        v.amExt = " " + *s;
+    if (auto s = read(LocaleItem::S2359))
+        v.pmExt = " " + *s;
     v.dateFormat = DateFormatFromLocale(read(LocaleItem::IDate), read(LocaleItem::SDate),
                                         read(LocaleItem::SShortDate));
-    if (auto d = read(LocaleItem::IDigits)) v.decimals = static_cast<int>(Val(*d));
+    if (auto d = read(LocaleItem::IDigits))
+        v.decimals = static_cast<int>(Val(*d));
     v.dictionary = true;
     v.international = true;
     return v;
@@ -80,14 +87,16 @@ void ApplyInternational(const InternationalValues& v) {
     SetDecimal(v.decimals);
     SetDictionarySwitch(v.dictionary);
     SetInternationalSwitch(v.international);
-    if (v.century) SetCentury(*v.century);
+    if (v.century)
+        SetCentury(*v.century);
 }
 
 Symbol SetInternational(Symbol mode, const LocaleReader& read) {
     const Symbol windows("WINDOWS");
     const Symbol dorvan("DORVAN");
     const Symbol old = GetInternationalSwitch() ? windows : dorvan;
-    if (mode.IsNull()) return old;
+    if (mode.IsNull())
+        return old;
     if (mode == windows) {
         // A failure while reading the locale ends the step quietly.
         BeginSequence([&] {

@@ -9,16 +9,26 @@ namespace {
 
 LCTYPE ItemCode(LocaleItem item) {
     switch (item) {
-    case LocaleItem::SDecimal: return LOCALE_SDECIMAL;
-    case LocaleItem::SThousand: return LOCALE_STHOUSAND;
-    case LocaleItem::STime: return LOCALE_STIME;
-    case LocaleItem::ITime: return LOCALE_ITIME;
-    case LocaleItem::S1159: return LOCALE_S1159;
-    case LocaleItem::S2359: return LOCALE_S2359;
-    case LocaleItem::IDate: return LOCALE_IDATE;
-    case LocaleItem::SDate: return LOCALE_SDATE;
-    case LocaleItem::SShortDate: return LOCALE_SSHORTDATE;
-    case LocaleItem::IDigits: return LOCALE_IDIGITS;
+        case LocaleItem::SDecimal:
+            return LOCALE_SDECIMAL;
+        case LocaleItem::SThousand:
+            return LOCALE_STHOUSAND;
+        case LocaleItem::STime:
+            return LOCALE_STIME;
+        case LocaleItem::ITime:
+            return LOCALE_ITIME;
+        case LocaleItem::S1159:
+            return LOCALE_S1159;
+        case LocaleItem::S2359:
+            return LOCALE_S2359;
+        case LocaleItem::IDate:
+            return LOCALE_IDATE;
+        case LocaleItem::SDate:
+            return LOCALE_SDATE;
+        case LocaleItem::SShortDate:
+            return LOCALE_SSHORTDATE;
+        case LocaleItem::IDigits:
+            return LOCALE_IDIGITS;
     }
     return 0;
 }
@@ -27,7 +37,8 @@ LCTYPE ItemCode(LocaleItem item) {
 std::optional<std::string> ReadUserLocale(LocaleItem item) {
     char buf[64] = {};
     const int n = GetLocaleInfoA(GetUserDefaultLCID(), ItemCode(item), buf, sizeof buf);
-    if (n <= 0) return std::nullopt;
+    if (n <= 0)
+        return std::nullopt;
     const int len = n - 1;  // without the terminating zero
     const int wlen = MultiByteToWideChar(CP_ACP, 0, buf, len, nullptr, 0);
     std::wstring wide(static_cast<size_t>(wlen), L'\0');
@@ -37,6 +48,8 @@ std::optional<std::string> ReadUserLocale(LocaleItem item) {
 
 }  // namespace
 
-Symbol SetInternational(Symbol mode) { return SetInternational(mode, ReadUserLocale); }
+Symbol SetInternational(Symbol mode) {
+    return SetInternational(mode, ReadUserLocale);
+}
 
 }  // namespace kp

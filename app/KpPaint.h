@@ -9,8 +9,8 @@ namespace kp {
 
 // The entry points, in the order they are looked up.
 inline constexpr std::array<const char*, 10> kKpPaintEntries{
-    "DIBCreateFromFile", "DIBCreateFromPTR", "DIBDelete",          "DIBStretch",
-    "DIBShow",           "DIBGetInfo",       "DIBSaveAs",          "KPPaintLastErrorMsg",
+    "DIBCreateFromFile", "DIBCreateFromPTR", "DIBDelete", "DIBStretch",
+    "DIBShow",           "DIBGetInfo",       "DIBSaveAs", "KPPaintLastErrorMsg",
     "KPPaintLastError",  "KPPaintShowErrors"};
 
 // The library is usable when every entry point but DIBCreateFromPTR was

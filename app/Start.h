@@ -11,7 +11,7 @@ namespace kp {
 void PrepareProcess();
 
 class VeltoApp : public App {
-public:
+  public:
     // Sets the run-time options, shows the conversion window and runs the
     // message loop until the window is gone; then releases the global
     // value store.

@@ -50,7 +50,7 @@ struct VSteuerCounts {
 // number, a record held locked by another program) is raised by the data
 // server through the error block; the walk never writes part of a record.
 class VSteuerUmstellung {
-public:
+  public:
     // Called with the new whole percentage, only when it has grown.
     using Progress = std::function<void(uint32_t percent)>;
 
@@ -74,7 +74,7 @@ public:
     // The latest percentage computed by Convert.
     uint32_t Position() const { return position_; }
 
-private:
+  private:
     DBServer& server_;
     uint32_t position_ = 0;
 };

@@ -14,7 +14,8 @@ DtaStart::DtaStart(Window* owner, const std::string& directory) : DtaStartLayout
     ccUeberschrift->Titel("Versicherungssteuer 2010");
     ccUeberschrift->Refresh();
 
-    for (FixedText* t : {Txt1320.get(), Txt1615.get(), Txt1634.get(), Txt1900.get()}) t->TextValue("0");
+    for (FixedText* t : {Txt1320.get(), Txt1615.get(), Txt1634.get(), Txt1900.get()})
+        t->TextValue("0");
     Balken->Hide();
     TxtDebug->Hide();
 
@@ -34,19 +35,23 @@ DtaStart::DtaStart(Window* owner, const std::string& directory) : DtaStartLayout
 
 DtaStart::~DtaStart() = default;
 
-Symbol DtaStart::ClassName() const { return Symbol("DTASTART"); }
+Symbol DtaStart::ClassName() const {
+    return Symbol("DTASTART");
+}
 
 Method DtaStart::FindMethod(Symbol name) {
     static const MethodTable<DtaStart> methods{
         {"PshBerechnen", &DtaStart::PshBerechnen},
         {"PshOK", &DtaStart::PshOK},
     };
-    if (Method m = methods.Bind(this, name)) return m;
+    if (Method m = methods.Bind(this, name))
+        return m;
     return DtaStartLayout::FindMethod(name);
 }
 
 void DtaStart::PshBerechnen() {
-    if (converting_ || !contractServer_ || affectedTotal_ == 0) return;
+    if (converting_ || !contractServer_ || affectedTotal_ == 0)
+        return;
     Balken->Show();
     Balken->Range(kp::Range(0, 100));
     Balken->SetFocus();
@@ -92,7 +97,8 @@ void DtaStart::PshBerechnen() {
 }
 
 void DtaStart::PshOK() {
-    if (converting_) return;
+    if (converting_)
+        return;
     if (contractServer_) {
         contractServer_->Close();
         contractServer_.reset();
@@ -107,7 +113,8 @@ void DtaStart::Update() {
 }
 
 bool DtaStart::QueryClose(Event& e) {
-    if (converting_) return false;
+    if (converting_)
+        return false;
     return DtaStartLayout::QueryClose(e);
 }
 

@@ -13,7 +13,7 @@
 namespace kp {
 
 class DtaStart : public DtaStartLayout {
-public:
+  public:
     // Opens <directory>Vertrag.DBF (the program's own directory by default)
     // and counts.
     explicit DtaStart(Window* owner, const std::string& directory = {});
@@ -36,7 +36,7 @@ public:
     uint32_t ProgressPosition() const { return progressPosition_; }
     bool Converting() const { return converting_; }
 
-private:
+  private:
     std::unique_ptr<DBServer> contractServer_;
     uint32_t progressPosition_ = 0;
     uint32_t affectedTotal_ = 0;

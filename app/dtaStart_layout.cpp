@@ -48,6 +48,8 @@ DtaStartLayout::DtaStartLayout(Window* owner) : DtaWindow(owner, ResourceID("dta
     PostInit();
 }
 
-Symbol DtaStartLayout::ClassName() const { return Symbol("DTASTART_LAYOUT"); }
+Symbol DtaStartLayout::ClassName() const {
+    return Symbol("DTASTART_LAYOUT");
+}
 
 }  // namespace kp

@@ -11,11 +11,11 @@
 namespace kp {
 
 class DtaStartLayout : public DtaWindow {
-public:
+  public:
     explicit DtaStartLayout(Window* owner);
     Symbol ClassName() const override;
 
-protected:
+  protected:
     // Hooks around the building of the layout; this form needs neither.
     virtual void PreInit() {}
     virtual void PostInit() {}

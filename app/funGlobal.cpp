@@ -20,7 +20,8 @@ std::optional<Pairs>& Store() {
 // Only these classes own something that must be given back; a subclass is
 // deliberately left alone, since it may share its handle with others.
 void DestroyIfOwned(const Usual& value) {
-    if (!value.IsObject()) return;
+    if (!value.IsObject())
+        return;
     const auto& object = value.AsObject();
     if (!IsInstanceInList(object.get(), {Symbol("FONT"), Symbol("BRUSH"), Symbol("DRAWOBJECT"),
                                          Symbol("HELPDISPLAY")}))
@@ -33,15 +34,19 @@ void DestroyIfOwned(const Usual& value) {
         d->Destroy();
 }
 
-bool IsStoreAction(Symbol action) { return action == GlobalPut() || action == GlobalStore(); }
+bool IsStoreAction(Symbol action) {
+    return action == GlobalPut() || action == GlobalStore();
+}
 
 }  // namespace
 
 bool IsInstanceInList(const Object* object, std::initializer_list<Symbol> classNames) {
-    if (object == nullptr) return false;
+    if (object == nullptr)
+        return false;
     const Symbol own = object->ClassName();
     for (Symbol s : classNames)
-        if (s == own) return true;
+        if (s == own)
+            return true;
     return false;
 }
 
@@ -57,14 +62,17 @@ Usual FunGlobal(Symbol name, const Usual& value, Symbol action) {
             // must find it already gone.
             Pairs pairs = std::move(*store);
             store.reset();
-            for (auto& p : pairs) DestroyIfOwned(p.second);
+            for (auto& p : pairs)
+                DestroyIfOwned(p.second);
         }
         return Usual();
     }
-    if (!store) store.emplace();
+    if (!store)
+        store.emplace();
     Pairs& pairs = *store;
     auto it = pairs.begin();
-    while (it != pairs.end() && !(it->first == name)) ++it;
+    while (it != pairs.end() && !(it->first == name))
+        ++it;
     if (it == pairs.end()) {
         if (IsStoreAction(action)) {
             pairs.emplace_back(name, value);
@@ -82,8 +90,12 @@ Usual FunGlobal(Symbol name, const Usual& value, Symbol action) {
     return old;
 }
 
-Usual GetGlobal(Symbol name) { return FunGlobal(name, Usual(), GlobalGet()); }
+Usual GetGlobal(Symbol name) {
+    return FunGlobal(name, Usual(), GlobalGet());
+}
 
-void AxitGlobal() { FunGlobal(Symbol(), Usual(), GlobalAxit()); }
+void AxitGlobal() {
+    FunGlobal(Symbol(), Usual(), GlobalAxit());
+}
 
 }  // namespace kp

@@ -14,17 +14,27 @@ namespace kp {
 // brushes, drawing objects, help displays). The store destroys such an
 // object when its pair is removed or the store is released.
 class Destroyable {
-public:
+  public:
     virtual ~Destroyable() = default;
     virtual void Destroy() = 0;
 };
 
 // The actions FunGlobal understands.
-inline Symbol GlobalGet() { return Symbol("GET"); }
-inline Symbol GlobalPut() { return Symbol("PUT"); }      // store
-inline Symbol GlobalStore() { return Symbol("STORE"); }  // store, the second spelling
-inline Symbol GlobalKill() { return Symbol("KILL"); }
-inline Symbol GlobalAxit() { return Symbol("AXIT"); }  // release all
+inline Symbol GlobalGet() {
+    return Symbol("GET");
+}
+inline Symbol GlobalPut() {
+    return Symbol("PUT");
+}  // store
+inline Symbol GlobalStore() {
+    return Symbol("STORE");
+}  // store, the second spelling
+inline Symbol GlobalKill() {
+    return Symbol("KILL");
+}
+inline Symbol GlobalAxit() {
+    return Symbol("AXIT");
+}  // release all
 
 // The single entry to the store. GET returns the value held (nil when the
 // name is unknown); a store action returns the previous value of a known

@@ -8,8 +8,10 @@ namespace kp {
 Usual GetSetGlobal(Symbol name, const Usual& value) {
     static std::vector<std::pair<Symbol, Usual>> store;
     auto it = store.begin();
-    while (it != store.end() && !(it->first == name)) ++it;
-    if (value.IsNil()) return it == store.end() ? Usual() : it->second;
+    while (it != store.end() && !(it->first == name))
+        ++it;
+    if (value.IsNil())
+        return it == store.end() ? Usual() : it->second;
     if (it != store.end())
         it->second = value;
     else

@@ -4,9 +4,11 @@ namespace kp {
 
 std::optional<HyperLabel> BoundHyperLabel(const HyperLabel& control, const FieldSpec& field) {
     const HyperLabelData& f = field.HyperLabel();
-    std::string description = !control.Description().empty() ? control.Description() : f.description;
+    std::string description =
+        !control.Description().empty() ? control.Description() : f.description;
     std::string help = !control.HelpContext().empty() ? control.HelpContext() : f.helpContext;
-    if (description.empty() && help.empty()) return std::nullopt;
+    if (description.empty() && help.empty())
+        return std::nullopt;
     return HyperLabel(f.name, f.caption, std::move(description), std::move(help));
 }
 
@@ -18,7 +20,9 @@ void EnableSystemClose(HWND hwnd, bool enabled) {
 DtaAbstract::DtaAbstract(Window* owner, const ResourceID& form, bool subForm)
     : DataWindow(owner, form, subForm) {}
 
-Symbol DtaAbstract::ClassName() const { return Symbol("DTAABSTRACT"); }
+Symbol DtaAbstract::ClassName() const {
+    return Symbol("DTAABSTRACT");
+}
 
 bool DtaAbstract::EndWindow(bool sendNow) {
     DataWindow::EndWindow(sendNow);
@@ -33,19 +37,24 @@ void DtaAbstract::Show(int showState) {
             const Symbol name = c->NameSym();
             auto it = std::find_if(specs.begin(), specs.end(),
                                    [name](const auto& p) { return p.first == name; });
-            if (it == specs.end()) continue;
+            if (it == specs.end())
+                continue;
             c->FieldSpec(it->second);
-            if (auto label = BoundHyperLabel(c->HyperLabel(), it->second)) c->HyperLabel(*label);
+            if (auto label = BoundHyperLabel(c->HyperLabel(), it->second))
+                c->HyperLabel(*label);
         }
         Notify(NOTIFYFILECHANGE, Usual());
     }
     DataWindow::Show(showState);
 }
 
-bool DtaAbstract::QueryClose(Event&) { return valid_; }
+bool DtaAbstract::QueryClose(Event&) {
+    return valid_;
+}
 
 void DtaAbstract::Valid(bool on) {
-    if (Handle()) EnableSystemClose(Handle(), on);
+    if (Handle())
+        EnableSystemClose(Handle(), on);
     valid_ = on;
 }
 
@@ -57,7 +66,8 @@ DtaAbstract& DtaAbstract::SetKey(const Usual& key, const Usual& action) {
 size_t DtaAbstract::ChangedControl() const {
     const auto& controls = Controls();
     for (size_t i = 0; i < controls.size(); ++i)
-        if (controls[i]->ValueChanged()) return i + 1;
+        if (controls[i]->ValueChanged())
+            return i + 1;
     return 0;
 }
 

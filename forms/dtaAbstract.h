@@ -24,7 +24,7 @@ std::optional<HyperLabel> BoundHyperLabel(const HyperLabel& control, const Field
 void EnableSystemClose(HWND hwnd, bool enabled);
 
 class DtaAbstract : public DataWindow {
-public:
+  public:
     // The third value makes the form a sub-form inside the owner's canvas.
     DtaAbstract(Window* owner, const ResourceID& form, bool subForm = false);
     Symbol ClassName() const override;
@@ -58,10 +58,10 @@ public:
     // 1-based position of the first control whose value changed; 0 if none.
     size_t ChangedControl() const;
 
-protected:
+  protected:
     bool modal_ = false;
 
-private:
+  private:
     bool readOnly_ = false;
     bool valid_ = true;
     uint32_t popupMenuNo_ = 0;

@@ -19,8 +19,12 @@ Point Center2Origin(Dimension screen, Dimension window) {
     return Point(std::min(x, 0xFFFF), std::min(y, 0xFFFF));
 }
 
-int GetScreenX() { return GetSystemMetrics(SM_CXSCREEN); }
-int GetScreenY() { return GetSystemMetrics(SM_CYSCREEN); }
+int GetScreenX() {
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+int GetScreenY() {
+    return GetSystemMetrics(SM_CYSCREEN);
+}
 
 DtaWindow::DtaWindow(Window* owner, const ResourceID& form, bool subForm)
     : DtaAbstract(owner, form, subForm) {
@@ -31,14 +35,20 @@ DtaWindow::DtaWindow(Window* owner, const ResourceID& form, bool subForm)
     }
 }
 
-DtaWindow::~DtaWindow() { Unregister(); }
+DtaWindow::~DtaWindow() {
+    Unregister();
+}
 
-Symbol DtaWindow::ClassName() const { return Symbol("DTAWINDOW"); }
+Symbol DtaWindow::ClassName() const {
+    return Symbol("DTAWINDOW");
+}
 
 void DtaWindow::Unregister() {
-    if (!registered_) return;
+    if (!registered_)
+        return;
     registered_ = false;
-    if (auto* registry = dynamic_cast<ChildRegistry*>(Owner())) registry->UnRegisterChild(this);
+    if (auto* registry = dynamic_cast<ChildRegistry*>(Owner()))
+        registry->UnRegisterChild(this);
 }
 
 void DtaWindow::Destroy() {
@@ -52,7 +62,8 @@ bool DtaWindow::QueryClose(Event&) {
 }
 
 void DtaWindow::MenuInit(MenuInitEvent& e) {
-    if (Handle()) EnableSystemClose(Handle(), Valid());
+    if (Handle())
+        EnableSystemClose(Handle(), Valid());
     DtaAbstract::MenuInit(e);
 }
 

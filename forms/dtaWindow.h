@@ -9,7 +9,7 @@ namespace kp {
 
 // An owner that keeps track of the forms it owns.
 class ChildRegistry {
-public:
+  public:
     virtual ~ChildRegistry() = default;
     virtual void RegisterChild(Window* child) = 0;
     virtual void UnRegisterChild(Window* child) = 0;
@@ -26,7 +26,7 @@ int GetScreenX();
 int GetScreenY();
 
 class DtaWindow : public DtaAbstract {
-public:
+  public:
     DtaWindow(Window* owner, const ResourceID& form, bool subForm = false);
     ~DtaWindow() override;
     Symbol ClassName() const override;
@@ -45,7 +45,7 @@ public:
 
     int32_t FirstTabNo() const { return firstTabNo_; }
 
-private:
+  private:
     void Unregister();
     int32_t firstTabNo_ = 1;
     bool registered_ = false;

@@ -13,9 +13,12 @@ std::vector<GradientStrip> GradientStrips(int width, COLORREF start, COLORREF en
     int r = GetRValue(start), g = GetGValue(start), b = GetBValue(start);
     const int R = GetRValue(end), G = GetGValue(end), B = GetBValue(end);
     for (int i = 1; i <= width; i += s) {
-        if (r > R) --r;
-        if (g > G) --g;
-        if (b > B) --b;
+        if (r > R)
+            --r;
+        if (g > G)
+            --g;
+        if (b > B)
+            --b;
         strips.push_back({width - i - s, width - i, RGB(r, g, b)});
     }
     return strips;
@@ -60,11 +63,13 @@ void TitelControl::SetDefaults(COLORREF text, COLORREF background) {
     textColor_ = text;
     backgroundColor_ = background;
     groups_.clear();
-    if (auto* registry = dynamic_cast<TitelControlRegistry*>(Owner())) registry->RegisterControl(this);
+    if (auto* registry = dynamic_cast<TitelControlRegistry*>(Owner()))
+        registry->RegisterControl(this);
 }
 
 void TitelControl::Refresh() {
-    if (Window* owner = Owner()) owner->RepaintBoundingBox(BoundingBox(Origin(), Size()));
+    if (Window* owner = Owner())
+        owner->RepaintBoundingBox(BoundingBox(Origin(), Size()));
 }
 
 void TitelControl::PaintText(HDC dc) {
@@ -97,7 +102,8 @@ void TitelControl::PaintText(HDC dc) {
 }
 
 void TitelControl::Assign2Group(Symbol group) {
-    if (!IsInGroup(group)) groups_.push_back(group);
+    if (!IsInGroup(group))
+        groups_.push_back(group);
 }
 
 bool TitelControl::IsInGroup(Symbol group) const {
@@ -106,12 +112,14 @@ bool TitelControl::IsInGroup(Symbol group) const {
 
 void TitelControl::RemoveFromGroup(Symbol group) {
     auto it = std::find(groups_.begin(), groups_.end(), group);
-    if (it != groups_.end()) groups_.erase(it);
+    if (it != groups_.end())
+        groups_.erase(it);
 }
 
 void TitelControl::MouseButtonDown(MouseEvent& e) {
     CustomControl::MouseButtonDown(e);
-    if (auto* listener = dynamic_cast<TitelMouseListener*>(Owner())) listener->OnMouseInTitelDown(this);
+    if (auto* listener = dynamic_cast<TitelMouseListener*>(Owner()))
+        listener->OnMouseInTitelDown(this);
 }
 
 // ---- The two bases and their defaults
@@ -121,7 +129,9 @@ MlTitel::MlTitel(Window* owner, const ResourceID& id)
 MlTitel::MlTitel(Window* owner, int id, Point origin, Dimension size, DWORD style,
                  std::string_view windowClass)
     : TitelControl(owner, id, origin, size, style, windowClass, RGB(250, 250, 250), RGB(0, 0, 0)) {}
-Symbol MlTitel::ClassName() const { return Symbol("MLTITEL"); }
+Symbol MlTitel::ClassName() const {
+    return Symbol("MLTITEL");
+}
 
 MlTitelMemo::MlTitelMemo(Window* owner, const ResourceID& id)
     : TitelControl(owner, id, RGB(0, 0, 0), GetSysColor(COLOR_BTNFACE)) {}
@@ -129,7 +139,9 @@ MlTitelMemo::MlTitelMemo(Window* owner, int id, Point origin, Dimension size, DW
                          std::string_view windowClass)
     : TitelControl(owner, id, origin, size, style, windowClass, RGB(0, 0, 0),
                    GetSysColor(COLOR_BTNFACE)) {}
-Symbol MlTitelMemo::ClassName() const { return Symbol("MLTITELMEMO"); }
+Symbol MlTitelMemo::ClassName() const {
+    return Symbol("MLTITELMEMO");
+}
 
 // ---- Gradient
 
@@ -164,21 +176,27 @@ template class GradientTitel<MlTitelMemo>;
 MlGradientTitel::MlGradientTitel(Window* owner, const ResourceID& id) : GradientTitel(owner, id) {}
 MlGradientTitel::MlGradientTitel(Window* owner, int id, Point origin, Dimension size, DWORD style)
     : GradientTitel(owner, id, origin, size, style, "MlGradientTitel") {}
-Symbol MlGradientTitel::ClassName() const { return Symbol("MLGRADIENTTITEL"); }
+Symbol MlGradientTitel::ClassName() const {
+    return Symbol("MLGRADIENTTITEL");
+}
 
 MlGradientTitelMemo::MlGradientTitelMemo(Window* owner, const ResourceID& id)
     : GradientTitel(owner, id) {}
 MlGradientTitelMemo::MlGradientTitelMemo(Window* owner, int id, Point origin, Dimension size,
                                          DWORD style)
     : GradientTitel(owner, id, origin, size, style, "MlGradientTitelMemo") {}
-Symbol MlGradientTitelMemo::ClassName() const { return Symbol("MLGRADIENTTITELMEMO"); }
+Symbol MlGradientTitelMemo::ClassName() const {
+    return Symbol("MLGRADIENTTITELMEMO");
+}
 
 // ---- Grey
 
 MlGrayTitel::MlGrayTitel(Window* owner, const ResourceID& id) : MlTitel(owner, id) {}
 MlGrayTitel::MlGrayTitel(Window* owner, int id, Point origin, Dimension size, DWORD style)
     : MlTitel(owner, id, origin, size, style, "MlGrayTitel") {}
-Symbol MlGrayTitel::ClassName() const { return Symbol("MLGRAYTITEL"); }
+Symbol MlGrayTitel::ClassName() const {
+    return Symbol("MLGRAYTITEL");
+}
 
 void MlGrayTitel::FillGray(HWND hwnd, HDC dc) {
     RECT client{};

@@ -20,12 +20,12 @@ class TitelControl;
 
 // Owner services a title control uses when its owner offers them.
 class TitelControlRegistry {
-public:
+  public:
     virtual ~TitelControlRegistry() = default;
     virtual void RegisterControl(TitelControl* control) = 0;
 };
 class TitelMouseListener {
-public:
+  public:
     virtual ~TitelMouseListener() = default;
     virtual void OnMouseInTitelDown(TitelControl* control) = 0;
 };
@@ -44,8 +44,8 @@ struct GradientStrip {
 std::vector<GradientStrip> GradientStrips(int width, COLORREF start, COLORREF end, uint32_t step);
 
 struct TitelLayout {
-    RECT icon;      // where the icon goes (empty without one)
-    RECT text;      // the text rectangle
+    RECT icon;        // where the icon goes (empty without one)
+    RECT text;        // the text rectangle
     RECT shadowText;  // where the shadow is drawn (text is moved off it)
 };
 // Places icon and text in a client rectangle of a control `controlHeight`
@@ -57,7 +57,7 @@ TitelLayout LayoutTitel(const RECT& client, int controlHeight, bool hasIcon, boo
 
 // The shared implementation of MlTitel and MlTitelMemo.
 class TitelControl : public CustomControl {
-public:
+  public:
     using Control::Font;
     using Control::TextColor;
 
@@ -88,7 +88,7 @@ public:
     COLORREF TitelTextColor() const { return textColor_; }
     COLORREF BackgroundColor() const { return backgroundColor_; }
 
-protected:
+  protected:
     TitelControl(Window* owner, const ResourceID& id, COLORREF text, COLORREF background);
     TitelControl(Window* owner, int id, Point origin, Dimension size, DWORD style,
                  std::string_view className, COLORREF text, COLORREF background);
@@ -97,7 +97,7 @@ protected:
     virtual bool ShadeOn() const { return false; }
     virtual COLORREF ShadeColorValue() const { return 0; }
 
-private:
+  private:
     void SetDefaults(COLORREF text, COLORREF background);
 
     std::string faceName_;
@@ -110,7 +110,7 @@ private:
 };
 
 class MlTitel : public TitelControl {
-public:
+  public:
     MlTitel(Window* owner, const ResourceID& id);
     MlTitel(Window* owner, int id, Point origin, Dimension size, DWORD style = WS_VISIBLE,
             std::string_view windowClass = "MlTitel");
@@ -118,7 +118,7 @@ public:
 };
 
 class MlTitelMemo : public TitelControl {
-public:
+  public:
     MlTitelMemo(Window* owner, const ResourceID& id);
     MlTitelMemo(Window* owner, int id, Point origin, Dimension size, DWORD style = WS_VISIBLE,
                 std::string_view windowClass = "MlTitelMemo");
@@ -133,21 +133,21 @@ void GradientFillVertical(HWND hwnd, HDC dc, COLORREF start, COLORREF end, uint3
 // the end colour starts as the base's default background colour.
 template <class Base>
 class GradientTitel : public Base {
-public:
+  public:
     void EndColor(COLORREF color) { endColor_ = color; }
     // A step below 1 would never move the gradient on; it counts as 1.
     void StepSize(uint32_t pixels) { stepSize_ = pixels < 1 ? 1 : pixels; }
     void GradientFillVertical(HWND hwnd, HDC dc, COLORREF start);
     void Expose(ExposeEvent& e) override;
 
-protected:
+  protected:
     GradientTitel(Window* owner, const ResourceID& id)
         : Base(owner, id), endColor_(this->BackgroundColor()) {}
     GradientTitel(Window* owner, int id, Point origin, Dimension size, DWORD style,
                   std::string_view windowClass)
         : Base(owner, id, origin, size, style, windowClass), endColor_(this->BackgroundColor()) {}
 
-private:
+  private:
     COLORREF endColor_;
     uint32_t stepSize_ = 3;
 };
@@ -155,14 +155,14 @@ extern template class GradientTitel<MlTitel>;
 extern template class GradientTitel<MlTitelMemo>;
 
 class MlGradientTitel : public GradientTitel<MlTitel> {
-public:
+  public:
     MlGradientTitel(Window* owner, const ResourceID& id);
     MlGradientTitel(Window* owner, int id, Point origin, Dimension size, DWORD style = WS_VISIBLE);
     Symbol ClassName() const override;
 };
 
 class MlGradientTitelMemo : public GradientTitel<MlTitelMemo> {
-public:
+  public:
     MlGradientTitelMemo(Window* owner, const ResourceID& id);
     MlGradientTitelMemo(Window* owner, int id, Point origin, Dimension size,
                         DWORD style = WS_VISIBLE);
@@ -170,7 +170,7 @@ public:
 };
 
 class MlGrayTitel : public MlTitel {
-public:
+  public:
     MlGrayTitel(Window* owner, const ResourceID& id);
     MlGrayTitel(Window* owner, int id, Point origin, Dimension size, DWORD style = WS_VISIBLE);
     Symbol ClassName() const override;
@@ -183,11 +183,11 @@ public:
     void FillGray(HWND hwnd, HDC dc);
     void Expose(ExposeEvent& e) override;
 
-protected:
+  protected:
     bool ShadeOn() const override { return shade_; }
     COLORREF ShadeColorValue() const override { return shadeColor_; }
 
-private:
+  private:
     COLORREF grayColor_ = RGB(192, 192, 192);
     COLORREF shadeColor_ = RGB(1, 1, 1);
     bool shade_ = false;

@@ -17,7 +17,8 @@ void Add(std::vector<std::string>* list, std::string s, size_t* suppressed) {
 }
 }  // namespace
 
-CheckReport CheckTable(const std::string& dbfPath, const std::vector<std::string>& ntxPaths, int codePage) {
+CheckReport CheckTable(const std::string& dbfPath, const std::vector<std::string>& ntxPaths,
+                       int codePage) {
     CheckReport rep;
     size_t suppressed = 0;
     TableOptions opt;
@@ -33,8 +34,8 @@ CheckReport CheckTable(const std::string& dbfPath, const std::vector<std::string
     uint32_t n = t->Count();
     rep.records = n;
     if (t->HeaderCount() > n)
-        rep.faults.push_back("header counts " + std::to_string(t->HeaderCount()) + " records, the file holds " +
-                             std::to_string(n));
+        rep.faults.push_back("header counts " + std::to_string(t->HeaderCount()) +
+                             " records, the file holds " + std::to_string(n));
     for (uint32_t r = 1; r <= n; ++r) {
         const char* rec;
         try {
@@ -46,9 +47,12 @@ CheckReport CheckTable(const std::string& dbfPath, const std::vector<std::string
         if (rec[0] == '*')
             ++rep.deleted;
         else if (rec[0] != ' ')
-            Add(&rep.faults, "record " + std::to_string(r) + ": deletion flag is neither blank nor *", &suppressed);
+            Add(&rep.faults,
+                "record " + std::to_string(r) + ": deletion flag is neither blank nor *",
+                &suppressed);
         for (size_t f = 0; f < t->Fields().size(); ++f) {
-            if (t->Fields()[f].type == 'M') continue;  // memo text is not checked
+            if (t->Fields()[f].type == 'M')
+                continue;  // memo text is not checked
             try {
                 t->GetValue(rec, static_cast<int>(f));
             } catch (const DbError& e) {
@@ -75,14 +79,19 @@ CheckReport CheckTable(const std::string& dbfPath, const std::vector<std::string
             [&](const NtxIndex::Entry& e) {
                 ++keys;
                 if (e.rec == 0 || e.rec > n) {
-                    Add(&faults, "key points at record " + std::to_string(e.rec) + ", which does not exist", &suppressed);
+                    Add(&faults,
+                        "key points at record " + std::to_string(e.rec) + ", which does not exist",
+                        &suppressed);
                     return;
                 }
-                if (seen[e.rec]) Add(&faults, "record " + std::to_string(e.rec) + " has two keys", &suppressed);
+                if (seen[e.rec])
+                    Add(&faults, "record " + std::to_string(e.rec) + " has two keys", &suppressed);
                 seen[e.rec] = 1;
                 try {
                     if (x->KeyOf(t->Fetch(e.rec, false)) != e.key)
-                        Add(&faults, "key of record " + std::to_string(e.rec) + " does not match the record", &suppressed);
+                        Add(&faults,
+                            "key of record " + std::to_string(e.rec) + " does not match the record",
+                            &suppressed);
                 } catch (const DbError& err) {
                     Add(&faults, err.description, &suppressed);
                 }
@@ -91,7 +100,8 @@ CheckReport CheckTable(const std::string& dbfPath, const std::vector<std::string
         // Every record must be there; in a unique index, a record left out
         // needs an earlier record with its key.
         for (uint32_t r = 1; r <= n && faults.size() < kMaxReported; ++r) {
-            if (seen[r]) continue;
+            if (seen[r])
+                continue;
             bool covered = false;
             if (x->Unique()) {
                 try {
@@ -101,13 +111,17 @@ CheckReport CheckTable(const std::string& dbfPath, const std::vector<std::string
                 } catch (const DbError&) {
                 }
             }
-            if (!covered) Add(&faults, "record " + std::to_string(r) + " has no key", &suppressed);
+            if (!covered)
+                Add(&faults, "record " + std::to_string(r) + " has no key", &suppressed);
         }
-        for (auto& f : faults) rep.faults.push_back(np + ": " + f);
-        for (size_t i = 0; i < notes.size() && i < kMaxReported; ++i) rep.notes.push_back(np + ": " + notes[i]);
+        for (auto& f : faults)
+            rep.faults.push_back(np + ": " + f);
+        for (size_t i = 0; i < notes.size() && i < kMaxReported; ++i)
+            rep.notes.push_back(np + ": " + notes[i]);
         rep.indexKeys.push_back(keys);
     }
-    if (suppressed) rep.faults.push_back(std::to_string(suppressed) + " more faults not listed");
+    if (suppressed)
+        rep.faults.push_back(std::to_string(suppressed) + " more faults not listed");
     return rep;
 }
 

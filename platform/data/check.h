@@ -12,12 +12,13 @@ namespace kp {
 struct CheckReport {
     uint32_t records = 0;
     uint32_t deleted = 0;
-    std::vector<uint64_t> indexKeys;   // per index
-    std::vector<std::string> faults;   // anything here fails the check
-    std::vector<std::string> notes;    // unusual but readable
+    std::vector<uint64_t> indexKeys;  // per index
+    std::vector<std::string> faults;  // anything here fails the check
+    std::vector<std::string> notes;   // unusual but readable
     bool Ok() const { return faults.empty(); }
 };
 
-CheckReport CheckTable(const std::string& dbfPath, const std::vector<std::string>& ntxPaths, int codePage);
+CheckReport CheckTable(const std::string& dbfPath, const std::vector<std::string>& ntxPaths,
+                       int codePage);
 
 }  // namespace kp

@@ -14,11 +14,13 @@ void DataServer::UnRegisterClient(DataClient* client) {
 }
 
 void DataServer::Notify(int code, const Usual& description) {
-    if (suspended_ > 0) return;
+    if (suspended_ > 0)
+        return;
     // A client may unregister itself (or others) while it is told.
     std::vector<DataClient*> now = clients_;
     for (DataClient* c : now)
-        if (std::find(clients_.begin(), clients_.end(), c) != clients_.end()) c->Notify(code, description);
+        if (std::find(clients_.begin(), clients_.end(), c) != clients_.end())
+            c->Notify(code, description);
 }
 
 }  // namespace kp

@@ -32,7 +32,7 @@ enum NotifyCode : int {
 };
 
 class FieldSpec {
-public:
+  public:
     FieldSpec(Symbol name, char valType, int length, int decimals)
         : name_(name), valType_(valType), length_(length), decimals_(decimals) {
         hyperLabel_.name = name;
@@ -45,7 +45,7 @@ public:
     const HyperLabelData& HyperLabel() const { return hyperLabel_; }
     void SetHyperLabel(HyperLabelData hl) { hyperLabel_ = std::move(hl); }
 
-private:
+  private:
     Symbol name_;
     char valType_;
     int length_;
@@ -55,13 +55,13 @@ private:
 
 // Something attached to a server that wants to hear of its changes.
 class DataClient {
-public:
+  public:
     virtual ~DataClient() = default;
     virtual void Notify(int code, const Usual& description) = 0;
 };
 
 class DataServer {
-public:
+  public:
     virtual ~DataServer() = default;
 
     // Pairs {field name, field spec} in field order; empty when closed.
@@ -73,10 +73,11 @@ public:
     void Notify(int code, const Usual& description = Usual());
     void SuspendNotification() { ++suspended_; }
     void ResetNotification() {
-        if (suspended_ > 0) --suspended_;
+        if (suspended_ > 0)
+            --suspended_;
     }
 
-protected:
+  protected:
     std::vector<DataClient*> clients_;
     int suspended_ = 0;
 };

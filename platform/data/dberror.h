@@ -9,8 +9,8 @@
 namespace kp {
 
 struct DbError {
-    int32_t genCode = 0;   // EG_* of platform/runtime/error.h
-    uint32_t osCode = 0;   // Windows numbering (osfile.h)
+    int32_t genCode = 0;  // EG_* of platform/runtime/error.h
+    uint32_t osCode = 0;  // Windows numbering (osfile.h)
     std::string fileName;
     std::string description;
     bool canRetry = false;

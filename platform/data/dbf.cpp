@@ -26,7 +26,7 @@ void ThrowDb(int32_t genCode, const std::string& fileName, const std::string& de
 namespace {
 
 constexpr uint32_t kMemoBlock = 512;
-constexpr size_t kMaxMemo = 64u << 20;   // a memo longer than this is damage
+constexpr size_t kMaxMemo = 64u << 20;  // a memo longer than this is damage
 constexpr size_t kWindowBytes = 64 * 1024;
 
 bool KnownVersion(uint8_t v) {
@@ -35,10 +35,14 @@ bool KnownVersion(uint8_t v) {
 
 uint8_t CpByteFor(int cp) {
     switch (cp) {
-        case 437: return 0x01;
-        case 850: return 0x02;
-        case 1252: return 0x03;
-        default: return 0;
+        case 437:
+            return 0x01;
+        case 850:
+            return 0x02;
+        case 1252:
+            return 0x03;
+        default:
+            return 0;
     }
 }
 
@@ -51,7 +55,8 @@ std::string Hex2(unsigned v) {
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (std::toupper(static_cast<unsigned char>(a[i])) !=
             std::toupper(static_cast<unsigned char>(b[i])))
@@ -88,18 +93,23 @@ std::unique_ptr<Table> Table::Open(const std::string& path, const TableOptions& 
     t->opt_ = opt;
     auto share = opt.exclusive ? OsFile::Share::Exclusive : OsFile::Share::Shared;
     uint32_t os = 0;
-    t->file_ = OsFile::Open(path, share,
-                            opt.readOnly ? OsFile::Access::ReadOnly : OsFile::Access::ReadWrite, &os);
+    t->file_ = OsFile::Open(
+        path, share, opt.readOnly ? OsFile::Access::ReadOnly : OsFile::Access::ReadWrite, &os);
     if (!t->file_ && !opt.readOnly && os == OSERR_ACCESS_DENIED) {
         // A write-protected table can still be read.
         t->file_ = OsFile::Open(path, share, OsFile::Access::ReadOnly, &os);
     }
-    if (!t->file_) t->Fail(EG_OPEN, "cannot open the table", os);
+    if (!t->file_)
+        t->Fail(EG_OPEN,
+                "Die Tabelle kann nicht geöffnet werden (nicht vorhanden oder von einem anderen "
+                "Programm exklusiv geöffnet).",
+                os);
     t->ReadHeader();
 
     bool needMemo = (t->version_ & 0x80) != 0;
     for (const auto& f : t->fields_)
-        if (f.type == 'M') needMemo = true;
+        if (f.type == 'M')
+            needMemo = true;
     if (needMemo) {
         std::string mp = MemoPathFor(path);
         if (!OsFile::Exists(mp)) {
@@ -107,13 +117,18 @@ std::unique_ptr<Table> Table::Open(const std::string& path, const TableOptions& 
             std::string alt = mp;
             bool lower = alt.back() == 't';
             alt.replace(alt.size() - 3, 3, lower ? "DBT" : "dbt");
-            if (OsFile::Exists(alt)) mp = alt;
+            if (OsFile::Exists(alt))
+                mp = alt;
         }
         t->memoPath_ = mp;
-        t->memo_ = OsFile::Open(mp, share, t->file_->ReadOnly() ? OsFile::Access::ReadOnly
-                                                                : OsFile::Access::ReadWrite,
-                                &os);
-        if (!t->memo_) ThrowDb(EG_OPEN, mp, "cannot open the memo file of the table", os);
+        t->memo_ = OsFile::Open(
+            mp, share, t->file_->ReadOnly() ? OsFile::Access::ReadOnly : OsFile::Access::ReadWrite,
+            &os);
+        if (!t->memo_)
+            ThrowDb(EG_OPEN, mp,
+                    "Die Memo-Datei der Tabelle kann nicht geöffnet werden (nicht vorhanden oder "
+                    "von einem anderen Programm exklusiv geöffnet).",
+                    os);
     }
     return t;
 }
@@ -122,15 +137,20 @@ Table::~Table() = default;
 
 void Table::ReadHeader() {
     int64_t size = file_->Size();
-    if (size < 0) Fail(EG_READ, "cannot read the table", file_->LastError());
+    if (size < 0)
+        Fail(EG_READ, "Die Tabelle kann nicht gelesen werden.", file_->LastError());
     if (static_cast<uint64_t>(size) > kLockBase)
-        Fail(EG_LIMIT, "table larger than 1,000,000,000 bytes");
-    if (size < 32) Fail(EG_CORRUPTION, "table header too short");
+        Fail(EG_LIMIT,
+             "Die Tabelle ist größer als 1.000.000.000 Bytes und kann nicht bearbeitet werden.");
+    if (size < 32)
+        Fail(EG_CORRUPTION, "Die Tabelle ist beschädigt: Der Dateikopf ist zu kurz.");
     unsigned char h[32];
-    if (file_->ReadAt(0, h, 32) != 32) Fail(EG_READ, "cannot read the table header", file_->LastError());
+    if (file_->ReadAt(0, h, 32) != 32)
+        Fail(EG_READ, "Der Dateikopf der Tabelle kann nicht gelesen werden.", file_->LastError());
     version_ = h[0];
     if (!KnownVersion(version_))
-        Fail(EG_UNSUPPORTED, "unsupported table format (version byte " + Hex2(version_) + ")");
+        Fail(EG_UNSUPPORTED,
+             "Dieses Tabellenformat wird nicht unterstützt (Versionsbyte " + Hex2(version_) + ").");
     int yy = h[1];
     int year = yy >= 100 ? 1900 + yy : (yy < 80 ? 2000 + yy : 1900 + yy);
     lastUpdate_ = Date::FromYMD(year, h[2], h[3]);
@@ -138,11 +158,13 @@ void Table::ReadHeader() {
     hdrLen_ = U16(h + 8);
     recLen_ = U16(h + 10);
     cpByte_ = h[29];
-    if (hdrLen_ < 64) Fail(EG_CORRUPTION, "table header length impossible");
-    if (hdrLen_ > static_cast<uint64_t>(size)) Fail(EG_CORRUPTION, "table header longer than the file");
+    if (hdrLen_ < 64)
+        Fail(EG_CORRUPTION, "Die Tabelle ist beschädigt: Die Länge des Dateikopfs ist ungültig.");
+    if (hdrLen_ > static_cast<uint64_t>(size))
+        Fail(EG_CORRUPTION, "Die Tabelle ist beschädigt: Der Dateikopf ist länger als die Datei.");
     std::vector<unsigned char> hdr(hdrLen_);
     if (file_->ReadAt(0, hdr.data(), hdrLen_) != hdrLen_)
-        Fail(EG_READ, "cannot read the table header", file_->LastError());
+        Fail(EG_READ, "Der Dateikopf der Tabelle kann nicht gelesen werden.", file_->LastError());
 
     fields_.clear();
     uint32_t offset = 1;
@@ -150,10 +172,14 @@ void Table::ReadHeader() {
         const unsigned char* d = &hdr[at];
         DbfField f;
         size_t n = 0;
-        while (n < 11 && d[n] != 0) ++n;
+        while (n < 11 && d[n] != 0)
+            ++n;
         f.name.assign(reinterpret_cast<const char*>(d), n);
-        while (!f.name.empty() && f.name.back() == ' ') f.name.pop_back();
-        if (f.name.empty()) Fail(EG_CORRUPTION, "field descriptor without a name");
+        while (!f.name.empty() && f.name.back() == ' ')
+            f.name.pop_back();
+        if (f.name.empty())
+            Fail(EG_CORRUPTION,
+                 "Die Tabelle ist beschädigt: Eine Feldbeschreibung hat keinen Namen.");
         f.type = static_cast<char>(std::toupper(d[11]));
         int len = d[16], dec = d[17];
         switch (f.type) {
@@ -161,60 +187,79 @@ void Table::ReadHeader() {
                 f.width = dec * 256 + len;
                 f.decimals = 0;
                 break;
-            case 'F': f.type = 'N'; [[fallthrough]];
+            case 'F':
+                f.type = 'N';
+                [[fallthrough]];
             case 'N':
                 f.width = len;
                 f.decimals = dec;
-                if (dec > 0 && dec >= len) Fail(EG_CORRUPTION, "field " + f.name + ": decimals impossible");
+                if (dec > 0 && dec >= len)
+                    Fail(EG_CORRUPTION,
+                         "Die Tabelle ist beschädigt: Die Nachkommastellen des Feldes " + f.name +
+                             " sind ungültig.");
                 break;
             case 'D':
                 f.width = len;
-                if (len != 8) Fail(EG_CORRUPTION, "date field " + f.name + " not 8 bytes wide");
+                if (len != 8)
+                    Fail(EG_CORRUPTION, "Die Tabelle ist beschädigt: Das Datumsfeld " + f.name +
+                                            " ist nicht 8 Bytes breit.");
                 break;
             case 'L':
                 f.width = len;
                 break;
             case 'M':
                 f.width = len;
-                if (len != 10) Fail(EG_UNSUPPORTED, "memo field " + f.name + " not 10 bytes wide");
+                if (len != 10)
+                    Fail(EG_UNSUPPORTED,
+                         "Das Memofeld " + f.name +
+                             " ist nicht 10 Bytes breit; dieses Format wird nicht unterstützt.");
                 break;
             default:
-                Fail(EG_UNSUPPORTED, "field " + f.name + " has unsupported type '" +
-                                         std::string(1, static_cast<char>(d[11])) + "'");
+                Fail(EG_UNSUPPORTED, "Das Feld " + f.name + " hat den nicht unterstützten Typ '" +
+                                         std::string(1, static_cast<char>(d[11])) + "'.");
         }
-        if (f.width <= 0) Fail(EG_CORRUPTION, "field " + f.name + " has width 0");
+        if (f.width <= 0)
+            Fail(EG_CORRUPTION,
+                 "Die Tabelle ist beschädigt: Das Feld " + f.name + " hat die Breite 0.");
         f.offset = offset;
         offset += static_cast<uint32_t>(f.width);
         fields_.push_back(std::move(f));
     }
-    if (fields_.empty()) Fail(EG_CORRUPTION, "table without fields");
-    if (recLen_ < offset) Fail(EG_CORRUPTION, "record length shorter than its fields");
+    if (fields_.empty())
+        Fail(EG_CORRUPTION, "Die Tabelle ist beschädigt: Sie hat keine Felder.");
+    if (recLen_ < offset)
+        Fail(EG_CORRUPTION, "Die Tabelle ist beschädigt: Die Satzlänge ist kürzer als die Felder.");
     RefreshCount();
 }
 
 int Table::FieldIndex(std::string_view name) const {
     for (size_t i = 0; i < fields_.size(); ++i)
-        if (EqualNoCase(fields_[i].name, name)) return static_cast<int>(i);
+        if (EqualNoCase(fields_[i].name, name))
+            return static_cast<int>(i);
     return -1;
 }
 
 uint32_t Table::RefreshCount() {
     unsigned char c[4];
-    if (file_->ReadAt(4, c, 4) != 4) Fail(EG_READ, "cannot read the table header", file_->LastError());
+    if (file_->ReadAt(4, c, 4) != 4)
+        Fail(EG_READ, "Der Dateikopf der Tabelle kann nicht gelesen werden.", file_->LastError());
     headerCount_ = U32(c);
     int64_t size = file_->Size();
-    if (size < 0) Fail(EG_READ, "cannot read the table", file_->LastError());
+    if (size < 0)
+        Fail(EG_READ, "Die Tabelle kann nicht gelesen werden.", file_->LastError());
     uint64_t usable = std::min<uint64_t>(static_cast<uint64_t>(size), kLockBase);
     uint64_t fits = usable > hdrLen_ ? (usable - hdrLen_) / recLen_ : 0;
     count_ = static_cast<uint32_t>(std::min<uint64_t>(headerCount_, fits));
-    if (winCount_ && winFirst_ + winCount_ - 1 > count_) winCount_ = 0;
+    if (winCount_ && winFirst_ + winCount_ - 1 > count_)
+        winCount_ = 0;
     return count_;
 }
 
 const char* Table::Fetch(uint32_t r, bool ahead) {
     if (r >= winFirst_ && r < winFirst_ + winCount_)
         return window_.data() + static_cast<size_t>(r - winFirst_) * recLen_;
-    if (r == 0 || r > count_) Fail(EG_READ, "record " + std::to_string(r) + " does not exist");
+    if (r == 0 || r > count_)
+        Fail(EG_READ, "Den Datensatz " + std::to_string(r) + " gibt es nicht.");
     uint32_t n = 1;
     if (ahead) {
         uint32_t cap = static_cast<uint32_t>(std::max<size_t>(1, kWindowBytes / recLen_));
@@ -224,75 +269,109 @@ const char* Table::Fetch(uint32_t r, bool ahead) {
     winCount_ = 0;
     uint64_t off = hdrLen_ + static_cast<uint64_t>(r - 1) * recLen_;
     int64_t got = file_->ReadAt(off, window_.data(), window_.size());
-    if (got < 0) Fail(EG_READ, "cannot read record " + std::to_string(r), file_->LastError());
+    if (got < 0)
+        Fail(EG_READ, "Der Datensatz " + std::to_string(r) + " kann nicht gelesen werden.",
+             file_->LastError());
     uint32_t whole = static_cast<uint32_t>(static_cast<uint64_t>(got) / recLen_);
-    if (whole == 0) Fail(EG_CORRUPTION, "record " + std::to_string(r) + " beyond the end of the file");
+    if (whole == 0)
+        Fail(EG_CORRUPTION, "Die Tabelle ist beschädigt: Der Datensatz " + std::to_string(r) +
+                                " liegt hinter dem Dateiende.");
     winFirst_ = r;
     winCount_ = std::min(whole, n);
     return window_.data();
 }
 
 void Table::ReadFresh(uint32_t r, char* out) {
-    if (r == 0 || r > count_) RefreshCount();
-    if (r == 0 || r > count_) Fail(EG_READ, "record " + std::to_string(r) + " does not exist");
+    if (r == 0 || r > count_)
+        RefreshCount();
+    if (r == 0 || r > count_)
+        Fail(EG_READ, "Den Datensatz " + std::to_string(r) + " gibt es nicht.");
     uint64_t off = hdrLen_ + static_cast<uint64_t>(r - 1) * recLen_;
     int64_t got = file_->ReadAt(off, out, recLen_);
-    if (got < 0) Fail(EG_READ, "cannot read record " + std::to_string(r), file_->LastError());
-    if (got != recLen_) Fail(EG_CORRUPTION, "record " + std::to_string(r) + " beyond the end of the file");
+    if (got < 0)
+        Fail(EG_READ, "Der Datensatz " + std::to_string(r) + " kann nicht gelesen werden.",
+             file_->LastError());
+    if (got != recLen_)
+        Fail(EG_CORRUPTION, "Die Tabelle ist beschädigt: Der Datensatz " + std::to_string(r) +
+                                " liegt hinter dem Dateiende.");
     if (r >= winFirst_ && r < winFirst_ + winCount_)
         std::memcpy(window_.data() + static_cast<size_t>(r - winFirst_) * recLen_, out, recLen_);
 }
 
 RangeLock Table::LockWait(OsFile* f, uint64_t off, uint64_t len, int32_t genCode, bool retry) {
-    if (opt_.exclusive) return RangeLock();
+    if (opt_.exclusive)
+        return RangeLock();
     int64_t start = NowMs();
     int pause = 1;
     for (;;) {
-        if (f->TryLock(off, len)) return RangeLock(f, off, len);
-        if (NowMs() - start >= opt_.lockWaitMs) break;
+        if (f->TryLock(off, len))
+            return RangeLock(f, off, len);
+        if (NowMs() - start >= opt_.lockWaitMs)
+            break;
         SleepMs(pause);
         pause = std::min(pause * 2, 25);
     }
-    std::string what = genCode == EG_APPENDLOCK ? "table header in use (append lock not had)"
-                       : len > 1                ? "table in use (file lock not had)"
-                                                : "record " + std::to_string(off - kLockBase) + " in use";
+    std::string what =
+        genCode == EG_APPENDLOCK ? "Der Tabellenkopf wird gerade von einem anderen Programm "
+                                   "bearbeitet; bitte später wiederholen."
+        : len > 1
+            ? "Die Tabelle wird gerade von einem anderen Programm bearbeitet; bitte später "
+              "wiederholen."
+            : "Datensatz " + std::to_string(off - kLockBase) +
+                  " wird gerade von einem anderen Programm bearbeitet; bitte später wiederholen.";
     ThrowDb(genCode, path_, what, OSERR_LOCK_VIOLATION, retry);
 }
 
-RangeLock Table::LockRecord(uint32_t r) { return LockWait(file_.get(), kLockBase + r, 1, EG_LOCK, true); }
+RangeLock Table::LockRecord(uint32_t r) {
+    return LockWait(file_.get(), kLockBase + r, 1, EG_LOCK, true);
+}
 
-RangeLock Table::LockFile() { return LockWait(file_.get(), kLockBase, kLockBase, EG_LOCK, true); }
+RangeLock Table::LockFile() {
+    return LockWait(file_.get(), kLockBase, kLockBase, EG_LOCK, true);
+}
 
-RangeLock Table::LockHeader() { return LockWait(file_.get(), kLockBase, 1, EG_APPENDLOCK, true); }
+RangeLock Table::LockHeader() {
+    return LockWait(file_.get(), kLockBase, 1, EG_APPENDLOCK, true);
+}
 
 void Table::WriteRecord(uint32_t r, const char* rec) {
-    if (file_->ReadOnly()) Fail(EG_READONLY, "table opened read-only");
+    if (file_->ReadOnly())
+        Fail(EG_READONLY, "Die Tabelle ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
     uint64_t off = hdrLen_ + static_cast<uint64_t>(r - 1) * recLen_;
-    if (r == 0 || off + recLen_ > kLockBase) Fail(EG_WRITE, "record " + std::to_string(r) + " out of range");
+    if (r == 0 || off + recLen_ > kLockBase)
+        Fail(EG_WRITE, "Der Datensatz " + std::to_string(r) +
+                           " liegt außerhalb der Tabelle und kann nicht geschrieben werden.");
     if (!file_->WriteAt(off, rec, recLen_))
-        Fail(EG_WRITE, "cannot write record " + std::to_string(r), file_->LastError());
+        Fail(EG_WRITE, "Der Datensatz " + std::to_string(r) + " kann nicht geschrieben werden.",
+             file_->LastError());
     if (r >= winFirst_ && r < winFirst_ + winCount_)
         std::memcpy(window_.data() + static_cast<size_t>(r - winFirst_) * recLen_, rec, recLen_);
 }
 
 uint32_t Table::AppendBlank(RangeLock* recLock) {
-    if (file_->ReadOnly()) Fail(EG_READONLY, "table opened read-only");
+    if (file_->ReadOnly())
+        Fail(EG_READONLY, "Die Tabelle ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
     RangeLock header = LockHeader();
     RefreshCount();
     uint32_t r = count_ + 1;
     uint64_t end = hdrLen_ + static_cast<uint64_t>(r) * recLen_ + 1;
-    if (end > kLockBase) Fail(EG_LIMIT, "table would grow beyond 1,000,000,000 bytes");
+    if (end > kLockBase)
+        Fail(EG_LIMIT,
+             "Die Tabelle würde größer als 1.000.000.000 Bytes; es können keine Datensätze mehr "
+             "angefügt werden.");
     RangeLock rl = LockWait(file_.get(), kLockBase + r, 1, EG_LOCK, true);
     std::vector<char> buf(recLen_ + 1);
     BlankRecord(buf.data());
     buf[recLen_] = 0x1A;
     if (!file_->WriteAt(end - 1 - recLen_, buf.data(), buf.size()))
-        Fail(EG_WRITE, "cannot append a record", file_->LastError());
+        Fail(EG_WRITE, "Der Datensatz kann nicht angefügt werden.", file_->LastError());
     unsigned char h[7];
     Date today = Today();
     WriteDateBytes(h, today);
     PutU32(h + 3, r);
-    if (!file_->WriteAt(1, h, sizeof h)) Fail(EG_WRITE, "cannot write the table header", file_->LastError());
+    if (!file_->WriteAt(1, h, sizeof h))
+        Fail(EG_WRITE, "Der Dateikopf der Tabelle kann nicht geschrieben werden.",
+             file_->LastError());
     headerCount_ = r;
     count_ = r;
     lastUpdate_ = today;
@@ -301,20 +380,27 @@ uint32_t Table::AppendBlank(RangeLock* recLock) {
 }
 
 uint32_t Table::AppendRecords(const char* recs, uint32_t n) {
-    if (file_->ReadOnly()) Fail(EG_READONLY, "table opened read-only");
+    if (file_->ReadOnly())
+        Fail(EG_READONLY, "Die Tabelle ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
     RangeLock header = LockHeader();
     RefreshCount();
     uint32_t first = count_ + 1;
     uint64_t off = hdrLen_ + static_cast<uint64_t>(count_) * recLen_;
     uint64_t bytes = static_cast<uint64_t>(n) * recLen_;
-    if (off + bytes + 1 > kLockBase) Fail(EG_LIMIT, "table would grow beyond 1,000,000,000 bytes");
-    if (!file_->WriteAt(off, recs, static_cast<size_t>(bytes)) || !file_->WriteAt(off + bytes, "\x1A", 1))
-        Fail(EG_WRITE, "cannot append records", file_->LastError());
+    if (off + bytes + 1 > kLockBase)
+        Fail(EG_LIMIT,
+             "Die Tabelle würde größer als 1.000.000.000 Bytes; es können keine Datensätze mehr "
+             "angefügt werden.");
+    if (!file_->WriteAt(off, recs, static_cast<size_t>(bytes)) ||
+        !file_->WriteAt(off + bytes, "\x1A", 1))
+        Fail(EG_WRITE, "Die Datensätze können nicht angefügt werden.", file_->LastError());
     unsigned char h[7];
     Date today = Today();
     WriteDateBytes(h, today);
     PutU32(h + 3, count_ + n);
-    if (!file_->WriteAt(1, h, sizeof h)) Fail(EG_WRITE, "cannot write the table header", file_->LastError());
+    if (!file_->WriteAt(1, h, sizeof h))
+        Fail(EG_WRITE, "Der Dateikopf der Tabelle kann nicht geschrieben werden.",
+             file_->LastError());
     headerCount_ = count_ = count_ + n;
     lastUpdate_ = today;
     winCount_ = 0;
@@ -322,47 +408,64 @@ uint32_t Table::AppendRecords(const char* recs, uint32_t n) {
 }
 
 void Table::TouchDate() {
-    if (file_->ReadOnly()) return;
+    if (file_->ReadOnly())
+        return;
     RangeLock header = LockHeader();
     unsigned char h[3];
     Date today = Today();
     WriteDateBytes(h, today);
-    if (!file_->WriteAt(1, h, sizeof h)) Fail(EG_WRITE, "cannot write the table header", file_->LastError());
+    if (!file_->WriteAt(1, h, sizeof h))
+        Fail(EG_WRITE, "Der Dateikopf der Tabelle kann nicht geschrieben werden.",
+             file_->LastError());
     lastUpdate_ = today;
 }
 
 void Table::Sync() {
-    if (!file_->Sync()) Fail(EG_WRITE, "cannot flush the table", file_->LastError());
-    if (memo_ && !memo_->Sync()) ThrowDb(EG_WRITE, memoPath_, "cannot flush the memo file", memo_->LastError());
+    if (!file_->Sync())
+        Fail(EG_WRITE, "Die Tabelle kann nicht auf den Datenträger geschrieben werden.",
+             file_->LastError());
+    if (memo_ && !memo_->Sync())
+        ThrowDb(EG_WRITE, memoPath_,
+                "Die Memo-Datei kann nicht auf den Datenträger geschrieben werden.",
+                memo_->LastError());
 }
 
-void Table::BlankRecord(char* rec) const { std::memset(rec, ' ', recLen_); }
+void Table::BlankRecord(char* rec) const {
+    std::memset(rec, ' ', recLen_);
+}
 
 Usual Table::GetValue(const char* rec, int field) {
     const DbfField& f = fields_[static_cast<size_t>(field)];
     std::string_view text(rec + f.offset, static_cast<size_t>(f.width));
     switch (f.type) {
-        case 'C': return Usual(CpToUtf8(text, opt_.codePage));
+        case 'C':
+            return Usual(CpToUtf8(text, opt_.codePage));
         case 'N': {
             double v = 0;
             if (!ParseNumericField(text, &v))
-                Fail(EG_CORRUPTION, "numeric field " + f.name + " holds no number: \"" +
-                                        CpToUtf8(text, opt_.codePage) + "\"");
+                Fail(EG_CORRUPTION, "Die Tabelle ist beschädigt: Das numerische Feld " + f.name +
+                                        " enthält keine Zahl: „" + CpToUtf8(text, opt_.codePage) +
+                                        "“.");
             return Usual(Float{v, f.decimals});
         }
         case 'D': {
             Date d;
             if (!ParseDateField(text, &d))
-                Fail(EG_CORRUPTION, "date field " + f.name + " holds no date: \"" +
-                                        CpToUtf8(text, opt_.codePage) + "\"");
+                Fail(EG_CORRUPTION, "Die Tabelle ist beschädigt: Das Datumsfeld " + f.name +
+                                        " enthält kein Datum: „" + CpToUtf8(text, opt_.codePage) +
+                                        "“.");
             return Usual(d);
         }
-        case 'L': return Usual(ParseLogicalField(text[0]));
+        case 'L':
+            return Usual(ParseLogicalField(text[0]));
         case 'M': {
             double block = 0;
-            if (!ParseNumericField(text, &block) || block < 0 || block != static_cast<uint32_t>(block))
-                Fail(EG_CORRUPTION, "memo field " + f.name + " holds no block number");
-            if (block == 0) return Usual(std::string());
+            if (!ParseNumericField(text, &block) || block < 0 ||
+                block != static_cast<uint32_t>(block))
+                Fail(EG_CORRUPTION, "Die Tabelle ist beschädigt: Das Memofeld " + f.name +
+                                        " enthält keine Blocknummer.");
+            if (block == 0)
+                return Usual(std::string());
             return Usual(CpToUtf8(ReadMemo(static_cast<uint32_t>(block)), opt_.codePage));
         }
     }
@@ -374,18 +477,19 @@ void Table::PutValue(char* rec, int field, const Usual& value) {
     char* out = rec + f.offset;
     size_t w = static_cast<size_t>(f.width);
     auto typeError = [&](const char* want) {
-        Fail(EG_DATATYPE, "field " + f.name + " needs " + want + ", got " +
-                              TypeString(static_cast<int>(value.Type())));
+        Fail(EG_DATATYPE, "Das Feld " + f.name + " erwartet " + want +
+                              ", erhalten: " + TypeString(static_cast<int>(value.Type())) + ".");
     };
     // The text of a character or memo field in the table's code page; `what`
     // names the field in the message.
     auto codePageText = [&](const char* what) {
-        if (!value.IsString()) typeError("a string");
+        if (!value.IsString())
+            typeError("einen Text");
         std::string bytes;
         if (!Utf8ToCp(value.AsString(), opt_.codePage, bytes))
             Fail(EG_DATAWIDTH, std::string(what) + " " + f.name +
-                                   ": a character is not in code page " +
-                                   std::to_string(opt_.codePage));
+                                   " enthält ein Zeichen, das es in Codepage " +
+                                   std::to_string(opt_.codePage) + " nicht gibt.");
         return bytes;
     };
     if (value.IsNil()) {
@@ -394,11 +498,12 @@ void Table::PutValue(char* rec, int field, const Usual& value) {
     }
     switch (f.type) {
         case 'C': {
-            std::string bytes = codePageText("field");
+            std::string bytes = codePageText("Das Feld");
             if (bytes.size() > w) {
                 // Blanks beyond the width carry nothing; anything else would be lost.
                 if (bytes.find_first_not_of(' ', w) != std::string::npos)
-                    Fail(EG_DATAWIDTH, "text longer than field " + f.name + " (" + std::to_string(w) + ")");
+                    Fail(EG_DATAWIDTH, "Der Text ist länger als das Feld " + f.name + " (Breite " +
+                                           std::to_string(w) + ").");
                 bytes.resize(w);
             }
             std::memcpy(out, bytes.data(), bytes.size());
@@ -406,26 +511,33 @@ void Table::PutValue(char* rec, int field, const Usual& value) {
             return;
         }
         case 'N': {
-            if (!value.IsNumeric()) typeError("a number");
+            if (!value.IsNumeric())
+                typeError("eine Zahl");
             double v = value.AsFloat();
             if (!FormatNumericField(v, f.width, f.decimals, out))
-                Fail(EG_DATAWIDTH, "number does not fit field " + f.name + " (" + std::to_string(f.width) +
-                                       "," + std::to_string(f.decimals) + ")");
+                Fail(EG_DATAWIDTH, "Die Zahl passt nicht in das Feld " + f.name + " (" +
+                                       std::to_string(f.width) + "," + std::to_string(f.decimals) +
+                                       ").");
             return;
         }
         case 'D':
-            if (!value.IsDate()) typeError("a date");
+            if (!value.IsDate())
+                typeError("ein Datum");
             FormatDateField(value.AsDate(), out);
             return;
         case 'L':
-            if (!value.IsLogic()) typeError("a logic value");
+            if (!value.IsLogic())
+                typeError("einen logischen Wert");
             out[0] = value.AsLogic() ? 'T' : 'F';
-            if (w > 1) std::memset(out + 1, ' ', w - 1);
+            if (w > 1)
+                std::memset(out + 1, ' ', w - 1);
             return;
         case 'M': {
-            std::string bytes = codePageText("memo");
+            std::string bytes = codePageText("Das Memofeld");
             if (bytes.find('\x1A') != std::string::npos)
-                Fail(EG_DATAWIDTH, "memo " + f.name + " text holds the end-of-memo byte 0x1A");
+                Fail(EG_DATAWIDTH,
+                     "Der Text für das Memofeld " + f.name +
+                         " enthält das Steuerzeichen 0x1A und kann so nicht gespeichert werden.");
             if (bytes.empty()) {
                 std::memset(out, ' ', w);
                 return;
@@ -440,74 +552,114 @@ void Table::PutValue(char* rec, int field, const Usual& value) {
 }
 
 std::string Table::ReadMemo(uint32_t block) {
-    if (!memo_) Fail(EG_CORRUPTION, "memo field without memo file");
+    if (!memo_)
+        Fail(EG_CORRUPTION, "Die Tabelle hat ein Memofeld, aber keine Memo-Datei.");
     int64_t size = memo_->Size();
-    if (size < 0) ThrowDb(EG_READ, memoPath_, "cannot read the memo file", memo_->LastError());
+    if (size < 0)
+        ThrowDb(EG_READ, memoPath_, "Die Memo-Datei kann nicht gelesen werden.",
+                memo_->LastError());
     uint64_t off = static_cast<uint64_t>(block) * kMemoBlock;
     if (off >= static_cast<uint64_t>(size) || off >= kLockBase)
-        ThrowDb(EG_CORRUPTION, memoPath_, "memo block " + std::to_string(block) + " outside the memo file");
+        ThrowDb(EG_CORRUPTION, memoPath_,
+                "Die Memo-Datei ist beschädigt: Block " + std::to_string(block) +
+                    " liegt außerhalb der Datei.");
     std::string text;
     char buf[4096];
     for (;;) {
         int64_t got = memo_->ReadAt(off, buf, sizeof buf);
-        if (got < 0) ThrowDb(EG_READ, memoPath_, "cannot read the memo file", memo_->LastError());
-        if (got == 0) break;
+        if (got < 0)
+            ThrowDb(EG_READ, memoPath_, "Die Memo-Datei kann nicht gelesen werden.",
+                    memo_->LastError());
+        if (got == 0)
+            break;
         // We never store 0x1A in a memo, so the first one ends it; this also
         // takes memos ended by a single 0x1A.
-        const char* end = static_cast<const char*>(std::memchr(buf, 0x1A, static_cast<size_t>(got)));
+        const char* end =
+            static_cast<const char*>(std::memchr(buf, 0x1A, static_cast<size_t>(got)));
         if (end) {
             text.append(buf, static_cast<size_t>(end - buf));
             break;
         }
         text.append(buf, static_cast<size_t>(got));
-        if (text.size() > kMaxMemo) ThrowDb(EG_CORRUPTION, memoPath_, "memo without its end");
+        if (text.size() > kMaxMemo)
+            ThrowDb(EG_CORRUPTION, memoPath_,
+                    "Die Memo-Datei ist beschädigt: Ein Memo hat kein Ende.");
         off += static_cast<uint64_t>(got);
     }
     return text;
 }
 
 uint32_t Table::WriteMemo(std::string_view bytes) {
-    if (!memo_) Fail(EG_WRITE, "memo field without memo file");
+    if (!memo_)
+        Fail(EG_WRITE, "Die Tabelle hat ein Memofeld, aber keine Memo-Datei.");
     RangeLock header = LockHeader();
     unsigned char h[4];
-    if (memo_->ReadAt(0, h, 4) != 4) ThrowDb(EG_CORRUPTION, memoPath_, "memo file header too short");
+    if (memo_->ReadAt(0, h, 4) != 4)
+        ThrowDb(EG_CORRUPTION, memoPath_,
+                "Die Memo-Datei ist beschädigt: Der Dateikopf ist zu kurz.");
     int64_t size = memo_->Size();
-    if (size < 0) ThrowDb(EG_READ, memoPath_, "cannot read the memo file", memo_->LastError());
+    if (size < 0)
+        ThrowDb(EG_READ, memoPath_, "Die Memo-Datei kann nicht gelesen werden.",
+                memo_->LastError());
     // Never write over blocks that exist, whatever the header says.
     uint64_t used = (static_cast<uint64_t>(size) + kMemoBlock - 1) / kMemoBlock;
     uint64_t start = std::max<uint64_t>({U32(h), used, 1});
     uint64_t blocks = (bytes.size() + 2 + kMemoBlock - 1) / kMemoBlock;
     if ((start + blocks) * kMemoBlock > kLockBase)
-        ThrowDb(EG_LIMIT, memoPath_, "memo file would grow beyond 1,000,000,000 bytes");
+        ThrowDb(EG_LIMIT, memoPath_,
+                "Die Memo-Datei würde größer als 1.000.000.000 Bytes; das Memo kann nicht "
+                "gespeichert werden.");
     std::string data(bytes);
     data += "\x1A\x1A";
     data.resize(blocks * kMemoBlock, '\0');
     if (!memo_->WriteAt(start * kMemoBlock, data.data(), data.size()))
-        ThrowDb(EG_WRITE, memoPath_, "cannot write the memo", memo_->LastError());
+        ThrowDb(EG_WRITE, memoPath_, "Das Memo kann nicht geschrieben werden.", memo_->LastError());
     PutU32(h, static_cast<uint32_t>(start + blocks));
-    if (!memo_->WriteAt(0, h, 4)) ThrowDb(EG_WRITE, memoPath_, "cannot write the memo header", memo_->LastError());
+    if (!memo_->WriteAt(0, h, 4))
+        ThrowDb(EG_WRITE, memoPath_, "Der Dateikopf der Memo-Datei kann nicht geschrieben werden.",
+                memo_->LastError());
     return static_cast<uint32_t>(start);
 }
 
 void Table::Create(const std::string& path, const std::vector<FieldDef>& fields, int codePage) {
-    if (fields.empty() || fields.size() > 1000) ThrowDb(EG_CREATE, path, "a table needs 1 to 1000 fields");
+    if (fields.empty() || fields.size() > 1000)
+        ThrowDb(EG_CREATE, path, "Eine Tabelle braucht 1 bis 1000 Felder.");
     uint32_t recLen = 1;
     bool memo = false;
     std::vector<unsigned char> hdr(32 + 32 * fields.size() + 2, 0);
     for (size_t i = 0; i < fields.size(); ++i) {
         const FieldDef& f = fields[i];
-        if (f.name.empty() || f.name.size() > 10) ThrowDb(EG_CREATE, path, "field name \"" + f.name + "\" impossible");
+        if (f.name.empty() || f.name.size() > 10)
+            ThrowDb(EG_CREATE, path,
+                    "Der Feldname „" + f.name + "“ ist ungültig (1 bis 10 Zeichen).");
         int w = f.width, dec = f.decimals;
         char type = static_cast<char>(std::toupper(static_cast<unsigned char>(f.type)));
         switch (type) {
-            case 'C': if (w < 1 || w > 65535) ThrowDb(EG_CREATE, path, "width of " + f.name); dec = 0; break;
-            case 'N': case 'F':
-                if (w < 1 || w > 255 || dec < 0 || (dec > 0 && dec > w - 2)) ThrowDb(EG_CREATE, path, "width of " + f.name);
+            case 'C':
+                if (w < 1 || w > 65535)
+                    ThrowDb(EG_CREATE, path, "Die Breite des Feldes " + f.name + " ist ungültig.");
+                dec = 0;
                 break;
-            case 'D': w = 8; dec = 0; break;
-            case 'L': w = 1; dec = 0; break;
-            case 'M': w = 10; dec = 0; memo = true; break;
-            default: ThrowDb(EG_CREATE, path, "field type of " + f.name);
+            case 'N':
+            case 'F':
+                if (w < 1 || w > 255 || dec < 0 || (dec > 0 && dec > w - 2))
+                    ThrowDb(EG_CREATE, path, "Die Breite des Feldes " + f.name + " ist ungültig.");
+                break;
+            case 'D':
+                w = 8;
+                dec = 0;
+                break;
+            case 'L':
+                w = 1;
+                dec = 0;
+                break;
+            case 'M':
+                w = 10;
+                dec = 0;
+                memo = true;
+                break;
+            default:
+                ThrowDb(EG_CREATE, path, "Der Typ des Feldes " + f.name + " ist ungültig.");
         }
         unsigned char* d = &hdr[32 + 32 * i];
         for (size_t k = 0; k < f.name.size(); ++k)
@@ -522,7 +674,8 @@ void Table::Create(const std::string& path, const std::vector<FieldDef>& fields,
         }
         recLen += static_cast<uint32_t>(w);
     }
-    if (recLen > 65535) ThrowDb(EG_CREATE, path, "record longer than 65535 bytes");
+    if (recLen > 65535)
+        ThrowDb(EG_CREATE, path, "Ein Datensatz wäre länger als 65535 Bytes.");
     uint32_t hdrLen = static_cast<uint32_t>(32 + 32 * fields.size() + 1);
     hdr[0] = memo ? 0x83 : 0x03;
     WriteDateBytes(&hdr[1], Today());
@@ -533,15 +686,19 @@ void Table::Create(const std::string& path, const std::vector<FieldDef>& fields,
     hdr[hdrLen] = 0x1A;
     uint32_t os = 0;
     auto f = OsFile::Create(path, OsFile::Share::Exclusive, &os);
-    if (!f) ThrowDb(EG_CREATE, path, "cannot create the table", os);
-    if (!f->WriteAt(0, hdr.data(), hdr.size())) ThrowDb(EG_WRITE, path, "cannot write the table", f->LastError());
+    if (!f)
+        ThrowDb(EG_CREATE, path, "Die Tabelle kann nicht angelegt werden.", os);
+    if (!f->WriteAt(0, hdr.data(), hdr.size()))
+        ThrowDb(EG_WRITE, path, "Die Tabelle kann nicht geschrieben werden.", f->LastError());
     if (memo) {
         std::string mp = MemoPathFor(path);
         auto m = OsFile::Create(mp, OsFile::Share::Exclusive, &os);
-        if (!m) ThrowDb(EG_CREATE, mp, "cannot create the memo file", os);
+        if (!m)
+            ThrowDb(EG_CREATE, mp, "Die Memo-Datei kann nicht angelegt werden.", os);
         std::vector<unsigned char> block(kMemoBlock, 0);
         PutU32(block.data(), 1);
-        if (!m->WriteAt(0, block.data(), block.size())) ThrowDb(EG_WRITE, mp, "cannot write the memo file", m->LastError());
+        if (!m->WriteAt(0, block.data(), block.size()))
+            ThrowDb(EG_WRITE, mp, "Die Memo-Datei kann nicht geschrieben werden.", m->LastError());
     }
 }
 

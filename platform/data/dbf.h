@@ -40,12 +40,12 @@ struct FieldDef {  // for creating tables
 struct TableOptions {
     bool exclusive = false;
     bool readOnly = false;
-    int codePage = 850;      // of the character data
-    int lockWaitMs = 2000;   // how long a record or header lock is tried
+    int codePage = 850;     // of the character data
+    int lockWaitMs = 2000;  // how long a record or header lock is tried
 };
 
 class Table {
-public:
+  public:
     static std::unique_ptr<Table> Open(const std::string& path, const TableOptions& opt);
     // Creates a table (and its DBT when a memo field exists), overwriting.
     static void Create(const std::string& path, const std::vector<FieldDef>& fields, int codePage);
@@ -104,7 +104,7 @@ public:
     bool HasMemo() const { return memo_ != nullptr; }
     std::string ReadMemo(uint32_t block);  // raw bytes in the table's code page
 
-private:
+  private:
     Table() = default;
     void ReadHeader();
     uint32_t WriteMemo(std::string_view bytes);

@@ -34,9 +34,11 @@ bool HasExtension(const std::string& path) {
 }
 
 bool SameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -55,8 +57,8 @@ struct DBServer::Impl {
     bool eof = true;
     bool bof = true;
     bool found = false;
-    std::vector<char> rec;    // the current record (blank at end of file)
-    std::string curKey;       // its key in the active order
+    std::vector<char> rec;  // the current record (blank at end of file)
+    std::string curKey;     // its key in the active order
 
     // Writing: the record lock is taken at the first change of a record and
     // held until the pointer moves, the table is committed or closed.
@@ -64,7 +66,7 @@ struct DBServer::Impl {
     RangeLock recLock;
     bool dirty = false;
     std::vector<std::optional<std::string>> heldKeys;  // what each index holds for the record
-    bool changed = false;  // since open: stamp the date on close
+    bool changed = false;                              // since open: stamp the date on close
     int lockWaitMs = 2000;
 
     std::function<bool(DBServer&)> filter;
@@ -94,7 +96,8 @@ struct DBServer::Impl {
                 err->Severity = 2;
                 status = Usual(std::static_pointer_cast<Object>(err));
                 if (e.canRetry) {
-                    if (RaiseRetry(err)) continue;
+                    if (RaiseRetry(err))
+                        continue;
                 } else {
                     Raise(err);
                 }
@@ -106,8 +109,10 @@ struct DBServer::Impl {
     uint32_t Count() const { return table->Count(); }
 
     bool Visible() {
-        if (GetDeleted() && rec[0] == '*') return false;
-        if (filter && !filter(*self)) return false;
+        if (GetDeleted() && rec[0] == '*')
+            return false;
+        if (filter && !filter(*self))
+            return false;
         return true;
     }
 
@@ -126,25 +131,31 @@ struct DBServer::Impl {
     }
 
     void LoadFromIndex(const NtxIndex::Entry& e) {
-        if (e.rec == 0 || e.rec > Count()) table->RefreshCount();
+        if (e.rec == 0 || e.rec > Count())
+            table->RefreshCount();
         if (e.rec == 0 || e.rec > Count())
             ThrowDb(EG_CORRUPTION, orders[static_cast<size_t>(order - 1)]->Path(),
-                    "index points at record " + std::to_string(e.rec) + ", which does not exist");
+                    "Der Index verweist auf den Datensatz " + std::to_string(e.rec) +
+                        ", den es nicht gibt; bitte mit „kpdb index“ neu aufbauen.");
         Load(e.rec, false);
         curKey = e.key;
     }
 
-    NtxIndex* Active() { return order > 0 ? orders[static_cast<size_t>(order - 1)].get() : nullptr; }
+    NtxIndex* Active() {
+        return order > 0 ? orders[static_cast<size_t>(order - 1)].get() : nullptr;
+    }
 
     void KeyFromRecord() {
-        if (NtxIndex* x = Active(); x && !eof) curKey = x->KeyOf(rec.data());
+        if (NtxIndex* x = Active(); x && !eof)
+            curKey = x->KeyOf(rec.data());
     }
 
     // Writes pending changes: keys first (in index order, each index under
     // its own lock), then the record. What is done stays done when a later
     // step fails, so a retry finishes the rest.
     void Flush() {
-        if (!dirty) return;
+        if (!dirty)
+            return;
         for (size_t i = 0; i < orders.size(); ++i) {
             NtxIndex& x = *orders[i];
             std::string key = x.KeyOf(rec.data());
@@ -175,15 +186,21 @@ struct DBServer::Impl {
     }
 
     void LockCurrent() {
-        if (locked) return;
-        if (table->ReadOnly()) ThrowDb(EG_READONLY, path, "table opened read-only");
+        if (locked)
+            return;
+        if (table->ReadOnly())
+            ThrowDb(EG_READONLY, path,
+                    "Die Tabelle ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
         for (auto& x : orders)
-            if (x->ReadOnly()) ThrowDb(EG_READONLY, x->Path(), "index cannot be written");
+            if (x->ReadOnly())
+                ThrowDb(EG_READONLY, x->Path(),
+                        "Der Index ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
         recLock = table->LockRecord(recNo);
         // Someone may have changed the record since we read it.
         table->ReadFresh(recNo, rec.data());
         heldKeys.assign(orders.size(), std::nullopt);
-        for (size_t i = 0; i < orders.size(); ++i) heldKeys[i] = orders[i]->KeyOf(rec.data());
+        for (size_t i = 0; i < orders.size(); ++i)
+            heldKeys[i] = orders[i]->KeyOf(rec.data());
         locked = true;
     }
 
@@ -191,7 +208,8 @@ struct DBServer::Impl {
     void SeekVisibleForward(uint32_t from) {
         for (uint32_t r = from; r <= Count(); ++r) {
             Load(r, true);
-            if (Visible()) return;
+            if (Visible())
+                return;
         }
         table->RefreshCount();  // someone may have appended meanwhile
         Phantom();
@@ -200,7 +218,8 @@ struct DBServer::Impl {
     void SeekVisibleBackward(uint32_t from, bool* hitTop) {
         for (uint32_t r = from; r >= 1; --r) {
             Load(r, false);
-            if (Visible()) return;
+            if (Visible())
+                return;
         }
         *hitTop = true;
     }
@@ -208,7 +227,8 @@ struct DBServer::Impl {
     bool IndexForwardFrom(NtxIndex& x, NtxIndex::Entry e, bool have) {
         while (have) {
             LoadFromIndex(e);
-            if (Visible()) return true;
+            if (Visible())
+                return true;
             have = x.After(e.key, e.rec, &e);
         }
         Phantom();
@@ -218,7 +238,8 @@ struct DBServer::Impl {
     bool IndexBackwardFrom(NtxIndex& x, NtxIndex::Entry e, bool have) {
         while (have) {
             LoadFromIndex(e);
-            if (Visible()) return true;
+            if (Visible())
+                return true;
             have = x.Before(e.key, e.rec, &e);
         }
         return false;
@@ -236,7 +257,8 @@ struct DBServer::Impl {
         } else {
             SeekVisibleForward(1);
         }
-        if (eof) bof = true;
+        if (eof)
+            bof = true;
     }
 
     void GoBottom() {
@@ -253,7 +275,8 @@ struct DBServer::Impl {
         if (x) {
             NtxIndex::Entry e;
             bool have = x->Last(&e);
-            if (!IndexBackwardFrom(*x, e, have)) top = true;
+            if (!IndexBackwardFrom(*x, e, have))
+                top = true;
         } else if (Count() > 0) {
             SeekVisibleBackward(Count(), &top);
         } else {
@@ -285,7 +308,8 @@ struct DBServer::Impl {
                     bool have = x->After(curKey, recNo, &e);
                     IndexForwardFrom(*x, e, have);
                 } else {
-                    if (recNo >= Count()) table->RefreshCount();
+                    if (recNo >= Count())
+                        table->RefreshCount();
                     SeekVisibleForward(recNo + 1);
                 }
             }
@@ -296,7 +320,8 @@ struct DBServer::Impl {
             if (eof) {
                 // Back from the end: the last visible record.
                 table->RefreshCount();
-                if (!SeekLastVisible(x)) return;
+                if (!SeekLastVisible(x))
+                    return;
                 continue;
             }
             uint32_t here = recNo;
@@ -304,7 +329,8 @@ struct DBServer::Impl {
             if (x) {
                 NtxIndex::Entry e;
                 bool have = x->Before(hereKey, here, &e);
-                if (!IndexBackwardFrom(*x, e, have)) top = true;
+                if (!IndexBackwardFrom(*x, e, have))
+                    top = true;
             } else if (here > 1) {
                 SeekVisibleBackward(here - 1, &top);
             } else {
@@ -323,19 +349,24 @@ struct DBServer::Impl {
     // just for this is given back at once.
     bool SetDeletionFlag(char flag, const char* op) {
         return Run(op, [&] {
-            if (eof) ThrowDb(EG_WRITE, path, "no record at the end of the table");
+            if (eof)
+                ThrowDb(
+                    EG_WRITE, path,
+                    "Am Tabellenende steht kein Datensatz; bitte zuerst einen Datensatz wählen.");
             bool tookLock = !locked;
             LockCurrent();
             rec[0] = flag;
             dirty = true;
             Flush();
-            if (tookLock) Unlock();
+            if (tookLock)
+                Unlock();
         });
     }
 
     void GoTo(uint32_t r) {
         Leave();
-        if (r == 0 || r > Count()) table->RefreshCount();
+        if (r == 0 || r > Count())
+            table->RefreshCount();
         bof = false;
         if (r == 0 || r > Count()) {
             Phantom();
@@ -363,7 +394,8 @@ DBServer::DBServer(const std::string& fileName) : impl_(std::make_unique<Impl>()
         m.table.reset();
         return;
     }
-    for (const auto& f : m.table->Fields()) m.fieldSyms.emplace_back(f.name);
+    for (const auto& f : m.table->Fields())
+        m.fieldSyms.emplace_back(f.name);
     m.rec.assign(m.table->RecLen(), ' ');
     m.Run("DBSERVER:INIT", [&] { m.GoTop(); });
 }
@@ -376,44 +408,61 @@ DBServer::~DBServer() {
     }
 }
 
-bool DBServer::Used() const { return impl_->table != nullptr; }
+bool DBServer::Used() const {
+    return impl_->table != nullptr;
+}
 
 // ---- navigation -----------------------------------------------------------------
 
 bool DBServer::GoTop() {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     bool ok = impl_->Run("GOTOP", [&] { impl_->GoTop(); });
-    if (ok) Notify(NOTIFYRECORDCHANGE);
+    if (ok)
+        Notify(NOTIFYRECORDCHANGE);
     return ok;
 }
 
 bool DBServer::GoBottom() {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     bool ok = impl_->Run("GOBOTTOM", [&] { impl_->GoBottom(); });
-    if (ok) Notify(NOTIFYRECORDCHANGE);
+    if (ok)
+        Notify(NOTIFYRECORDCHANGE);
     return ok;
 }
 
 bool DBServer::GoTo(uint32_t recNo) {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     bool ok = impl_->Run("GOTO", [&] { impl_->GoTo(recNo); });
-    if (ok) Notify(NOTIFYRECORDCHANGE);
+    if (ok)
+        Notify(NOTIFYRECORDCHANGE);
     return ok;
 }
 
 bool DBServer::Skip(int32_t count) {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     bool ok = impl_->Run("SKIP", [&] { impl_->Skip(count); });
-    if (ok) Notify(NOTIFYRECORDCHANGE);
+    if (ok)
+        Notify(NOTIFYRECORDCHANGE);
     return ok;
 }
 
-bool DBServer::EoF() const { return !Used() || impl_->eof; }
-bool DBServer::BoF() const { return !Used() || impl_->bof; }
-uint32_t DBServer::RecNo() const { return Used() ? impl_->recNo : 0; }
+bool DBServer::EoF() const {
+    return !Used() || impl_->eof;
+}
+bool DBServer::BoF() const {
+    return !Used() || impl_->bof;
+}
+uint32_t DBServer::RecNo() const {
+    return Used() ? impl_->recNo : 0;
+}
 
 uint32_t DBServer::RecCount() const {
-    if (!Used()) return 0;
+    if (!Used())
+        return 0;
     uint32_t n = impl_->table->Count();
     impl_->Run("RECCOUNT", [&] { n = impl_->table->RefreshCount(); });
     return n;
@@ -422,20 +471,25 @@ uint32_t DBServer::RecCount() const {
 // ---- fields ---------------------------------------------------------------------
 
 int DBServer::FieldPos(Symbol field) const {
-    if (!Used()) return 0;
+    if (!Used())
+        return 0;
     const auto& syms = impl_->fieldSyms;
     for (size_t i = 0; i < syms.size(); ++i)
-        if (syms[i] == field) return static_cast<int>(i) + 1;
+        if (syms[i] == field)
+            return static_cast<int>(i) + 1;
     return 0;
 }
 
-int DBServer::FCount() const { return Used() ? static_cast<int>(impl_->fieldSyms.size()) : 0; }
+int DBServer::FCount() const {
+    return Used() ? static_cast<int>(impl_->fieldSyms.size()) : 0;
+}
 
 Usual DBServer::FieldGet(Symbol field) {
     int pos = FieldPos(field);
     if (pos == 0 && Used()) {
         impl_->Run("FIELDGET", [&] {
-            ThrowDb(EG_ARG, impl_->path, "no field " + field.Name());
+            ThrowDb(EG_ARG, impl_->path,
+                    "Das Feld " + field.Name() + " gibt es in der Tabelle nicht.");
         });
         return Usual();
     }
@@ -443,10 +497,13 @@ Usual DBServer::FieldGet(Symbol field) {
 }
 
 Usual DBServer::FieldGet(int pos) {
-    if (!Used()) return Usual();
+    if (!Used())
+        return Usual();
     Usual v;
     impl_->Run("FIELDGET", [&] {
-        if (pos < 1 || pos > FCount()) ThrowDb(EG_ARG, impl_->path, "no field number " + std::to_string(pos));
+        if (pos < 1 || pos > FCount())
+            ThrowDb(EG_ARG, impl_->path,
+                    "Ein Feld Nummer " + std::to_string(pos) + " gibt es in der Tabelle nicht.");
         v = impl_->table->GetValue(impl_->rec.data(), pos - 1);
     });
     return v;
@@ -455,37 +512,48 @@ Usual DBServer::FieldGet(int pos) {
 Usual DBServer::FieldPut(Symbol field, const Usual& value) {
     int pos = FieldPos(field);
     if (pos == 0 && Used()) {
-        impl_->Run("FIELDPUT", [&] { ThrowDb(EG_ARG, impl_->path, "no field " + field.Name()); });
+        impl_->Run("FIELDPUT", [&] {
+            ThrowDb(EG_ARG, impl_->path,
+                    "Das Feld " + field.Name() + " gibt es in der Tabelle nicht.");
+        });
         return Usual();
     }
     return FieldPut(pos, value);
 }
 
 Usual DBServer::FieldPut(int pos, const Usual& value) {
-    if (!Used()) return Usual();
+    if (!Used())
+        return Usual();
     Impl& m = *impl_;
     bool ok = m.Run("FIELDPUT", [&] {
-        if (pos < 1 || pos > FCount()) ThrowDb(EG_ARG, m.path, "no field number " + std::to_string(pos));
-        if (m.eof) ThrowDb(EG_WRITE, m.path, "no record to write at the end of the table");
+        if (pos < 1 || pos > FCount())
+            ThrowDb(EG_ARG, m.path,
+                    "Ein Feld Nummer " + std::to_string(pos) + " gibt es in der Tabelle nicht.");
+        if (m.eof)
+            ThrowDb(EG_WRITE, m.path,
+                    "Am Tabellenende steht kein Datensatz, in den geschrieben werden kann.");
         bool tookLock = !m.locked;
         m.LockCurrent();
         try {
             m.table->PutValue(m.rec.data(), pos - 1, value);
         } catch (...) {
             // Nothing was changed: do not keep the record from others.
-            if (tookLock && !m.dirty) m.Unlock();
+            if (tookLock && !m.dirty)
+                m.Unlock();
             throw;
         }
         m.dirty = true;
     });
-    if (!ok) return Usual();
+    if (!ok)
+        return Usual();
     Notify(NOTIFYFIELDCHANGE, Usual(impl_->fieldSyms[static_cast<size_t>(pos - 1)]));
     return value;
 }
 
 std::vector<std::pair<Symbol, FieldSpec>> DBServer::FieldSpecs() const {
     std::vector<std::pair<Symbol, FieldSpec>> out;
-    if (!Used()) return out;
+    if (!Used())
+        return out;
     const auto& fs = impl_->table->Fields();
     for (size_t i = 0; i < fs.size(); ++i) {
         Symbol s = impl_->fieldSyms[i];
@@ -494,16 +562,21 @@ std::vector<std::pair<Symbol, FieldSpec>> DBServer::FieldSpecs() const {
     return out;
 }
 
-std::string DBServer::FullPath() const { return AbsolutePath(impl_->path); }
+std::string DBServer::FullPath() const {
+    return AbsolutePath(impl_->path);
+}
 
 // ---- orders ---------------------------------------------------------------------
 
 bool DBServer::SetIndex(const std::string& ntxFileName) {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     Impl& m = *impl_;
     std::string p = ntxFileName;
-    if (p.find_first_of("/\\") == std::string::npos && !(p.size() > 1 && p[1] == ':')) p = DirOf(m.path) + p;
-    if (!HasExtension(p)) p += OsFile::Exists(p + ".ntx") ? ".ntx" : ".NTX";
+    if (p.find_first_of("/\\") == std::string::npos && !(p.size() > 1 && p[1] == ':'))
+        p = DirOf(m.path) + p;
+    if (!HasExtension(p))
+        p += OsFile::Exists(p + ".ntx") ? ".ntx" : ".NTX";
     bool ok = m.Run("SETINDEX", [&] {
         m.Leave();
         NtxIndex::Options o;
@@ -511,19 +584,25 @@ bool DBServer::SetIndex(const std::string& ntxFileName) {
         o.lockWaitMs = m.lockWaitMs;
         m.orders.push_back(NtxIndex::Open(p, *m.table, o));
         m.heldKeys.clear();
-        if (m.order == 0) m.order = static_cast<int>(m.orders.size());
+        if (m.order == 0)
+            m.order = static_cast<int>(m.orders.size());
         m.GoTop();
     });
-    if (ok) Notify(NOTIFYFILECHANGE);
+    if (ok)
+        Notify(NOTIFYFILECHANGE);
     return ok;
 }
 
-bool DBServer::CreateIndex(const std::string& ntxFileName, const std::string& expression, bool unique) {
-    if (!Used()) return false;
+bool DBServer::CreateIndex(const std::string& ntxFileName, const std::string& expression,
+                           bool unique) {
+    if (!Used())
+        return false;
     Impl& m = *impl_;
     std::string p = ntxFileName;
-    if (p.find_first_of("/\\") == std::string::npos && !(p.size() > 1 && p[1] == ':')) p = DirOf(m.path) + p;
-    if (!HasExtension(p)) p += ".ntx";
+    if (p.find_first_of("/\\") == std::string::npos && !(p.size() > 1 && p[1] == ':'))
+        p = DirOf(m.path) + p;
+    if (!HasExtension(p))
+        p += ".ntx";
     bool ok = m.Run("CREATEINDEX", [&] {
         m.Leave();
         NtxIndex::Create(p, *m.table, expression, unique);
@@ -532,37 +611,47 @@ bool DBServer::CreateIndex(const std::string& ntxFileName, const std::string& ex
 }
 
 bool DBServer::SetOrder(int order) {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     Impl& m = *impl_;
     bool ok = m.Run("SETORDER", [&] {
         if (order < 0 || order > static_cast<int>(m.orders.size()))
-            ThrowDb(EG_NOORDER, m.path, "no order " + std::to_string(order));
+            ThrowDb(EG_NOORDER, m.path,
+                    "Der Index Nummer " + std::to_string(order) + " ist nicht geöffnet.");
         m.Leave();
         m.order = order;
         m.KeyFromRecord();
     });
-    if (ok) Notify(NOTIFYFILECHANGE);
+    if (ok)
+        Notify(NOTIFYFILECHANGE);
     return ok;
 }
 
 bool DBServer::SetOrder(const std::string& name) {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     Impl& m = *impl_;
     std::string want = BaseName(name);
     for (size_t i = 0; i < m.orders.size(); ++i)
-        if (SameNoCase(BaseName(m.orders[i]->Path()), want)) return SetOrder(static_cast<int>(i) + 1);
-    m.Run("SETORDER", [&] { ThrowDb(EG_NOORDER, m.path, "no order " + name); });
+        if (SameNoCase(BaseName(m.orders[i]->Path()), want))
+            return SetOrder(static_cast<int>(i) + 1);
+    m.Run("SETORDER",
+          [&] { ThrowDb(EG_NOORDER, m.path, "Der Index „" + name + "“ ist nicht geöffnet."); });
     return false;
 }
 
-int DBServer::IndexOrd() const { return Used() ? impl_->order : 0; }
+int DBServer::IndexOrd() const {
+    return Used() ? impl_->order : 0;
+}
 
 bool DBServer::Seek(const Usual& key) {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     Impl& m = *impl_;
     bool ok = m.Run("SEEK", [&] {
         NtxIndex* x = m.Active();
-        if (!x) ThrowDb(EG_NOORDER, m.path, "seek without an active order");
+        if (!x)
+            ThrowDb(EG_NOORDER, m.path, "Suchen ist nur mit einem aktiven Index möglich.");
         m.Leave();
         m.found = false;
         m.bof = false;
@@ -574,7 +663,8 @@ bool DBServer::Seek(const Usual& key) {
             possible = Utf8ToCp(key.AsString(), m.table->CodePage(), want);
             if (possible && want.size() > ks) {
                 // Blanks beyond the key's width match its padding.
-                if (want.find_first_not_of(' ', ks) != std::string::npos) possible = false;
+                if (want.find_first_not_of(' ', ks) != std::string::npos)
+                    possible = false;
                 want.resize(ks);
             }
         } else if (key.IsNumeric() && t == 'N') {
@@ -586,7 +676,7 @@ bool DBServer::Seek(const Usual& key) {
         } else if (key.IsLogic() && t == 'L') {
             want = key.AsLogic() ? "T" : "F";
         } else {
-            ThrowDb(EG_DATATYPE, x->Path(), "seek value of the wrong type for this order");
+            ThrowDb(EG_DATATYPE, x->Path(), "Der Suchwert hat nicht den Typ des Indexschlüssels.");
         }
         NtxIndex::Entry e;
         bool have = possible && x->LowerBound(want, &e);
@@ -600,32 +690,43 @@ bool DBServer::Seek(const Usual& key) {
         }
         m.Phantom();
     });
-    if (ok) Notify(NOTIFYRECORDCHANGE);
+    if (ok)
+        Notify(NOTIFYRECORDCHANGE);
     return ok && impl_->found;
 }
 
-bool DBServer::Found() const { return Used() && impl_->found; }
+bool DBServer::Found() const {
+    return Used() && impl_->found;
+}
 
 // ---- filters ----------------------------------------------------------------------
 
 bool DBServer::SetFilter(std::function<bool(DBServer&)> filter) {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     impl_->filter = std::move(filter);
     Notify(NOTIFYFILECHANGE);
     return true;
 }
 
-bool DBServer::ClearFilter() { return SetFilter(nullptr); }
+bool DBServer::ClearFilter() {
+    return SetFilter(nullptr);
+}
 
 // ---- writing ----------------------------------------------------------------------
 
 bool DBServer::Append() {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     Impl& m = *impl_;
     bool ok = m.Run("APPEND", [&] {
-        if (m.table->ReadOnly()) ThrowDb(EG_READONLY, m.path, "table opened read-only");
+        if (m.table->ReadOnly())
+            ThrowDb(EG_READONLY, m.path,
+                    "Die Tabelle ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
         for (auto& x : m.orders)
-            if (x->ReadOnly()) ThrowDb(EG_READONLY, x->Path(), "index cannot be written");
+            if (x->ReadOnly())
+                ThrowDb(EG_READONLY, x->Path(),
+                        "Der Index ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
         m.Leave();
         RangeLock lock;
         uint32_t r = m.table->AppendBlank(&lock);
@@ -645,49 +746,62 @@ bool DBServer::Append() {
             m.heldKeys[i] = k;
         }
     });
-    if (ok) Notify(NOTIFYAPPEND);
+    if (ok)
+        Notify(NOTIFYAPPEND);
     return ok;
 }
 
 bool DBServer::Delete() {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     bool ok = impl_->SetDeletionFlag('*', "DELETE");
-    if (ok) Notify(NOTIFYDELETE);
+    if (ok)
+        Notify(NOTIFYDELETE);
     return ok;
 }
 
 bool DBServer::Recall() {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     bool ok = impl_->SetDeletionFlag(' ', "RECALL");
-    if (ok) Notify(NOTIFYDELETE);
+    if (ok)
+        Notify(NOTIFYDELETE);
     return ok;
 }
 
-bool DBServer::Deleted() { return Used() && !impl_->eof && impl_->rec[0] == '*'; }
+bool DBServer::Deleted() {
+    return Used() && !impl_->eof && impl_->rec[0] == '*';
+}
 
 bool DBServer::RLock() {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     Impl& m = *impl_;
     return m.Run("RLOCK", [&] {
-        if (m.eof) ThrowDb(EG_WRITE, m.path, "no record to lock at the end of the table");
+        if (m.eof)
+            ThrowDb(EG_WRITE, m.path,
+                    "Am Tabellenende steht kein Datensatz, der gesperrt werden kann.");
         m.LockCurrent();
     });
 }
 
 bool DBServer::Commit() {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     Impl& m = *impl_;
     return m.Run("COMMIT", [&] {
         m.Leave();
         if (m.changed) {
             m.table->Sync();
-            for (auto& x : m.orders) x->Sync();
+            for (auto& x : m.orders)
+                x->Sync();
         }
     });
 }
 
 bool DBServer::Refresh() {
-    if (!Used()) return false;
+    if (!Used())
+        return false;
     Impl& m = *impl_;
     return m.Run("REFRESH", [&] {
         m.Flush();
@@ -698,10 +812,13 @@ bool DBServer::Refresh() {
     });
 }
 
-const Usual& DBServer::Status() const { return impl_->status; }
+const Usual& DBServer::Status() const {
+    return impl_->status;
+}
 
 bool DBServer::Close() {
-    if (!Used()) return true;
+    if (!Used())
+        return true;
     Impl& m = *impl_;
     bool ok = m.Run("CLOSE", [&] { m.Leave(); });
     m.Unlock();
@@ -725,8 +842,10 @@ bool DBServer::Close() {
 
 void DBServer::SetLockTimeout(int ms) {
     impl_->lockWaitMs = ms;
-    if (impl_->table) impl_->table->SetLockWaitMs(ms);
-    for (auto& x : impl_->orders) x->SetLockWaitMs(ms);
+    if (impl_->table)
+        impl_->table->SetLockWaitMs(ms);
+    for (auto& x : impl_->orders)
+        x->SetLockWaitMs(ms);
 }
 
 }  // namespace kp

@@ -16,7 +16,7 @@ namespace kp {
 class Table;  // the engine's open table (dbf.h)
 
 class DBServer : public DataServer {
-public:
+  public:
     // Opens the table (shared unless SetExclusive(true)); the caller puts the
     // directory in front of the file name. A failed open raises EG_OPEN;
     // afterwards Used() is false and every operation is a no-op.
@@ -57,9 +57,10 @@ public:
     bool SetIndex(const std::string& ntxFileName);
     // Builds an index of every record from a key expression (the
     // reorganisation's job) and adds it as with SetIndex.
-    bool CreateIndex(const std::string& ntxFileName, const std::string& expression, bool unique = false);
-    bool SetOrder(int order);                 // 0 = natural order
-    bool SetOrder(const std::string& name);   // index file name without extension
+    bool CreateIndex(const std::string& ntxFileName, const std::string& expression,
+                     bool unique = false);
+    bool SetOrder(int order);                // 0 = natural order
+    bool SetOrder(const std::string& name);  // index file name without extension
     int IndexOrd() const;
     bool Seek(const Usual& key);  // prefix match; not found -> end of file
     bool Found() const;
@@ -78,8 +79,8 @@ public:
     // read-compute-write cannot then work on another program's stale record).
     // The lock is held as a FieldPut's would be.
     bool RLock();
-    bool Commit();  // flush and release the record lock
-    bool Refresh(); // re-read the current record
+    bool Commit();   // flush and release the record lock
+    bool Refresh();  // re-read the current record
 
     // Nil after a successful operation; the error object otherwise.
     const Usual& Status() const;
@@ -90,7 +91,7 @@ public:
     // error is raised (default about 2 s).
     void SetLockTimeout(int ms);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -24,7 +24,9 @@ bool ParseDateField(std::string_view text, Date* date);
 void FormatDateField(Date d, char* out);  // 8 bytes
 
 // Logical field byte: T t Y y are true, everything else false.
-inline bool ParseLogicalField(char c) { return c == 'T' || c == 't' || c == 'Y' || c == 'y'; }
+inline bool ParseLogicalField(char c) {
+    return c == 'T' || c == 't' || c == 'Y' || c == 'y';
+}
 
 // Numeric index key of `width` bytes (see the NTX notes in ntx.h).
 std::string NumericKey(double value, int width, int dec);

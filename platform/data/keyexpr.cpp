@@ -52,19 +52,21 @@ const FnName kFns[] = {
 };
 
 class Parser {
-public:
+  public:
     Parser(const std::string& t, const std::vector<DbfField>& f) : s_(t), fields_(f) {}
 
     std::unique_ptr<Node> Parse() {
         auto n = Sum();
         Blank();
-        if (!n || p_ != s_.size()) return nullptr;
+        if (!n || p_ != s_.size())
+            return nullptr;
         return n;
     }
 
-private:
+  private:
     void Blank() {
-        while (p_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[p_]))) ++p_;
+        while (p_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[p_])))
+            ++p_;
     }
     bool Eat(char c) {
         Blank();
@@ -77,9 +79,12 @@ private:
     std::string Ident() {
         Blank();
         size_t b = p_;
-        while (p_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[p_])) || s_[p_] == '_')) ++p_;
+        while (p_ < s_.size() &&
+               (std::isalnum(static_cast<unsigned char>(s_[p_])) || s_[p_] == '_'))
+            ++p_;
         std::string id = s_.substr(b, p_ - b);
-        for (char& c : id) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : id)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         return id;
     }
 
@@ -87,7 +92,8 @@ private:
         auto left = Term();
         while (left && Eat('+')) {
             auto right = Term();
-            if (!right) return nullptr;
+            if (!right)
+                return nullptr;
             auto n = std::make_unique<Node>();
             n->kind = Node::Plus;
             if (left->type == 'C' && right->type == 'C') {
@@ -112,25 +118,29 @@ private:
 
     // A literal integer argument (positions and lengths).
     static bool ConstInt(const Node& n, int* v) {
-        if (n.kind != Node::Number) return false;
+        if (n.kind != Node::Number)
+            return false;
         *v = static_cast<int>(n.number);
         return true;
     }
 
     std::unique_ptr<Node> Term() {
         Blank();
-        if (p_ >= s_.size()) return nullptr;
+        if (p_ >= s_.size())
+            return nullptr;
         char c = s_[p_];
         if (c == '(') {
             ++p_;
             auto n = Sum();
-            if (!n || !Eat(')')) return nullptr;
+            if (!n || !Eat(')'))
+                return nullptr;
             return n;
         }
         if (c == '"' || c == '\'' || c == '[') {
             char close = c == '[' ? ']' : c;
             size_t e = s_.find(close, p_ + 1);
-            if (e == std::string::npos) return nullptr;
+            if (e == std::string::npos)
+                return nullptr;
             auto n = std::make_unique<Node>();
             n->kind = Node::Text;
             n->text = s_.substr(p_ + 1, e - p_ - 1);
@@ -140,37 +150,46 @@ private:
         }
         if (std::isdigit(static_cast<unsigned char>(c)) || c == '.') {
             size_t b = p_;
-            while (p_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[p_])) || s_[p_] == '.')) ++p_;
+            while (p_ < s_.size() &&
+                   (std::isdigit(static_cast<unsigned char>(s_[p_])) || s_[p_] == '.'))
+                ++p_;
             auto n = std::make_unique<Node>();
             n->kind = Node::Number;
             n->type = 'N';
             std::string t = s_.substr(b, p_ - b);
-            if (!ParseNumericField(t, &n->number)) return nullptr;
+            if (!ParseNumericField(t, &n->number))
+                return nullptr;
             size_t dot = t.find('.');
             n->dec = dot == std::string::npos ? 0 : static_cast<int>(t.size() - dot - 1);
             n->width = 10;
             return n;
         }
         std::string id = Ident();
-        if (id.empty()) return nullptr;
+        if (id.empty())
+            return nullptr;
         Blank();
         if (p_ + 1 < s_.size() && s_[p_] == '-' && s_[p_ + 1] == '>') {
             p_ += 2;  // alias: the key always reads its own table
             id = Ident();
-            if (id.empty()) return nullptr;
+            if (id.empty())
+                return nullptr;
             return FieldNode(id);
         }
-        if (Eat('(')) return CallNode(id);
+        if (Eat('('))
+            return CallNode(id);
         return FieldNode(id);
     }
 
     std::unique_ptr<Node> FieldNode(const std::string& id) {
         for (size_t i = 0; i < fields_.size(); ++i) {
             std::string name = fields_[i].name;
-            for (char& ch : name) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-            if (name != id) continue;
+            for (char& ch : name)
+                ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            if (name != id)
+                continue;
             const DbfField& f = fields_[i];
-            if (f.type == 'M') return nullptr;
+            if (f.type == 'M')
+                return nullptr;
             auto n = std::make_unique<Node>();
             n->kind = Node::Field;
             n->field = static_cast<int>(i);
@@ -192,64 +211,84 @@ private:
                 break;
             }
         }
-        if (!fn) return nullptr;
+        if (!fn)
+            return nullptr;
         auto n = std::make_unique<Node>();
         n->kind = Node::Call;
         n->fn = fn->fn;
         if (!Eat(')')) {
             do {
                 auto a = Sum();
-                if (!a) return nullptr;
+                if (!a)
+                    return nullptr;
                 n->args.push_back(std::move(a));
             } while (Eat(','));
-            if (!Eat(')')) return nullptr;
+            if (!Eat(')'))
+                return nullptr;
         }
         int argc = static_cast<int>(n->args.size());
-        if (argc < fn->minArgs || argc > fn->maxArgs) return nullptr;
+        if (argc < fn->minArgs || argc > fn->maxArgs)
+            return nullptr;
         Node& a0 = *n->args[0];
         auto needs = [&](char t) { return a0.type == t; };
         int v1 = 0, v2 = 0;
         switch (n->fn) {
-            case Fn::Upper: case Fn::Lower: case Fn::Trim: case Fn::Ltrim: case Fn::Alltrim:
-                if (!needs('C')) return nullptr;
+            case Fn::Upper:
+            case Fn::Lower:
+            case Fn::Trim:
+            case Fn::Ltrim:
+            case Fn::Alltrim:
+                if (!needs('C'))
+                    return nullptr;
                 n->width = a0.width;
                 break;
             case Fn::Dtos:
-                if (!needs('D')) return nullptr;
+                if (!needs('D'))
+                    return nullptr;
                 n->width = 8;
                 break;
             case Fn::Str:
-                if (!needs('N')) return nullptr;
+                if (!needs('N'))
+                    return nullptr;
                 n->width = a0.kind == Node::Field ? a0.width : 10;
                 n->dec = a0.kind == Node::Field ? a0.dec : 0;
                 if (argc >= 2) {
-                    if (!ConstInt(*n->args[1], &v1) || v1 < 1 || v1 > 255) return nullptr;
+                    if (!ConstInt(*n->args[1], &v1) || v1 < 1 || v1 > 255)
+                        return nullptr;
                     n->width = v1;
                     n->dec = 0;
                 }
                 if (argc == 3) {
-                    if (!ConstInt(*n->args[2], &v2) || v2 < 0 || v2 > 15) return nullptr;
+                    if (!ConstInt(*n->args[2], &v2) || v2 < 0 || v2 > 15)
+                        return nullptr;
                     n->dec = v2;
                 }
                 break;
             case Fn::Substr:
-                if (!needs('C') || !ConstInt(*n->args[1], &v1)) return nullptr;
-                if (v1 <= 0) v1 = 1;
+                if (!needs('C') || !ConstInt(*n->args[1], &v1))
+                    return nullptr;
+                if (v1 <= 0)
+                    v1 = 1;
                 n->width = std::max(0, a0.width - v1 + 1);
                 if (argc == 3) {
-                    if (!ConstInt(*n->args[2], &v2) || v2 < 0) return nullptr;
+                    if (!ConstInt(*n->args[2], &v2) || v2 < 0)
+                        return nullptr;
                     n->width = std::min(n->width, v2);
                 }
                 break;
-            case Fn::Left: case Fn::Right:
-                if (!needs('C') || !ConstInt(*n->args[1], &v1) || v1 < 0) return nullptr;
+            case Fn::Left:
+            case Fn::Right:
+                if (!needs('C') || !ConstInt(*n->args[1], &v1) || v1 < 0)
+                    return nullptr;
                 n->width = std::min(a0.width, v1);
                 break;
             case Fn::Val:
-                if (!needs('C')) return nullptr;
+                if (!needs('C'))
+                    return nullptr;
                 n->width = a0.width;
                 break;
-            case Fn::None: return nullptr;
+            case Fn::None:
+                return nullptr;
         }
         n->type = (n->fn == Fn::Val) ? 'N' : 'C';
         return n;
@@ -267,7 +306,9 @@ struct Evaluator {
     const char* rec;
 
     [[noreturn]] void Damage(const DbfField& f) const {
-        ThrowDb(EG_CORRUPTION, k.fileName_, "field " + f.name + " holds damage; key \"" + k.text_ + "\"");
+        ThrowDb(EG_CORRUPTION, k.fileName_,
+                "Das Feld " + f.name + " ist beschädigt; der Indexschlüssel „" + k.text_ +
+                    "“ kann nicht gebildet werden.");
     }
 
     Value Eval(const Node& n) const {
@@ -278,21 +319,32 @@ struct Evaluator {
                 const DbfField& f = (*k.fields_)[static_cast<size_t>(n.field)];
                 std::string_view t(rec + f.offset, static_cast<size_t>(f.width));
                 switch (f.type) {
-                    case 'C': v.s.assign(t); break;
+                    case 'C':
+                        v.s.assign(t);
+                        break;
                     case 'N':
-                        if (!ParseNumericField(t, &v.n)) Damage(f);
+                        if (!ParseNumericField(t, &v.n))
+                            Damage(f);
                         v.len = f.width;
                         v.dec = f.decimals;
                         break;
                     case 'D':
-                        if (!ParseDateField(t, &v.d)) Damage(f);
+                        if (!ParseDateField(t, &v.d))
+                            Damage(f);
                         break;
-                    case 'L': v.l = ParseLogicalField(t[0]); break;
+                    case 'L':
+                        v.l = ParseLogicalField(t[0]);
+                        break;
                 }
                 return v;
             }
-            case Node::Text: v.s = n.text; return v;
-            case Node::Number: v.n = n.number; v.dec = n.dec; return v;
+            case Node::Text:
+                v.s = n.text;
+                return v;
+            case Node::Number:
+                v.n = n.number;
+                v.dec = n.dec;
+                return v;
             case Node::Plus: {
                 Value a = Eval(*n.args[0]);
                 Value b = Eval(*n.args[1]);
@@ -308,7 +360,8 @@ struct Evaluator {
                 a.d = a.d.IsEmpty() ? a.d : a.d + static_cast<long>(b.n);
                 return a;
             }
-            case Node::Call: return Call(n);
+            case Node::Call:
+                return Call(n);
         }
         return v;
     }
@@ -320,10 +373,12 @@ struct Evaluator {
         auto intArg = [&](size_t i) { return static_cast<int>(n.args[i]->number); };
         switch (n.fn) {
             case Fn::Upper:
-                for (char& c : a.s) c = static_cast<char>(k.upper_[static_cast<unsigned char>(c)]);
+                for (char& c : a.s)
+                    c = static_cast<char>(k.upper_[static_cast<unsigned char>(c)]);
                 return a;
             case Fn::Lower:
-                for (char& c : a.s) c = static_cast<char>(k.lower_[static_cast<unsigned char>(c)]);
+                for (char& c : a.s)
+                    c = static_cast<char>(k.lower_[static_cast<unsigned char>(c)]);
                 return a;
             case Fn::Trim: {
                 size_t e = a.s.find_last_not_of(' ');
@@ -361,12 +416,16 @@ struct Evaluator {
             case Fn::Substr: {
                 int start = std::max(1, intArg(1));
                 size_t from = static_cast<size_t>(start - 1);
-                if (from >= a.s.size()) return v;
-                size_t cnt = n.args.size() == 3 ? static_cast<size_t>(intArg(2)) : std::string::npos;
+                if (from >= a.s.size())
+                    return v;
+                size_t cnt =
+                    n.args.size() == 3 ? static_cast<size_t>(intArg(2)) : std::string::npos;
                 v.s = a.s.substr(from, cnt);
                 return v;
             }
-            case Fn::Left: v.s = a.s.substr(0, static_cast<size_t>(intArg(1))); return v;
+            case Fn::Left:
+                v.s = a.s.substr(0, static_cast<size_t>(intArg(1)));
+                return v;
             case Fn::Right: {
                 size_t c = std::min(a.s.size(), static_cast<size_t>(intArg(1)));
                 v.s = a.s.substr(a.s.size() - c);
@@ -376,23 +435,30 @@ struct Evaluator {
                 // VAL reads the leading number and ignores what follows.
                 size_t e = 0;
                 const std::string& s = a.s;
-                while (e < s.size() && s[e] == ' ') ++e;
+                while (e < s.size() && s[e] == ' ')
+                    ++e;
                 size_t b = e;
-                if (e < s.size() && (s[e] == '-' || s[e] == '+')) ++e;
-                while (e < s.size() && (std::isdigit(static_cast<unsigned char>(s[e])) || s[e] == '.')) ++e;
+                if (e < s.size() && (s[e] == '-' || s[e] == '+'))
+                    ++e;
+                while (e < s.size() &&
+                       (std::isdigit(static_cast<unsigned char>(s[e])) || s[e] == '.'))
+                    ++e;
                 double x = 0;
-                if (!ParseNumericField(std::string_view(s).substr(b, e - b), &x)) x = 0;
+                if (!ParseNumericField(std::string_view(s).substr(b, e - b), &x))
+                    x = 0;
                 v.n = x;
                 return v;
             }
-            case Fn::None: break;
+            case Fn::None:
+                break;
         }
         return v;
     }
 };
 
-std::unique_ptr<KeyExpr> KeyExpr::Compile(const std::string& text, const std::vector<DbfField>& fields,
-                                          int codePage, const std::string& fileName) {
+std::unique_ptr<KeyExpr> KeyExpr::Compile(const std::string& text,
+                                          const std::vector<DbfField>& fields, int codePage,
+                                          const std::string& fileName) {
     std::unique_ptr<KeyExpr> k(new KeyExpr());
     k->fields_ = &fields;
     k->text_ = text;
@@ -400,8 +466,9 @@ std::unique_ptr<KeyExpr> KeyExpr::Compile(const std::string& text, const std::ve
     Parser p(text, fields);
     k->root_ = p.Parse();
     if (!k->root_ || k->root_->width <= 0)
-        ThrowDb(EG_UNSUPPORTED, fileName,
-                "cannot evaluate the index expression \"" + CpToUtf8(text, codePage) + "\"");
+        ThrowDb(
+            EG_UNSUPPORTED, fileName,
+            "Der Indexausdruck „" + CpToUtf8(text, codePage) + "“ kann nicht ausgewertet werden.");
     for (int c = 0; c < 256; ++c) {
         k->upper_[c] = CpUpper(static_cast<unsigned char>(c), codePage);
         k->lower_[c] = CpLower(static_cast<unsigned char>(c), codePage);
@@ -411,9 +478,15 @@ std::unique_ptr<KeyExpr> KeyExpr::Compile(const std::string& text, const std::ve
 
 KeyExpr::~KeyExpr() = default;
 
-char KeyExpr::Type() const { return root_->type; }
-int KeyExpr::Width() const { return root_->width; }
-int KeyExpr::Decimals() const { return root_->dec; }
+char KeyExpr::Type() const {
+    return root_->type;
+}
+int KeyExpr::Width() const {
+    return root_->width;
+}
+int KeyExpr::Decimals() const {
+    return root_->dec;
+}
 
 std::string KeyExpr::Key(const char* rec, int keySize, int keyDec) const {
     size_t ks = static_cast<size_t>(keySize);
@@ -428,7 +501,8 @@ std::string KeyExpr::Key(const char* rec, int keySize, int keyDec) const {
     Evaluator ev{*this, rec};
     Value v = ev.Eval(n);
     switch (n.type) {
-        case 'N': return NumericKey(v.n, keySize, keyDec);
+        case 'N':
+            return NumericKey(v.n, keySize, keyDec);
         case 'D': {
             char buf[8];
             FormatDateField(v.d, buf);

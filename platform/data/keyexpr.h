@@ -12,16 +12,17 @@
 namespace kp {
 
 class KeyExpr {
-public:
+  public:
     // Compiles `text` (code-page bytes) against the fields; throws DbError
     // naming the expression when it cannot be evaluated.
-    static std::unique_ptr<KeyExpr> Compile(const std::string& text, const std::vector<DbfField>& fields,
-                                            int codePage, const std::string& fileName);
+    static std::unique_ptr<KeyExpr> Compile(const std::string& text,
+                                            const std::vector<DbfField>& fields, int codePage,
+                                            const std::string& fileName);
     ~KeyExpr();
 
-    char Type() const;      // 'C' 'N' 'D' 'L'
-    int Width() const;      // width of the value (C: bytes, N: STR width)
-    int Decimals() const;   // numeric keys
+    char Type() const;     // 'C' 'N' 'D' 'L'
+    int Width() const;     // width of the value (C: bytes, N: STR width)
+    int Decimals() const;  // numeric keys
     // The key of a record: C blank-padded or cut to keySize, N in the
     // index's numeric form, D as YYYYMMDD, L as T/F. Throws DbError when a
     // field of the record holds damage (a numeric field without a number).
@@ -29,7 +30,7 @@ public:
 
     struct Node;
 
-private:
+  private:
     KeyExpr() = default;
     std::unique_ptr<Node> root_;
     const std::vector<DbfField>* fields_ = nullptr;

@@ -27,7 +27,8 @@ struct Item {
 
 int MaxItemFor(int itemSize) {
     int m = 1022 / (itemSize + 2) - 1;
-    if (m % 2) --m;
+    if (m % 2)
+        --m;
     return m;
 }
 
@@ -48,13 +49,27 @@ struct Geometry {
     int SlotEnd() const { return 2 + 2 * (maxItem + 1); }
 };
 
-inline int N(const unsigned char* b) { return U16(b); }
-inline int Slot(const unsigned char* b, int i) { return U16(b + 2 + 2 * i); }
-inline void SetSlot(unsigned char* b, int i, int v) { PutU16(b + 2 + 2 * i, static_cast<uint32_t>(v)); }
-inline unsigned char* ItemAt(unsigned char* b, int i) { return b + Slot(b, i); }
-inline const unsigned char* ItemAt(const unsigned char* b, int i) { return b + Slot(b, i); }
-inline uint32_t Child(const unsigned char* it) { return U32(it); }
-inline uint32_t Rec(const unsigned char* it) { return U32(it + 4); }
+inline int N(const unsigned char* b) {
+    return U16(b);
+}
+inline int Slot(const unsigned char* b, int i) {
+    return U16(b + 2 + 2 * i);
+}
+inline void SetSlot(unsigned char* b, int i, int v) {
+    PutU16(b + 2 + 2 * i, static_cast<uint32_t>(v));
+}
+inline unsigned char* ItemAt(unsigned char* b, int i) {
+    return b + Slot(b, i);
+}
+inline const unsigned char* ItemAt(const unsigned char* b, int i) {
+    return b + Slot(b, i);
+}
+inline uint32_t Child(const unsigned char* it) {
+    return U32(it);
+}
+inline uint32_t Rec(const unsigned char* it) {
+    return U32(it + 4);
+}
 
 // The first of the n items of a page for which `before` is false; the items
 // are in key order, so `before` holds for a prefix of them.
@@ -73,20 +88,24 @@ int FirstNotBefore(const unsigned char* b, int n, Before before) {
 
 void InitPage(unsigned char* b, const Geometry& g) {
     std::memset(b, 0, kPage);
-    for (int i = 0; i <= g.maxItem; ++i) SetSlot(b, i, g.SlotEnd() + i * g.itemSize);
+    for (int i = 0; i <= g.maxItem; ++i)
+        SetSlot(b, i, g.SlotEnd() + i * g.itemSize);
 }
 
-void WriteItem(unsigned char* it, const Geometry& g, uint32_t child, uint32_t rec, std::string_view key) {
+void WriteItem(unsigned char* it, const Geometry& g, uint32_t child, uint32_t rec,
+               std::string_view key) {
     PutU32(it, child);
     PutU32(it + 4, rec);
     size_t k = std::min(key.size(), static_cast<size_t>(g.keySize));
     std::memcpy(it + 8, key.data(), k);
-    if (k < static_cast<size_t>(g.keySize)) std::memset(it + 8 + k, ' ', static_cast<size_t>(g.keySize) - k);
+    if (k < static_cast<size_t>(g.keySize))
+        std::memset(it + 8 + k, ' ', static_cast<size_t>(g.keySize) - k);
 }
 
 // Inserts an item at pos of a page with room: the free item slot[n+1] is
 // taken and slot[pos..n] move up one place; items themselves never move.
-void InsertItem(unsigned char* b, const Geometry& g, int pos, uint32_t child, uint32_t rec, std::string_view key) {
+void InsertItem(unsigned char* b, const Geometry& g, int pos, uint32_t child, uint32_t rec,
+                std::string_view key) {
     int n = N(b);
     int f = Slot(b, n + 1);
     std::memmove(b + 2 + 2 * (pos + 1), b + 2 + 2 * pos, static_cast<size_t>(2 * (n + 1 - pos)));
@@ -104,14 +123,16 @@ void RemoveItem(unsigned char* b, int pos) {
 }
 
 Item ReadItem(const unsigned char* it, const Geometry& g) {
-    return Item{Child(it), Rec(it), std::string(reinterpret_cast<const char*>(it + 8), static_cast<size_t>(g.keySize))};
+    return Item{Child(it), Rec(it),
+                std::string(reinterpret_cast<const char*>(it + 8), static_cast<size_t>(g.keySize))};
 }
 
-void FillPage(unsigned char* b, const Geometry& g, const std::vector<Item>& items, size_t from, size_t to,
-              uint32_t right) {
+void FillPage(unsigned char* b, const Geometry& g, const std::vector<Item>& items, size_t from,
+              size_t to, uint32_t right) {
     InitPage(b, g);
     int n = 0;
-    for (size_t i = from; i < to; ++i, ++n) WriteItem(ItemAt(b, n), g, items[i].child, items[i].rec, items[i].key);
+    for (size_t i = from; i < to; ++i, ++n)
+        WriteItem(ItemAt(b, n), g, items[i].child, items[i].rec, items[i].key);
     PutU16(b, static_cast<uint32_t>(n));
     PutU32(ItemAt(b, n), right);
 }
@@ -125,15 +146,20 @@ void SetEntry(unsigned char* dst, const unsigned char* src, const Geometry& g) {
 // ---- the locked operation --------------------------------------------------
 
 class NtxIndex::Op {
-public:
+  public:
     Op(NtxIndex& x, bool write) : x_(x), write_(write) {
-        if (write && x.readOnly_) ThrowDb(EG_READONLY, x.path_, "index opened read-only");
+        if (write && x.readOnly_)
+            ThrowDb(EG_READONLY, x.path_,
+                    "Der Index ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
         if (!x.opt_.exclusive) {
             int64_t start = NowMs();
             int pause = 1;
             while (!x.file_->TryLock(kLockBase, 1)) {
                 if (NowMs() - start >= x.opt_.lockWaitMs)
-                    ThrowDb(EG_LOCK, x.path_, "index in use", OSERR_LOCK_VIOLATION, true);
+                    ThrowDb(EG_LOCK, x.path_,
+                            "Der Index wird gerade von einem anderen Programm bearbeitet; bitte "
+                            "später wiederholen.",
+                            OSERR_LOCK_VIOLATION, true);
                 SleepMs(pause);
                 pause = std::min(pause * 2, 25);
             }
@@ -148,10 +174,11 @@ public:
     ~Op() {
         // A change that failed half-way is forgotten: the file still holds
         // the state before it, and the next operation reads that.
-        if (write_ && !committed_) x_.DropCache();
+        if (write_ && !committed_)
+            x_.DropCache();
     }
 
-private:
+  private:
     NtxIndex& x_;
     bool write_;
     bool committed_ = false;
@@ -160,9 +187,13 @@ private:
 
 // ---- open / header --------------------------------------------------------
 
-void NtxIndex::Damage(const std::string& what) const { ThrowDb(EG_CORRUPTION, path_, what); }
+void NtxIndex::Damage(const std::string& what) const {
+    ThrowDb(EG_CORRUPTION, path_,
+            "Der Index ist beschädigt (" + what + "); bitte mit „kpdb index“ neu aufbauen.");
+}
 
-std::unique_ptr<NtxIndex> NtxIndex::Open(const std::string& path, Table& table, const Options& opt) {
+std::unique_ptr<NtxIndex> NtxIndex::Open(const std::string& path, Table& table,
+                                         const Options& opt) {
     std::unique_ptr<NtxIndex> x(new NtxIndex());
     x->path_ = path;
     x->opt_ = opt;
@@ -170,22 +201,32 @@ std::unique_ptr<NtxIndex> NtxIndex::Open(const std::string& path, Table& table, 
     uint32_t os = 0;
     auto share = opt.exclusive ? OsFile::Share::Exclusive : OsFile::Share::Shared;
     bool ro = opt.readOnly || table.ReadOnly();
-    x->file_ = OsFile::Open(path, share, ro ? OsFile::Access::ReadOnly : OsFile::Access::ReadWrite, &os);
+    x->file_ =
+        OsFile::Open(path, share, ro ? OsFile::Access::ReadOnly : OsFile::Access::ReadWrite, &os);
     if (!x->file_ && !ro && os == OSERR_ACCESS_DENIED) {
         x->file_ = OsFile::Open(path, share, OsFile::Access::ReadOnly, &os);
     }
-    if (!x->file_) ThrowDb(EG_OPEN, path, "cannot open the index", os, os == OSERR_SHARING_VIOLATION);
+    if (!x->file_)
+        ThrowDb(EG_OPEN, path,
+                "Der Index kann nicht geöffnet werden (nicht vorhanden oder von einem anderen "
+                "Programm exklusiv geöffnet).",
+                os, os == OSERR_SHARING_VIOLATION);
     x->readOnly_ = x->file_->ReadOnly();
 
     int64_t size = x->file_->Size();
-    if (size < 0) ThrowDb(EG_READ, path, "cannot read the index", x->file_->LastError());
-    if (static_cast<uint64_t>(size) > kLockBase) ThrowDb(EG_LIMIT, path, "index larger than 1,000,000,000 bytes");
+    if (size < 0)
+        ThrowDb(EG_READ, path, "Der Index kann nicht gelesen werden.", x->file_->LastError());
+    if (static_cast<uint64_t>(size) > kLockBase)
+        ThrowDb(EG_LIMIT, path,
+                "Der Index ist größer als 1.000.000.000 Bytes und kann nicht bearbeitet werden.");
     unsigned char h[kPage];
     if (size < static_cast<int64_t>(2 * kPage) || x->file_->ReadAt(0, h, kPage) != kPage)
-        x->Damage("index header too short");
+        x->Damage("Dateikopf zu kurz");
     uint16_t sig = U16(h);
-    if ((sig & ~0x09u) != 6 && sig != 3) x->Damage("not an index file (signature " + std::to_string(sig) + ")");
-    if (sig & 0x09) x->readOnly_ = true;  // conditional or temporary: never written
+    if ((sig & ~0x09u) != 6 && sig != 3)
+        x->Damage("keine Index-Datei, Kennung " + std::to_string(sig));
+    if (sig & 0x09)
+        x->readOnly_ = true;  // conditional or temporary: never written
     x->signature_ = sig;
     x->itemSize_ = U16(h + 12);
     x->keySize_ = U16(h + 14);
@@ -193,19 +234,22 @@ std::unique_ptr<NtxIndex> NtxIndex::Open(const std::string& path, Table& table, 
     x->maxItem_ = U16(h + 18);
     x->halfPage_ = U16(h + 20);
     if (x->keySize_ < 1 || x->keySize_ > 256 || x->itemSize_ != x->keySize_ + 8)
-        x->Damage("index key size impossible");
-    if (x->maxItem_ < 2 || 2 + 2 * (x->maxItem_ + 1) + (x->maxItem_ + 1) * x->itemSize_ > static_cast<int>(kPage) ||
+        x->Damage("Schlüssellänge ungültig");
+    if (x->maxItem_ < 2 ||
+        2 + 2 * (x->maxItem_ + 1) + (x->maxItem_ + 1) * x->itemSize_ > static_cast<int>(kPage) ||
         x->halfPage_ < 1 || x->halfPage_ > x->maxItem_ / 2)
-        x->Damage("index page geometry impossible");
-    if (x->keyDec_ > 15 || (x->keyDec_ > 0 && x->keyDec_ >= x->keySize_)) x->Damage("index key decimals impossible");
+        x->Damage("Seitenaufbau ungültig");
+    if (x->keyDec_ > 15 || (x->keyDec_ > 0 && x->keyDec_ >= x->keySize_))
+        x->Damage("Nachkommastellen des Schlüssels ungültig");
     size_t e = 0;
-    while (e < 256 && h[22 + e] != 0) ++e;
+    while (e < 256 && h[22 + e] != 0)
+        ++e;
     x->exprText_.assign(reinterpret_cast<const char*>(h + 22), e);
     x->unique_ = h[278] != 0;
     x->expr_ = KeyExpr::Compile(x->exprText_, table.Fields(), table.CodePage(), path);
     char t = x->expr_->Type();
     if ((t == 'D' && x->keySize_ != 8) || (t == 'L' && x->keySize_ != 1))
-        x->Damage("index key size does not match its expression");
+        x->Damage("Schlüssellänge passt nicht zum Ausdruck");
     x->counter_ = static_cast<uint16_t>(U16(h + 2) + 1);  // force the first read to load afresh
     x->ReadHeaderFields();
     return x;
@@ -213,23 +257,29 @@ std::unique_ptr<NtxIndex> NtxIndex::Open(const std::string& path, Table& table, 
 
 NtxIndex::~NtxIndex() = default;
 
-std::string NtxIndex::Expression() const { return CpToUtf8(exprText_, codePage_); }
+std::string NtxIndex::Expression() const {
+    return CpToUtf8(exprText_, codePage_);
+}
 
 void NtxIndex::ReadHeaderFields() {
     unsigned char h[12];
-    if (file_->ReadAt(0, h, sizeof h) != static_cast<int64_t>(sizeof h)) Damage("index header unreadable");
+    if (file_->ReadAt(0, h, sizeof h) != static_cast<int64_t>(sizeof h))
+        Damage("Dateikopf nicht lesbar");
     uint16_t counter = U16(h + 2);
     uint32_t root = U32(h + 4), freeHead = U32(h + 8);
-    if (counter != counter_ || root != root_ || freeHead != freeHead_ || cache_.size() > kMaxCachedPages)
+    if (counter != counter_ || root != root_ || freeHead != freeHead_ ||
+        cache_.size() > kMaxCachedPages)
         DropCache();
     counter_ = counter;
     root_ = root;
     freeHead_ = freeHead;
     headerDirty_ = false;
     int64_t size = file_->Size();
-    if (size < 0) ThrowDb(EG_READ, path_, "cannot read the index", file_->LastError());
+    if (size < 0)
+        ThrowDb(EG_READ, path_, "Der Index kann nicht gelesen werden.", file_->LastError());
     fileEnd_ = std::min<uint64_t>(static_cast<uint64_t>(size) / kPage * kPage, kLockBase);
-    if (root_ % kPage || root_ < kPage || root_ >= fileEnd_) Damage("index root page outside the file");
+    if (root_ % kPage || root_ < kPage || root_ >= fileEnd_)
+        Damage("Wurzelseite außerhalb der Datei");
 }
 
 void NtxIndex::DropCache() {
@@ -239,29 +289,33 @@ void NtxIndex::DropCache() {
 
 NtxIndex::Page& NtxIndex::Load(uint32_t off) {
     auto it = cache_.find(off);
-    if (it != cache_.end()) return *it->second;
+    if (it != cache_.end())
+        return *it->second;
     if (off % kPage || off < kPage || off + static_cast<uint64_t>(kPage) > fileEnd_)
-        Damage("index page " + std::to_string(off) + " outside the file");
+        Damage("Seite " + std::to_string(off) + " außerhalb der Datei");
     auto p = std::make_unique<Page>();
     p->off = off;
-    if (file_->ReadAt(off, p->b, kPage) != kPage) Damage("index page " + std::to_string(off) + " unreadable");
+    if (file_->ReadAt(off, p->b, kPage) != kPage)
+        Damage("Seite " + std::to_string(off) + " nicht lesbar");
     // Check everything later code relies on, so that a damaged page can
     // neither crash us nor make us write outside it.
     Geometry g{itemSize_, keySize_, maxItem_};
     int n = N(p->b);
-    if (n > maxItem_) Damage("index page " + std::to_string(off) + " holds too many keys");
+    if (n > maxItem_)
+        Damage("Seite " + std::to_string(off) + " mit zu vielen Schlüsseln");
     std::bitset<kPage> used;
     for (int i = 0; i <= maxItem_; ++i) {
         int s = Slot(p->b, i);
-        if (s < g.SlotEnd() || s + itemSize_ > static_cast<int>(kPage) || used[static_cast<size_t>(s)])
-            Damage("index page " + std::to_string(off) + " has a broken slot table");
+        if (s < g.SlotEnd() || s + itemSize_ > static_cast<int>(kPage) ||
+            used[static_cast<size_t>(s)])
+            Damage("Seite " + std::to_string(off) + " mit defekter Schlüsseltabelle");
         used[static_cast<size_t>(s)] = true;
     }
     bool leaf = Child(ItemAt(p->b, 0)) == 0;
     for (int i = 0; i <= n; ++i) {
         uint32_t c = Child(ItemAt(p->b, i));
         if ((c == 0) != leaf || (c != 0 && (c % kPage || c >= fileEnd_)))
-            Damage("index page " + std::to_string(off) + " has a broken child pointer");
+            Damage("Seite " + std::to_string(off) + " mit defektem Verweis");
     }
     Page& ref = *p;
     cache_.emplace(off, std::move(p));
@@ -283,10 +337,11 @@ uint32_t NtxIndex::Alloc() {
     if (freeHead_ != 0) {
         off = freeHead_;
         if (off % kPage || off < kPage || off + static_cast<uint64_t>(kPage) > fileEnd_)
-            Damage("index free-page chain broken");
+            Damage("Kette der freien Seiten defekt");
         unsigned char nb[4];
-        auto pending = std::find_if(pendingFree_.begin(), pendingFree_.end(),
-                                    [off](const std::unique_ptr<Page>& p) { return p->off == off; });
+        auto pending =
+            std::find_if(pendingFree_.begin(), pendingFree_.end(),
+                         [off](const std::unique_ptr<Page>& p) { return p->off == off; });
         auto it = cache_.find(off);
         if (pending != pendingFree_.end()) {
             std::memcpy(nb, (*pending)->b, 4);
@@ -294,12 +349,15 @@ uint32_t NtxIndex::Alloc() {
         } else if (it != cache_.end()) {
             std::memcpy(nb, it->second->b, 4);
         } else if (file_->ReadAt(off, nb, 4) != 4) {
-            Damage("index free page unreadable");
+            Damage("freie Seite nicht lesbar");
         }
         freeHead_ = U32(nb);
     } else {
         off = static_cast<uint32_t>(fileEnd_);
-        if (fileEnd_ + kPage > kLockBase) ThrowDb(EG_LIMIT, path_, "index would grow beyond 1,000,000,000 bytes");
+        if (fileEnd_ + kPage > kLockBase)
+            ThrowDb(EG_LIMIT, path_,
+                    "Der Index würde größer als 1.000.000.000 Bytes; es können keine Schlüssel "
+                    "mehr aufgenommen werden.");
         fileEnd_ += kPage;
     }
     headerDirty_ = true;
@@ -323,14 +381,19 @@ void NtxIndex::Free(uint32_t off) {
 void NtxIndex::WriteChanges() {
     std::vector<Page*> dirty;
     for (auto& [off, p] : cache_)
-        if (p->dirty) dirty.push_back(p.get());
-    for (auto& p : pendingFree_) dirty.push_back(p.get());
-    if (dirty.empty() && !headerDirty_) return;
+        if (p->dirty)
+            dirty.push_back(p.get());
+    for (auto& p : pendingFree_)
+        dirty.push_back(p.get());
+    if (dirty.empty() && !headerDirty_)
+        return;
     // New pages (at the end) first, so that the old tree stays whole as long as possible.
-    std::sort(dirty.begin(), dirty.end(), [](const Page* a, const Page* b) { return a->off > b->off; });
+    std::sort(dirty.begin(), dirty.end(),
+              [](const Page* a, const Page* b) { return a->off > b->off; });
     for (Page* p : dirty) {
         if (!file_->WriteAt(p->off, p->b, kPage))
-            ThrowDb(EG_WRITE, path_, "cannot write an index page", file_->LastError());
+            ThrowDb(EG_WRITE, path_, "Eine Seite des Index kann nicht geschrieben werden.",
+                    file_->LastError());
         p->dirty = false;
     }
     pendingFree_.clear();
@@ -339,21 +402,28 @@ void NtxIndex::WriteChanges() {
     PutU16(h, counter_);
     PutU32(h + 2, root_);
     PutU32(h + 6, freeHead_);
-    if (!file_->WriteAt(2, h, sizeof h)) ThrowDb(EG_WRITE, path_, "cannot write the index header", file_->LastError());
+    if (!file_->WriteAt(2, h, sizeof h))
+        ThrowDb(EG_WRITE, path_, "Der Dateikopf des Index kann nicht geschrieben werden.",
+                file_->LastError());
     headerDirty_ = false;
 }
 
 void NtxIndex::Sync() {
-    if (!readOnly_ && !file_->Sync()) ThrowDb(EG_WRITE, path_, "cannot flush the index", file_->LastError());
+    if (!readOnly_ && !file_->Sync())
+        ThrowDb(EG_WRITE, path_, "Der Index kann nicht auf den Datenträger geschrieben werden.",
+                file_->LastError());
 }
 
 // ---- search -----------------------------------------------------------------
 
-int NtxIndex::Cmp(const unsigned char* item, std::string_view key, uint32_t rec, bool prefix) const {
+int NtxIndex::Cmp(const unsigned char* item, std::string_view key, uint32_t rec,
+                  bool prefix) const {
     size_t k = std::min(key.size(), static_cast<size_t>(keySize_));
     int c = k ? std::memcmp(item + 8, key.data(), k) : 0;
-    if (c != 0) return c < 0 ? -1 : 1;
-    if (prefix) return 0;
+    if (c != 0)
+        return c < 0 ? -1 : 1;
+    if (prefix)
+        return 0;
     uint32_t r = Rec(item);
     return r < rec ? -1 : (r > rec ? 1 : 0);
 }
@@ -362,15 +432,18 @@ bool NtxIndex::Descend(std::string_view key, uint32_t rec,
                        std::vector<std::pair<uint32_t, int>>& path) {
     uint32_t off = root_;
     for (int depth = 0;; ++depth) {
-        if (depth > kMaxDepth) Damage("index tree too deep");
+        if (depth > kMaxDepth)
+            Damage("Baum zu tief");
         Page& p = Load(off);
         int n = N(p.b);
         auto before = [&](const unsigned char* it) { return Cmp(it, key, rec, false) < 0; };
         int lo = FirstNotBefore(p.b, n, before);
         path.emplace_back(off, lo);
-        if (lo < n && Cmp(ItemAt(p.b, lo), key, rec, false) == 0) return true;
+        if (lo < n && Cmp(ItemAt(p.b, lo), key, rec, false) == 0)
+            return true;
         uint32_t c = Child(ItemAt(p.b, lo));
-        if (c == 0) return false;
+        if (c == 0)
+            return false;
         off = c;
     }
 }
@@ -379,31 +452,33 @@ namespace {
 enum class Mode { GE, GT, LT, Last };
 }
 
-#define KP_NTX_SEARCH(MODE, KEY, REC, PREFIX)                                                   \
-    [&]() {                                                                                     \
-        uint32_t off = root_;                                                                   \
-        bool have = false;                                                                      \
-        for (int depth = 0; off != 0; ++depth) {                                                \
-            if (depth > kMaxDepth) Damage("index tree too deep");                                \
-            Page& p = Load(off);                                                                \
-            int n = N(p.b);                                                                     \
-            int lo = n;                                                                         \
-            if (MODE != Mode::Last) {                                                           \
-                lo = FirstNotBefore(p.b, n, [&](const unsigned char* it) {                      \
-                    int c = Cmp(it, KEY, REC, PREFIX);                                          \
-                    return MODE == Mode::GT ? c <= 0 : c < 0;                                   \
-                });                                                                             \
-            }                                                                                   \
-            int pick = (MODE == Mode::GE || MODE == Mode::GT) ? lo : lo - 1;                    \
-            if (pick >= 0 && pick < n) {                                                        \
-                const unsigned char* it = ItemAt(p.b, pick);                                    \
-                out->rec = Rec(it);                                                             \
-                out->key.assign(reinterpret_cast<const char*>(it + 8), static_cast<size_t>(keySize_)); \
-                have = true;                                                                    \
-            }                                                                                   \
-            off = Child(ItemAt(p.b, lo));                                                       \
-        }                                                                                       \
-        return have;                                                                            \
+#define KP_NTX_SEARCH(MODE, KEY, REC, PREFIX)                                \
+    [&]() {                                                                  \
+        uint32_t off = root_;                                                \
+        bool have = false;                                                   \
+        for (int depth = 0; off != 0; ++depth) {                             \
+            if (depth > kMaxDepth)                                           \
+                Damage("Baum zu tief");                                      \
+            Page& p = Load(off);                                             \
+            int n = N(p.b);                                                  \
+            int lo = n;                                                      \
+            if (MODE != Mode::Last) {                                        \
+                lo = FirstNotBefore(p.b, n, [&](const unsigned char* it) {   \
+                    int c = Cmp(it, KEY, REC, PREFIX);                       \
+                    return MODE == Mode::GT ? c <= 0 : c < 0;                \
+                });                                                          \
+            }                                                                \
+            int pick = (MODE == Mode::GE || MODE == Mode::GT) ? lo : lo - 1; \
+            if (pick >= 0 && pick < n) {                                     \
+                const unsigned char* it = ItemAt(p.b, pick);                 \
+                out->rec = Rec(it);                                          \
+                out->key.assign(reinterpret_cast<const char*>(it + 8),       \
+                                static_cast<size_t>(keySize_));              \
+                have = true;                                                 \
+            }                                                                \
+            off = Child(ItemAt(p.b, lo));                                    \
+        }                                                                    \
+        return have;                                                         \
     }()
 
 bool NtxIndex::First(Entry* out) {
@@ -460,16 +535,18 @@ bool NtxIndex::InsertLocked(std::string_view key, uint32_t rec) {
         Entry e;
         Entry* out = &e;
         // Only the first record of a key is in a unique index.
-        if (KP_NTX_SEARCH(Mode::GE, std::string_view(k), 0u, true) && e.key == k) return false;
+        if (KP_NTX_SEARCH(Mode::GE, std::string_view(k), 0u, true) && e.key == k)
+            return false;
     }
     std::vector<std::pair<uint32_t, int>> path;
-    if (Descend(k, rec, path)) return false;  // already there
+    if (Descend(k, rec, path))
+        return false;  // already there
     InsertAt(path, path.size() - 1, 0, rec, k);
     return true;
 }
 
-void NtxIndex::InsertAt(std::vector<std::pair<uint32_t, int>>& path, size_t level, uint32_t child, uint32_t rec,
-                        std::string_view key) {
+void NtxIndex::InsertAt(std::vector<std::pair<uint32_t, int>>& path, size_t level, uint32_t child,
+                        uint32_t rec, std::string_view key) {
     Geometry g{itemSize_, keySize_, maxItem_};
     Page& p = Load(path[level].first);
     int pos = path[level].second;
@@ -483,7 +560,8 @@ void NtxIndex::InsertAt(std::vector<std::pair<uint32_t, int>>& path, size_t leve
     // parent in front of the item that points to this page.
     std::vector<Item> items;
     items.reserve(static_cast<size_t>(n) + 1);
-    for (int i = 0; i < n; ++i) items.push_back(ReadItem(ItemAt(p.b, i), g));
+    for (int i = 0; i < n; ++i)
+        items.push_back(ReadItem(ItemAt(p.b, i), g));
     items.insert(items.begin() + pos, Item{child, rec, std::string(key)});
     uint32_t right = Child(ItemAt(p.b, n));
     size_t half = static_cast<size_t>(halfPage_);
@@ -513,7 +591,8 @@ bool NtxIndex::RemoveLocked(std::string_view key, uint32_t rec) {
     std::string k(key);
     k.resize(static_cast<size_t>(keySize_), ' ');
     std::vector<std::pair<uint32_t, int>> path;
-    if (!Descend(k, rec, path)) return false;  // not in the index
+    if (!Descend(k, rec, path))
+        return false;  // not in the index
     size_t level = path.size() - 1;
     Page& p = Load(path[level].first);
     int pos = path[level].second;
@@ -523,17 +602,20 @@ bool NtxIndex::RemoveLocked(std::string_view key, uint32_t rec) {
         // key of the rightmost leaf of its left subtree.
         uint32_t o = c;
         for (int depth = 0;; ++depth) {
-            if (depth > kMaxDepth) Damage("index tree too deep");
+            if (depth > kMaxDepth)
+                Damage("Baum zu tief");
             Page& q = Load(o);
             int n = N(q.b);
             path.emplace_back(o, n);
             uint32_t cc = Child(ItemAt(q.b, n));
-            if (cc == 0) break;
+            if (cc == 0)
+                break;
             o = cc;
         }
         Page& leaf = Load(path.back().first);
         int nl = N(leaf.b);
-        if (nl == 0) Damage("index leaf page " + std::to_string(leaf.off) + " is empty");
+        if (nl == 0)
+            Damage("Blattseite " + std::to_string(leaf.off) + " leer");
         SetEntry(ItemAt(p.b, pos), ItemAt(leaf.b, nl - 1), g);
         p.dirty = true;
         path.back().second = nl - 1;
@@ -559,11 +641,13 @@ void NtxIndex::Rebalance(std::vector<std::pair<uint32_t, int>>& path, size_t lev
         }
         return;
     }
-    if (N(P.b) >= halfPage_) return;
+    if (N(P.b) >= halfPage_)
+        return;
     Page& parent = Load(path[level - 1].first);
     int j = path[level - 1].second;
     int np = N(parent.b);
-    if (j > np || Child(ItemAt(parent.b, j)) != P.off) Damage("index path inconsistent");
+    if (j > np || Child(ItemAt(parent.b, j)) != P.off)
+        Damage("Pfad widersprüchlich");
     if (j > 0) {
         Page& L = Load(Child(ItemAt(parent.b, j - 1)));
         int nl = N(L.b);
@@ -572,7 +656,9 @@ void NtxIndex::Rebalance(std::vector<std::pair<uint32_t, int>>& path, size_t lev
             unsigned char* sep = ItemAt(parent.b, j - 1);
             uint32_t lastChild = Child(ItemAt(L.b, nl - 1));
             uint32_t lRight = Child(ItemAt(L.b, nl));
-            InsertItem(P.b, g, 0, lRight, Rec(sep), std::string_view(reinterpret_cast<char*>(sep + 8), static_cast<size_t>(keySize_)));
+            InsertItem(
+                P.b, g, 0, lRight, Rec(sep),
+                std::string_view(reinterpret_cast<char*>(sep + 8), static_cast<size_t>(keySize_)));
             SetEntry(sep, ItemAt(L.b, nl - 1), g);
             RemoveItem(L.b, nl - 1);
             PutU32(ItemAt(L.b, nl - 1), lastChild);
@@ -588,7 +674,9 @@ void NtxIndex::Rebalance(std::vector<std::pair<uint32_t, int>>& path, size_t lev
             unsigned char* sep = ItemAt(parent.b, j);
             int n = N(P.b);
             uint32_t pRight = Child(ItemAt(P.b, n));
-            InsertItem(P.b, g, n, pRight, Rec(sep), std::string_view(reinterpret_cast<char*>(sep + 8), static_cast<size_t>(keySize_)));
+            InsertItem(
+                P.b, g, n, pRight, Rec(sep),
+                std::string_view(reinterpret_cast<char*>(sep + 8), static_cast<size_t>(keySize_)));
             PutU32(ItemAt(P.b, n + 1), Child(ItemAt(R.b, 0)));
             SetEntry(sep, ItemAt(R.b, 0), g);
             RemoveItem(R.b, 0);
@@ -597,19 +685,23 @@ void NtxIndex::Rebalance(std::vector<std::pair<uint32_t, int>>& path, size_t lev
         }
     }
     int s = j > 0 ? j - 1 : j;
-    if (s >= np) return;  // a parent without keys: nothing to merge with
+    if (s >= np)
+        return;  // a parent without keys: nothing to merge with
     // Merge the two children around separator s into the left one.
     Page& L = Load(Child(ItemAt(parent.b, s)));
     Page& R = Load(Child(ItemAt(parent.b, s + 1)));
     int nl = N(L.b), nr = N(R.b);
-    if (nl + 1 + nr > maxItem_) Damage("index pages cannot be merged");
+    if (nl + 1 + nr > maxItem_)
+        Damage("Seiten nicht zusammenführbar");
     std::vector<Item> items;
     items.reserve(static_cast<size_t>(nl + 1 + nr));
-    for (int i = 0; i < nl; ++i) items.push_back(ReadItem(ItemAt(L.b, i), g));
+    for (int i = 0; i < nl; ++i)
+        items.push_back(ReadItem(ItemAt(L.b, i), g));
     Item sepItem = ReadItem(ItemAt(parent.b, s), g);
     sepItem.child = Child(ItemAt(L.b, nl));
     items.push_back(sepItem);
-    for (int i = 0; i < nr; ++i) items.push_back(ReadItem(ItemAt(R.b, i), g));
+    for (int i = 0; i < nr; ++i)
+        items.push_back(ReadItem(ItemAt(R.b, i), g));
     uint32_t right = Child(ItemAt(R.b, nr));
     FillPage(L.b, g, items, 0, items.size(), right);
     L.dirty = true;
@@ -623,8 +715,8 @@ void NtxIndex::Rebalance(std::vector<std::pair<uint32_t, int>>& path, size_t lev
 
 // ---- verify -------------------------------------------------------------------
 
-void NtxIndex::Verify(const std::function<void(const Entry&)>& each, std::vector<std::string>* faults,
-                      std::vector<std::string>* notes) {
+void NtxIndex::Verify(const std::function<void(const Entry&)>& each,
+                      std::vector<std::string>* faults, std::vector<std::string>* notes) {
     Op op(*this, false);
     std::vector<char> seen(static_cast<size_t>(fileEnd_ / kPage), 0);
     int leafDepth = -1;
@@ -654,16 +746,20 @@ void NtxIndex::Verify(const std::function<void(const Entry&)>& each, std::vector
         }
         seen[f / kPage] = 2;
         unsigned char nb[4];
-        if (file_->ReadAt(f, nb, 4) != 4) break;
+        if (file_->ReadAt(f, nb, 4) != 4)
+            break;
         f = U32(nb);
     }
 }
 
-void NtxIndex::VerifyPage(uint32_t off, int depth, int* leafDepth, std::vector<char>& seen, const std::function<void(const Entry&)>& each,
-                          std::vector<std::string>* faults, std::vector<std::string>* notes, Entry* last,
-                          bool* haveLast, uint64_t* count) {
-    if (depth > kMaxDepth) Damage("index tree too deep");
-    if (off / kPage >= seen.size() || seen[off / kPage]) Damage("index page " + std::to_string(off) + " reached twice");
+void NtxIndex::VerifyPage(uint32_t off, int depth, int* leafDepth, std::vector<char>& seen,
+                          const std::function<void(const Entry&)>& each,
+                          std::vector<std::string>* faults, std::vector<std::string>* notes,
+                          Entry* last, bool* haveLast, uint64_t* count) {
+    if (depth > kMaxDepth)
+        Damage("Baum zu tief");
+    if (off / kPage >= seen.size() || seen[off / kPage])
+        Damage("Seite " + std::to_string(off) + " doppelt erreicht");
     seen[off / kPage] = 1;
     Page& p = Load(off);
     // A copy, since the walk below loads the children.
@@ -672,18 +768,25 @@ void NtxIndex::VerifyPage(uint32_t off, int depth, int* leafDepth, std::vector<c
     int n = N(b);
     bool leaf = Child(ItemAt(b, 0)) == 0;
     if (depth > 0 && n < halfPage_)
-        notes->push_back("index page " + std::to_string(off) + " holds " + std::to_string(n) + " keys (fewer than " +
-                         std::to_string(halfPage_) + ")");
-    if (depth > 0 && n == 0) faults->push_back("index page " + std::to_string(off) + " is empty");
+        notes->push_back("index page " + std::to_string(off) + " holds " + std::to_string(n) +
+                         " keys (fewer than " + std::to_string(halfPage_) + ")");
+    if (depth > 0 && n == 0)
+        faults->push_back("index page " + std::to_string(off) + " is empty");
     if (leaf) {
-        if (*leafDepth < 0) *leafDepth = depth;
-        if (*leafDepth != depth) faults->push_back("index leaves at different depths");
+        if (*leafDepth < 0)
+            *leafDepth = depth;
+        if (*leafDepth != depth)
+            faults->push_back("index leaves at different depths");
     }
     for (int i = 0; i <= n; ++i) {
         const unsigned char* it = ItemAt(b, i);
-        if (!leaf) VerifyPage(Child(it), depth + 1, leafDepth, seen, each, faults, notes, last, haveLast, count);
-        if (i == n) break;
-        Entry e{std::string(reinterpret_cast<const char*>(it + 8), static_cast<size_t>(keySize_)), Rec(it)};
+        if (!leaf)
+            VerifyPage(Child(it), depth + 1, leafDepth, seen, each, faults, notes, last, haveLast,
+                       count);
+        if (i == n)
+            break;
+        Entry e{std::string(reinterpret_cast<const char*>(it + 8), static_cast<size_t>(keySize_)),
+                Rec(it)};
         if (*haveLast) {
             int c = std::memcmp(last->key.data(), e.key.data(), e.key.size());
             if (c > 0 || (c == 0 && (unique_ || last->rec >= e.rec)))
@@ -704,7 +807,7 @@ namespace {
 // that one memcmp orders by key and record) in bounded memory: sorted runs
 // go to a scratch file beside the index and are merged.
 class KeySorter {
-public:
+  public:
     KeySorter(size_t entrySize, std::string scratch, size_t memBytes)
         : size_(entrySize), scratchPath_(std::move(scratch)) {
         cap_ = std::max<size_t>(1024, memBytes / (entrySize + 4));
@@ -712,15 +815,18 @@ public:
     }
     ~KeySorter() {
         scratch_.reset();
-        if (!scratchPath_.empty() && madeScratch_) OsFile::Remove(scratchPath_);
+        if (!scratchPath_.empty() && madeScratch_)
+            OsFile::Remove(scratchPath_);
     }
 
     void Add(std::string_view key, uint32_t rec) {
         size_t at = buf_.size();
         buf_.resize(at + size_);
         std::memcpy(&buf_[at], key.data(), size_ - 4);
-        for (int i = 0; i < 4; ++i) buf_[at + size_ - 4 + static_cast<size_t>(i)] = static_cast<char>(rec >> (24 - 8 * i));
-        if (buf_.size() / size_ >= cap_) SpillRun();
+        for (int i = 0; i < 4; ++i)
+            buf_[at + size_ - 4 + static_cast<size_t>(i)] = static_cast<char>(rec >> (24 - 8 * i));
+        if (buf_.size() / size_ >= cap_)
+            SpillRun();
     }
 
     // Sorts everything; equal keys after the first are dropped when unique.
@@ -732,7 +838,8 @@ public:
             std::vector<uint32_t> kept;
             kept.reserve(order_.size());
             for (uint32_t i : order_)
-                if (!unique_ || kept.empty() || std::memcmp(&buf_[kept.back() * size_], &buf_[i * size_], size_ - 4) != 0)
+                if (!unique_ || kept.empty() ||
+                    std::memcmp(&buf_[kept.back() * size_], &buf_[i * size_], size_ - 4) != 0)
                     kept.push_back(i);
             order_.swap(kept);
             count_ = order_.size();
@@ -747,15 +854,20 @@ public:
     uint64_t Count() const { return count_; }
 
     const char* Next() {
-        if (read_ >= count_) return nullptr;
-        if (!merged_) return &buf_[order_[read_++] * size_];
+        if (read_ >= count_)
+            return nullptr;
+        if (!merged_)
+            return &buf_[order_[read_++] * size_];
         size_t perBuf = std::max<size_t>(1, (256 * 1024) / size_);
         if (rdPos_ >= rdBuf_.size()) {
             uint64_t left = count_ - read_;
             size_t n = static_cast<size_t>(std::min<uint64_t>(perBuf, left));
             rdBuf_.resize(n * size_);
-            if (scratch_->ReadAt(outOff_ + read_ * size_, rdBuf_.data(), rdBuf_.size()) != static_cast<int64_t>(rdBuf_.size()))
-                ThrowDb(EG_READ, scratchPath_, "cannot read the sort file", scratch_->LastError());
+            if (scratch_->ReadAt(outOff_ + read_ * size_, rdBuf_.data(), rdBuf_.size()) !=
+                static_cast<int64_t>(rdBuf_.size()))
+                ThrowDb(EG_READ, scratchPath_,
+                        "Die Sortierdatei für den Indexaufbau kann nicht gelesen werden.",
+                        scratch_->LastError());
             rdPos_ = 0;
         }
         const char* e = &rdBuf_[rdPos_];
@@ -764,34 +876,43 @@ public:
         return e;
     }
 
-private:
+  private:
     void SortBuffer() {
         size_t n = buf_.size() / size_;
         order_.resize(n);
-        for (size_t i = 0; i < n; ++i) order_[i] = static_cast<uint32_t>(i);
+        for (size_t i = 0; i < n; ++i)
+            order_[i] = static_cast<uint32_t>(i);
         const char* b = buf_.data();
         size_t sz = size_;
-        std::sort(order_.begin(), order_.end(),
-                  [b, sz](uint32_t x, uint32_t y) { return std::memcmp(b + x * sz, b + y * sz, sz) < 0; });
+        std::sort(order_.begin(), order_.end(), [b, sz](uint32_t x, uint32_t y) {
+            return std::memcmp(b + x * sz, b + y * sz, sz) < 0;
+        });
     }
 
     void Scratch() {
-        if (scratch_) return;
+        if (scratch_)
+            return;
         uint32_t os = 0;
         scratch_ = OsFile::Create(scratchPath_, OsFile::Share::Exclusive, &os);
-        if (!scratch_) ThrowDb(EG_CREATE, scratchPath_, "cannot create the sort file", os);
+        if (!scratch_)
+            ThrowDb(EG_CREATE, scratchPath_,
+                    "Die Sortierdatei für den Indexaufbau kann nicht angelegt werden.", os);
         madeScratch_ = true;
     }
 
     void SpillRun() {
-        if (buf_.empty()) return;
+        if (buf_.empty())
+            return;
         SortBuffer();
         Scratch();
         std::vector<char> out;
         out.reserve(buf_.size());
-        for (uint32_t i : order_) out.insert(out.end(), &buf_[i * size_], &buf_[i * size_] + size_);
+        for (uint32_t i : order_)
+            out.insert(out.end(), &buf_[i * size_], &buf_[i * size_] + size_);
         if (!scratch_->WriteAt(end_, out.data(), out.size()))
-            ThrowDb(EG_WRITE, scratchPath_, "cannot write the sort file", scratch_->LastError());
+            ThrowDb(EG_WRITE, scratchPath_,
+                    "Die Sortierdatei für den Indexaufbau kann nicht geschrieben werden.",
+                    scratch_->LastError());
         runs_.push_back({end_, out.size() / size_});
         end_ += out.size();
         buf_.clear();
@@ -816,8 +937,11 @@ private:
         auto refill = [&](Cursor& c) {
             size_t n = static_cast<size_t>(std::min<uint64_t>(per, c.left));
             c.buf.resize(n * size_);
-            if (n && scratch_->ReadAt(c.off + c.next * size_, c.buf.data(), c.buf.size()) != static_cast<int64_t>(c.buf.size()))
-                ThrowDb(EG_READ, scratchPath_, "cannot read the sort file", scratch_->LastError());
+            if (n && scratch_->ReadAt(c.off + c.next * size_, c.buf.data(), c.buf.size()) !=
+                         static_cast<int64_t>(c.buf.size()))
+                ThrowDb(EG_READ, scratchPath_,
+                        "Die Sortierdatei für den Indexaufbau kann nicht gelesen werden.",
+                        scratch_->LastError());
             c.next += n;
             c.left -= n;
             c.pos = 0;
@@ -834,7 +958,8 @@ private:
         };
         std::priority_queue<size_t, std::vector<size_t>, decltype(greater)> heap(greater);
         for (size_t i = 0; i < cur.size(); ++i)
-            if (!cur[i].buf.empty()) heap.push(i);
+            if (!cur[i].buf.empty())
+                heap.push(i);
         outOff_ = end_;
         std::vector<char> out;
         out.reserve(1u << 20);
@@ -852,17 +977,23 @@ private:
                 ++count_;
             }
             cur[i].pos += sz;
-            if (cur[i].pos >= cur[i].buf.size()) refill(cur[i]);
-            if (!cur[i].buf.empty()) heap.push(i);
+            if (cur[i].pos >= cur[i].buf.size())
+                refill(cur[i]);
+            if (!cur[i].buf.empty())
+                heap.push(i);
             if (out.size() >= (1u << 20)) {
                 if (!scratch_->WriteAt(outOff_ + written, out.data(), out.size()))
-                    ThrowDb(EG_WRITE, scratchPath_, "cannot write the sort file", scratch_->LastError());
+                    ThrowDb(EG_WRITE, scratchPath_,
+                            "Die Sortierdatei für den Indexaufbau kann nicht geschrieben werden.",
+                            scratch_->LastError());
                 written += out.size();
                 out.clear();
             }
         }
         if (!out.empty() && !scratch_->WriteAt(outOff_ + written, out.data(), out.size()))
-            ThrowDb(EG_WRITE, scratchPath_, "cannot write the sort file", scratch_->LastError());
+            ThrowDb(EG_WRITE, scratchPath_,
+                    "Die Sortierdatei für den Indexaufbau kann nicht geschrieben werden.",
+                    scratch_->LastError());
         merged_ = true;
     }
 
@@ -887,7 +1018,7 @@ private:
 // Builds the tree bottom-up from the sorted stream, pages packed full (the
 // last ones evened out), every page written once, children before parents.
 class TreeBuilder {
-public:
+  public:
     TreeBuilder(OsFile& f, const std::string& path, const Geometry& g, int half, KeySorter& src)
         : f_(f), path_(path), g_(g), half_(half), src_(src) {
         maxSize_.push_back(0);
@@ -895,8 +1026,9 @@ public:
         for (int h = 1; h <= kMaxDepth; ++h) {
             uint64_t m = static_cast<uint64_t>(g.maxItem);
             uint64_t mx = std::min<uint64_t>((m + 1) * maxSize_.back() + m, uint64_t(1) << 40);
-            uint64_t mn = std::min<uint64_t>(static_cast<uint64_t>(half) + (static_cast<uint64_t>(half) + 1) * minSize_.back(),
-                                             uint64_t(1) << 40);
+            uint64_t mn = std::min<uint64_t>(
+                static_cast<uint64_t>(half) + (static_cast<uint64_t>(half) + 1) * minSize_.back(),
+                uint64_t(1) << 40);
             maxSize_.push_back(mx);
             minSize_.push_back(mn);
         }
@@ -904,33 +1036,41 @@ public:
 
     uint32_t BuildAll(uint64_t count) {
         int h = 1;
-        while (maxSize_[static_cast<size_t>(h)] < count) ++h;
+        while (maxSize_[static_cast<size_t>(h)] < count)
+            ++h;
         uint32_t root = Build(h, count, true);
         FlushOut();
         return root;
     }
 
-private:
+  private:
     uint32_t Build(int h, uint64_t count, bool isRoot) {
         unsigned char b[kPage];
         InitPage(b, g_);
         if (h == 1) {
-            for (uint64_t i = 0; i < count; ++i) Put(b, static_cast<int>(i), 0);
+            for (uint64_t i = 0; i < count; ++i)
+                Put(b, static_cast<int>(i), 0);
             PutU16(b, static_cast<uint32_t>(count));
             return Emit(b);
         }
         uint64_t k = 0;
-        uint64_t mx = maxSize_[static_cast<size_t>(h - 1)], mn = minSize_[static_cast<size_t>(h - 1)];
+        uint64_t mx = maxSize_[static_cast<size_t>(h - 1)],
+                 mn = minSize_[static_cast<size_t>(h - 1)];
         bool ok = false;
-        for (k = isRoot ? 1 : static_cast<uint64_t>(half_); k <= static_cast<uint64_t>(g_.maxItem); ++k) {
-            if (count < k) break;
+        for (k = isRoot ? 1 : static_cast<uint64_t>(half_); k <= static_cast<uint64_t>(g_.maxItem);
+             ++k) {
+            if (count < k)
+                break;
             uint64_t rest = count - k;
             if (rest <= (k + 1) * mx && rest >= (k + 1) * mn) {
                 ok = true;
                 break;
             }
         }
-        if (!ok) ThrowDb(EG_CREATE, path_, "index shape impossible");
+        if (!ok)
+            ThrowDb(
+                EG_CREATE, path_,
+                "Der Aufbau des Index ist fehlgeschlagen: Die Seiten lassen sich nicht aufteilen.");
         uint64_t rest = count - k, base = rest / (k + 1), extra = rest % (k + 1);
         for (uint64_t i = 0; i <= k; ++i) {
             uint32_t child = Build(h - 1, base + (i < extra ? 1 : 0), false);
@@ -946,7 +1086,9 @@ private:
 
     void Put(unsigned char* b, int i, uint32_t child) {
         const char* e = src_.Next();
-        if (!e) ThrowDb(EG_CREATE, path_, "index build ran out of keys");
+        if (!e)
+            ThrowDb(EG_CREATE, path_,
+                    "Der Aufbau des Index ist fehlgeschlagen: Es fehlen Schlüssel.");
         size_t ks = static_cast<size_t>(g_.keySize);
         uint32_t rec = (static_cast<uint32_t>(static_cast<unsigned char>(e[ks])) << 24) |
                        (static_cast<uint32_t>(static_cast<unsigned char>(e[ks + 1])) << 16) |
@@ -957,16 +1099,22 @@ private:
 
     uint32_t Emit(const unsigned char* b) {
         uint32_t off = next_;
-        if (static_cast<uint64_t>(next_) + kPage > kLockBase) ThrowDb(EG_LIMIT, path_, "index would grow beyond 1,000,000,000 bytes");
+        if (static_cast<uint64_t>(next_) + kPage > kLockBase)
+            ThrowDb(EG_LIMIT, path_,
+                    "Der Index würde größer als 1.000.000.000 Bytes; es können keine Schlüssel "
+                    "mehr aufgenommen werden.");
         next_ += kPage;
         out_.insert(out_.end(), b, b + kPage);
-        if (out_.size() >= 64 * kPage) FlushOut();
+        if (out_.size() >= 64 * kPage)
+            FlushOut();
         return off;
     }
 
     void FlushOut() {
-        if (out_.empty()) return;
-        if (!f_.WriteAt(outOff_, out_.data(), out_.size())) ThrowDb(EG_WRITE, path_, "cannot write the index", f_.LastError());
+        if (out_.empty())
+            return;
+        if (!f_.WriteAt(outOff_, out_.data(), out_.size()))
+            ThrowDb(EG_WRITE, path_, "Der Index kann nicht geschrieben werden.", f_.LastError());
         outOff_ += out_.size();
         out_.clear();
     }
@@ -984,20 +1132,30 @@ private:
 
 }  // namespace
 
-void NtxIndex::Create(const std::string& path, Table& table, const std::string& exprUtf8, bool unique) {
+void NtxIndex::Create(const std::string& path, Table& table, const std::string& exprUtf8,
+                      bool unique) {
     std::string expr;
     if (!Utf8ToCp(exprUtf8, table.CodePage(), expr) || expr.empty() || expr.size() > 255)
-        ThrowDb(EG_CREATE, path, "index expression impossible: \"" + exprUtf8 + "\"");
+        ThrowDb(EG_CREATE, path, "Der Indexausdruck „" + exprUtf8 + "“ ist ungültig.");
     auto ke = KeyExpr::Compile(expr, table.Fields(), table.CodePage(), path);
     int keySize = ke->Width(), keyDec = 0;
     switch (ke->Type()) {
-        case 'N': keyDec = ke->Decimals(); break;
-        case 'D': keySize = 8; break;
-        case 'L': keySize = 1; break;
-        default: break;
+        case 'N':
+            keyDec = ke->Decimals();
+            break;
+        case 'D':
+            keySize = 8;
+            break;
+        case 'L':
+            keySize = 1;
+            break;
+        default:
+            break;
     }
     if (keySize < 1 || keySize > kMaxKeySize)
-        ThrowDb(EG_CREATE, path, "index key of " + std::to_string(keySize) + " bytes (1 to 250 possible)");
+        ThrowDb(EG_CREATE, path,
+                "Der Indexschlüssel wäre " + std::to_string(keySize) +
+                    " Bytes lang; möglich sind 1 bis 250.");
     Geometry g{keySize + 8, keySize, MaxItemFor(keySize + 8)};
     int half = g.maxItem / 2;
 
@@ -1006,10 +1164,12 @@ void NtxIndex::Create(const std::string& path, Table& table, const std::string& 
 
     uint32_t os = 0;
     auto f = OsFile::Create(path, OsFile::Share::Exclusive, &os);
-    if (!f) ThrowDb(EG_CREATE, path, "cannot create the index", os);
+    if (!f)
+        ThrowDb(EG_CREATE, path, "Der Index kann nicht angelegt werden.", os);
     KeySorter sorter(static_cast<size_t>(keySize) + 4, path + ".srt", 4u << 20);
     uint32_t count = table.RefreshCount();
-    for (uint32_t r = 1; r <= count; ++r) sorter.Add(ke->Key(table.Fetch(r, true), keySize, keyDec), r);
+    for (uint32_t r = 1; r <= count; ++r)
+        sorter.Add(ke->Key(table.Fetch(r, true), keySize, keyDec), r);
     sorter.Finish(unique);
 
     unsigned char h[kPage] = {};
@@ -1024,7 +1184,9 @@ void NtxIndex::Create(const std::string& path, Table& table, const std::string& 
     TreeBuilder tb(*f, path, g, half, sorter);
     uint32_t root = tb.BuildAll(sorter.Count());
     PutU32(h + 4, root);
-    if (!f->WriteAt(0, h, kPage)) ThrowDb(EG_WRITE, path, "cannot write the index header", f->LastError());
+    if (!f->WriteAt(0, h, kPage))
+        ThrowDb(EG_WRITE, path, "Der Dateikopf des Index kann nicht geschrieben werden.",
+                f->LastError());
 }
 
 }  // namespace kp

@@ -22,7 +22,7 @@
 namespace kp {
 
 class NtxIndex {
-public:
+  public:
     struct Entry {
         std::string key;
         uint32_t rec = 0;
@@ -35,7 +35,8 @@ public:
 
     // Opens an index of `table`; its expression is compiled against the
     // table's fields.
-    static std::unique_ptr<NtxIndex> Open(const std::string& path, Table& table, const Options& opt);
+    static std::unique_ptr<NtxIndex> Open(const std::string& path, Table& table,
+                                          const Options& opt);
     // Builds an index over every record of `table` (deleted ones too), with
     // memory bounded whatever the table's size. `expr` is UTF-8.
     static void Create(const std::string& path, Table& table, const std::string& expr, bool unique);
@@ -74,7 +75,7 @@ public:
 
     struct Page;
 
-private:
+  private:
     NtxIndex() = default;
     class Op;
     friend class Op;
@@ -94,12 +95,12 @@ private:
     bool Descend(std::string_view key, uint32_t rec, std::vector<std::pair<uint32_t, int>>& path);
     bool InsertLocked(std::string_view key, uint32_t rec);
     bool RemoveLocked(std::string_view key, uint32_t rec);
-    void InsertAt(std::vector<std::pair<uint32_t, int>>& path, size_t level, uint32_t child, uint32_t rec,
-                  std::string_view key);
+    void InsertAt(std::vector<std::pair<uint32_t, int>>& path, size_t level, uint32_t child,
+                  uint32_t rec, std::string_view key);
     void Rebalance(std::vector<std::pair<uint32_t, int>>& path, size_t level);
-    void VerifyPage(uint32_t off, int depth, int* leafDepth, std::vector<char>& seen, const std::function<void(const Entry&)>& each,
-                    std::vector<std::string>* faults, std::vector<std::string>* notes, Entry* last,
-                    bool* haveLast, uint64_t* count);
+    void VerifyPage(uint32_t off, int depth, int* leafDepth, std::vector<char>& seen,
+                    const std::function<void(const Entry&)>& each, std::vector<std::string>* faults,
+                    std::vector<std::string>* notes, Entry* last, bool* haveLast, uint64_t* count);
 
     std::string path_;
     Options opt_;

@@ -28,7 +28,7 @@ enum OsErr : uint32_t {
 };
 
 class OsFile {
-public:
+  public:
     enum class Share { Shared, Exclusive };
     enum class Access { ReadWrite, ReadOnly };
 
@@ -61,7 +61,7 @@ public:
     bool ReadOnly() const { return readOnly_; }
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     OsFile() = default;
     intptr_t handle_ = -1;
     std::string path_;
@@ -71,7 +71,7 @@ private:
 
 // An exclusive byte-range lock held for the life of the object.
 class RangeLock {
-public:
+  public:
     RangeLock() = default;
     RangeLock(OsFile* f, uint64_t off, uint64_t len) : f_(f), off_(off), len_(len) {}
     ~RangeLock() { Release(); }
@@ -90,11 +90,12 @@ public:
     RangeLock& operator=(const RangeLock&) = delete;
     bool Held() const { return f_ != nullptr; }
     void Release() {
-        if (f_) f_->Unlock(off_, len_);
+        if (f_)
+            f_->Unlock(off_, len_);
         f_ = nullptr;
     }
 
-private:
+  private:
     OsFile* f_ = nullptr;
     uint64_t off_ = 0;
     uint64_t len_ = 0;

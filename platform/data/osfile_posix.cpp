@@ -26,22 +26,30 @@ constexpr int kSetLk = F_SETLK;
 
 uint32_t MapErrno(int e) {
     switch (e) {
-        case 0: return OSERR_NONE;
-        case ENOENT: return OSERR_FILE_NOT_FOUND;
-        case ENOTDIR: return OSERR_PATH_NOT_FOUND;
+        case 0:
+            return OSERR_NONE;
+        case ENOENT:
+            return OSERR_FILE_NOT_FOUND;
+        case ENOTDIR:
+            return OSERR_PATH_NOT_FOUND;
         case EMFILE:
-        case ENFILE: return OSERR_TOO_MANY_OPEN;
+        case ENFILE:
+            return OSERR_TOO_MANY_OPEN;
         case EACCES:
         case EPERM:
-        case EROFS: return OSERR_ACCESS_DENIED;
-        case EEXIST: return OSERR_FILE_EXISTS;
-        case ENOSPC: return OSERR_DISK_FULL;
+        case EROFS:
+            return OSERR_ACCESS_DENIED;
+        case EEXIST:
+            return OSERR_FILE_EXISTS;
+        case ENOSPC:
+            return OSERR_DISK_FULL;
         case EAGAIN:
 #if EWOULDBLOCK != EAGAIN
         case EWOULDBLOCK:
 #endif
-        return OSERR_LOCK_VIOLATION;
-        default: return OSERR_READ_FAULT;
+            return OSERR_LOCK_VIOLATION;
+        default:
+            return OSERR_READ_FAULT;
     }
 }
 
@@ -53,7 +61,8 @@ bool SetLock(int fd, short type, uint64_t off, uint64_t len) {
     fl.l_len = static_cast<off_t>(len);
     fl.l_pid = 0;
     while (fcntl(fd, kSetLk, &fl) != 0) {
-        if (errno != EINTR) return false;
+        if (errno != EINTR)
+            return false;
     }
     return true;
 }
@@ -73,13 +82,15 @@ std::unique_ptr<OsFile> OsFile::Open(const std::string& path, Share share, Acces
     bool ro = access == Access::ReadOnly;
     int fd = OpenFd(path, ro ? O_RDONLY : O_RDWR);
     if (fd < 0) {
-        if (osErr) *osErr = MapErrno(errno);
+        if (osErr)
+            *osErr = MapErrno(errno);
         return nullptr;
     }
     struct stat st {};
     if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
-        if (osErr) *osErr = OSERR_ACCESS_DENIED;
+        if (osErr)
+            *osErr = OSERR_ACCESS_DENIED;
         return nullptr;
     }
     // A read lock needs a readable descriptor, a write lock a writable one;
@@ -87,41 +98,49 @@ std::unique_ptr<OsFile> OsFile::Open(const std::string& path, Share share, Acces
     short type = (share == Share::Exclusive && !ro) ? F_WRLCK : F_RDLCK;
     if (!SetLock(fd, type, kShareByte, 1)) {
         ::close(fd);
-        if (osErr) *osErr = OSERR_SHARING_VIOLATION;
+        if (osErr)
+            *osErr = OSERR_SHARING_VIOLATION;
         return nullptr;
     }
     std::unique_ptr<OsFile> f(new OsFile());
     f->handle_ = fd;
     f->path_ = path;
     f->readOnly_ = ro;
-    if (osErr) *osErr = 0;
+    if (osErr)
+        *osErr = 0;
     return f;
 }
 
 std::unique_ptr<OsFile> OsFile::Create(const std::string& path, Share share, uint32_t* osErr) {
     int fd = OpenFd(path, O_RDWR | O_CREAT);
     if (fd < 0) {
-        if (osErr) *osErr = MapErrno(errno);
+        if (osErr)
+            *osErr = MapErrno(errno);
         return nullptr;
     }
     if (!SetLock(fd, share == Share::Exclusive ? F_WRLCK : F_RDLCK, kShareByte, 1)) {
         ::close(fd);
-        if (osErr) *osErr = OSERR_SHARING_VIOLATION;
+        if (osErr)
+            *osErr = OSERR_SHARING_VIOLATION;
         return nullptr;
     }
     if (ftruncate(fd, 0) != 0) {
-        if (osErr) *osErr = MapErrno(errno);
+        if (osErr)
+            *osErr = MapErrno(errno);
         ::close(fd);
         return nullptr;
     }
     std::unique_ptr<OsFile> f(new OsFile());
     f->handle_ = fd;
     f->path_ = path;
-    if (osErr) *osErr = 0;
+    if (osErr)
+        *osErr = 0;
     return f;
 }
 
-bool OsFile::Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool OsFile::Remove(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
 
 bool OsFile::Exists(const std::string& path) {
     struct stat st {};
@@ -129,21 +148,24 @@ bool OsFile::Exists(const std::string& path) {
 }
 
 OsFile::~OsFile() {
-    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+    if (handle_ >= 0)
+        ::close(static_cast<int>(handle_));
 }
 
 int64_t OsFile::ReadAt(uint64_t off, void* buf, size_t n) {
     size_t done = 0;
     auto* p = static_cast<char*>(buf);
     while (done < n) {
-        ssize_t r = ::pread(static_cast<int>(handle_), p + done, n - done,
-                            static_cast<off_t>(off + done));
+        ssize_t r =
+            ::pread(static_cast<int>(handle_), p + done, n - done, static_cast<off_t>(off + done));
         if (r < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             lastError_ = OSERR_READ_FAULT;
             return -1;
         }
-        if (r == 0) break;
+        if (r == 0)
+            break;
         done += static_cast<size_t>(r);
     }
     return static_cast<int64_t>(done);
@@ -157,10 +179,11 @@ bool OsFile::WriteAt(uint64_t off, const void* buf, size_t n) {
     size_t done = 0;
     auto* p = static_cast<const char*>(buf);
     while (done < n) {
-        ssize_t r = ::pwrite(static_cast<int>(handle_), p + done, n - done,
-                             static_cast<off_t>(off + done));
+        ssize_t r =
+            ::pwrite(static_cast<int>(handle_), p + done, n - done, static_cast<off_t>(off + done));
         if (r < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             lastError_ = errno == ENOSPC ? OSERR_DISK_FULL : OSERR_WRITE_FAULT;
             return false;
         }
@@ -187,7 +210,8 @@ bool OsFile::Truncate(uint64_t size) {
 }
 
 bool OsFile::Sync() {
-    if (readOnly_) return true;
+    if (readOnly_)
+        return true;
     if (fdatasync(static_cast<int>(handle_)) != 0) {
         lastError_ = OSERR_WRITE_FAULT;
         return false;
@@ -210,15 +234,20 @@ void OsFile::Unlock(uint64_t off, uint64_t len) {
 }
 
 std::string AbsolutePath(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return path;
+    if (!path.empty() && path[0] == '/')
+        return path;
     char buf[4096];
-    if (!::getcwd(buf, sizeof buf)) return path;
+    if (!::getcwd(buf, sizeof buf))
+        return path;
     std::string dir(buf);
-    if (dir.empty() || dir.back() != '/') dir += '/';
+    if (dir.empty() || dir.back() != '/')
+        dir += '/';
     return dir + path;
 }
 
-void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 int64_t NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(

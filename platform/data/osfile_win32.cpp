@@ -10,14 +10,17 @@ namespace kp {
 namespace {
 
 std::wstring Wide(const std::string& s) {
-    if (s.empty()) return std::wstring();
+    if (s.empty())
+        return std::wstring();
     int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
     std::wstring w(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
     return w;
 }
 
-HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE H(intptr_t h) {
+    return reinterpret_cast<HANDLE>(h);
+}
 
 OVERLAPPED At(uint64_t off) {
     OVERLAPPED ov{};
@@ -33,7 +36,8 @@ HANDLE OpenHandle(const std::string& path, OsFile::Share share, DWORD access, DW
     DWORD shareMode = share == OsFile::Share::Shared ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : 0;
     HANDLE h = CreateFileW(Wide(path).c_str(), access, shareMode, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (osErr) *osErr = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if (osErr)
+        *osErr = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     return h;
 }
 
@@ -44,7 +48,8 @@ std::unique_ptr<OsFile> OsFile::Open(const std::string& path, Share share, Acces
     bool ro = access == Access::ReadOnly;
     HANDLE h = OpenHandle(path, share, ro ? GENERIC_READ : (GENERIC_READ | GENERIC_WRITE),
                           OPEN_EXISTING, osErr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    if (h == INVALID_HANDLE_VALUE)
+        return nullptr;
     std::unique_ptr<OsFile> f(new OsFile());
     f->handle_ = reinterpret_cast<intptr_t>(h);
     f->path_ = path;
@@ -54,14 +59,17 @@ std::unique_ptr<OsFile> OsFile::Open(const std::string& path, Share share, Acces
 
 std::unique_ptr<OsFile> OsFile::Create(const std::string& path, Share share, uint32_t* osErr) {
     HANDLE h = OpenHandle(path, share, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS, osErr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    if (h == INVALID_HANDLE_VALUE)
+        return nullptr;
     std::unique_ptr<OsFile> f(new OsFile());
     f->handle_ = reinterpret_cast<intptr_t>(h);
     f->path_ = path;
     return f;
 }
 
-bool OsFile::Remove(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
+bool OsFile::Remove(const std::string& path) {
+    return DeleteFileW(Wide(path).c_str()) != 0;
+}
 
 bool OsFile::Exists(const std::string& path) {
     DWORD a = GetFileAttributesW(Wide(path).c_str());
@@ -69,7 +77,8 @@ bool OsFile::Exists(const std::string& path) {
 }
 
 OsFile::~OsFile() {
-    if (handle_ != -1) CloseHandle(H(handle_));
+    if (handle_ != -1)
+        CloseHandle(H(handle_));
 }
 
 int64_t OsFile::ReadAt(uint64_t off, void* buf, size_t n) {
@@ -81,11 +90,13 @@ int64_t OsFile::ReadAt(uint64_t off, void* buf, size_t n) {
         DWORD got = 0;
         if (!ReadFile(H(handle_), p + done, chunk, &got, &ov)) {
             DWORD e = GetLastError();
-            if (e == ERROR_HANDLE_EOF) break;
+            if (e == ERROR_HANDLE_EOF)
+                break;
             lastError_ = e;
             return -1;
         }
-        if (got == 0) break;
+        if (got == 0)
+            break;
         done += got;
     }
     return static_cast<int64_t>(done);
@@ -104,7 +115,8 @@ bool OsFile::WriteAt(uint64_t off, const void* buf, size_t n) {
         DWORD put = 0;
         if (!WriteFile(H(handle_), p + done, chunk, &put, &ov) || put == 0) {
             lastError_ = GetLastError();
-            if (lastError_ == 0) lastError_ = ERROR_WRITE_FAULT;
+            if (lastError_ == 0)
+                lastError_ = ERROR_WRITE_FAULT;
             return false;
         }
         done += put;
@@ -132,7 +144,8 @@ bool OsFile::Truncate(uint64_t size) {
 }
 
 bool OsFile::Sync() {
-    if (readOnly_) return true;
+    if (readOnly_)
+        return true;
     if (!FlushFileBuffers(H(handle_))) {
         lastError_ = GetLastError();
         return false;
@@ -160,18 +173,25 @@ void OsFile::Unlock(uint64_t off, uint64_t len) {
 std::string AbsolutePath(const std::string& path) {
     std::wstring w = Wide(path);
     DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return path;
+    if (n == 0)
+        return path;
     std::wstring full(n, L'\0');
     n = GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
     full.resize(n);
-    int len = WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), nullptr, 0, nullptr, nullptr);
+    int len = WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), nullptr,
+                                  0, nullptr, nullptr);
     std::string out(static_cast<size_t>(len), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), out.data(), len, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), out.data(), len,
+                        nullptr, nullptr);
     return out;
 }
 
-void SleepMs(int ms) { Sleep(static_cast<DWORD>(ms)); }
+void SleepMs(int ms) {
+    Sleep(static_cast<DWORD>(ms));
+}
 
-int64_t NowMs() { return static_cast<int64_t>(GetTickCount64()); }
+int64_t NowMs() {
+    return static_cast<int64_t>(GetTickCount64());
+}
 
 }  // namespace kp

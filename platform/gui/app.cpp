@@ -9,7 +9,8 @@ namespace kp {
 
 void InitGuiLibrary() {
     static bool done = false;  // classes are registered once per process
-    if (done) return;
+    if (done)
+        return;
     done = true;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
                                               ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
@@ -28,12 +29,17 @@ void InitGuiLibrary() {
     CustomControl::RegisterWindowClass(CustomControl::kDefaultClassName);
 }
 
-App::App() { InitGuiLibrary(); }
+App::App() {
+    InitGuiLibrary();
+}
 
-void App::Quit() { PostQuitMessage(0); }
+void App::Quit() {
+    PostQuitMessage(0);
+}
 
 bool PreTranslateMessage(MSG& msg) {
-    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd)
+        return false;
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     // Accelerators: the active MDI child's menu first, then the top window's.
     if (Window* top = GetObjectByHandle(root)) {
@@ -48,15 +54,18 @@ bool PreTranslateMessage(MSG& msg) {
         if (top->menu_ && top->menu_->Accelerator() &&
             TranslateAcceleratorW(root, top->menu_->Accelerator()->Handle(), &msg))
             return true;
-        if (top->mdiClient_ && TranslateMDISysAccel(top->mdiClient_, &msg)) return true;
+        if (top->mdiClient_ && TranslateMDISysAccel(top->mdiClient_, &msg))
+            return true;
     }
     // Dialog navigation in the outermost form surface or dialog around the
     // window the key is meant for.
     HWND navigator = nullptr;
     for (HWND h = msg.hwnd; h; h = GetParent(h)) {
         Window* w = GetObjectByHandle(h);
-        if (w && w->dialogNavigation_) navigator = h;
-        if (!(GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD)) break;
+        if (w && w->dialogNavigation_)
+            navigator = h;
+        if (!(GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD))
+            break;
     }
     return navigator && IsDialogMessageW(navigator, &msg);
 }
@@ -64,7 +73,8 @@ bool PreTranslateMessage(MSG& msg) {
 namespace {
 
 void Deliver(MSG& msg) {
-    if (PreTranslateMessage(msg)) return;
+    if (PreTranslateMessage(msg))
+        return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }
@@ -85,7 +95,8 @@ void ApplicationExec(int mode) {
     }
     while (TopWindowCount() > 0) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1) return;
+        if (got == 0 || got == -1)
+            return;
         Deliver(msg);
     }
 }

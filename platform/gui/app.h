@@ -20,7 +20,7 @@ void ApplicationExec(int mode = EXECNORMAL);
 int TopWindowCount();
 
 class App {
-public:
+  public:
     // Prepares the library: common controls and the library's window classes.
     App();
     virtual ~App() = default;
@@ -38,7 +38,7 @@ public:
     void Enable3dControls() { threeD_ = true; }
     bool ThreeDControls() const { return threeD_; }
 
-private:
+  private:
     bool threeD_ = true;
 };
 

@@ -13,7 +13,7 @@ namespace {
 
 // The real boxes of Windows.
 class WindowsPresenter : public Presenter {
-public:
+  public:
     int ShowMessage(HWND owner, const std::string& caption, const std::string& text,
                     UINT type) override {
         return MessageBoxW(owner, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), type);
@@ -48,14 +48,18 @@ public:
         ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
         ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
         if (r.save) {
-            if (r.promptOverwrite) ofn.Flags |= OFN_OVERWRITEPROMPT;
+            if (r.promptOverwrite)
+                ofn.Flags |= OFN_OVERWRITEPROMPT;
         } else {
-            if (r.mustExist) ofn.Flags |= OFN_FILEMUSTEXIST;
-            if (r.allowMultiple) ofn.Flags |= OFN_ALLOWMULTISELECT;
+            if (r.mustExist)
+                ofn.Flags |= OFN_FILEMUSTEXIST;
+            if (r.allowMultiple)
+                ofn.Flags |= OFN_ALLOWMULTISELECT;
         }
         const BOOL ok = r.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
         r.chosen.clear();
-        if (!ok) return false;
+        if (!ok)
+            return false;
         r.filterIndex = static_cast<int>(ofn.nFilterIndex);
         // Several files: the folder, then each name, separated by zeros.
         const wchar_t* p = file.data();
@@ -68,7 +72,8 @@ public:
                 std::wstring name = p;
                 p += name.size() + 1;
                 std::wstring full = first;
-                if (!full.empty() && full.back() != L'\\') full.push_back(L'\\');
+                if (!full.empty() && full.back() != L'\\')
+                    full.push_back(L'\\');
                 r.chosen.push_back(WideToUtf8(full + name));
             }
         }
@@ -84,16 +89,23 @@ Presenter*& Current() {
 }
 
 HWND OwnerHandle(Window* owner) {
-    if (!owner || !owner->Handle()) return nullptr;
+    if (!owner || !owner->Handle())
+        return nullptr;
     return GetAncestor(owner->Handle(), GA_ROOT);
 }
 
 }  // namespace
 
-Presenter& CurrentPresenter() { return *Current(); }
+Presenter& CurrentPresenter() {
+    return *Current();
+}
 
-ScopedPresenter::ScopedPresenter(Presenter& p) : previous_(Current()) { Current() = &p; }
-ScopedPresenter::~ScopedPresenter() { Current() = previous_; }
+ScopedPresenter::ScopedPresenter(Presenter& p) : previous_(Current()) {
+    Current() = &p;
+}
+ScopedPresenter::~ScopedPresenter() {
+    Current() = previous_;
+}
 
 TextBox::TextBox(Window* owner, std::string caption, std::string text, UINT type)
     : owner_(owner), caption_(std::move(caption)), text_(std::move(text)), type_(type) {}

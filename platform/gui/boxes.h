@@ -35,13 +35,13 @@ struct FileDialogRequest {
     std::string fileName;  // in: the default name; out: the chosen file
     std::string defaultExtension;
     bool allowMultiple = false;
-    bool mustExist = true;       // open: the file must exist
-    bool promptOverwrite = true; // save: ask before replacing a file
+    bool mustExist = true;            // open: the file must exist
+    bool promptOverwrite = true;      // save: ask before replacing a file
     std::vector<std::string> chosen;  // out: every chosen file, full paths
 };
 
 class Presenter {
-public:
+  public:
     virtual ~Presenter() = default;
     // Shows a message box; returns the button chosen (BOXREPLY...).
     virtual int ShowMessage(HWND owner, const std::string& caption, const std::string& text,
@@ -54,20 +54,20 @@ public:
 Presenter& CurrentPresenter();
 
 class ScopedPresenter {
-public:
+  public:
     explicit ScopedPresenter(Presenter& p);
     ~ScopedPresenter();
     ScopedPresenter(const ScopedPresenter&) = delete;
     ScopedPresenter& operator=(const ScopedPresenter&) = delete;
 
-private:
+  private:
     Presenter* previous_;
 };
 
 // A message box of an owner (null: none), caption and text with a set of
 // buttons and an icon (MB_ flags).
 class TextBox {
-public:
+  public:
     TextBox(Window* owner, std::string caption, std::string text, UINT type = MB_OK);
     virtual ~TextBox() = default;
     // Shows the box and returns the button chosen.
@@ -77,7 +77,7 @@ public:
     const std::string& Caption() const { return caption_; }
     const std::string& Text() const { return text_; }
 
-private:
+  private:
     Window* owner_;
     std::string caption_;
     std::string text_;
@@ -85,26 +85,26 @@ private:
 };
 
 class InfoBox : public TextBox {
-public:
+  public:
     InfoBox(Window* owner, std::string caption, std::string text)
         : TextBox(owner, std::move(caption), std::move(text), MB_OK | MB_ICONINFORMATION) {}
 };
 
 class WarningBox : public TextBox {
-public:
+  public:
     WarningBox(Window* owner, std::string caption, std::string text)
         : TextBox(owner, std::move(caption), std::move(text), MB_OK | MB_ICONWARNING) {}
 };
 
 class ErrorBox : public TextBox {
-public:
+  public:
     ErrorBox(Window* owner, std::string caption, std::string text)
         : TextBox(owner, std::move(caption), std::move(text), MB_OK | MB_ICONERROR) {}
 };
 
 // The common base of the open and save-as dialogs.
 class StandardFileDialog {
-public:
+  public:
     virtual ~StandardFileDialog() = default;
     void Caption(std::string caption) { request_.caption = std::move(caption); }
     // Filters as patterns with descriptions, index for index.
@@ -117,23 +117,23 @@ public:
     const std::string& FileName() const { return request_.fileName; }
     const std::vector<std::string>& FileNames() const { return request_.chosen; }
 
-protected:
+  protected:
     StandardFileDialog(Window* owner, std::string initialFile, bool save);
     FileDialogRequest request_;
 
-private:
+  private:
     Window* owner_;
 };
 
 class OpenDialog : public StandardFileDialog {
-public:
+  public:
     explicit OpenDialog(Window* owner, std::string initialFile = {})
         : StandardFileDialog(owner, std::move(initialFile), false) {}
     void AllowMultiple(bool on) { request_.allowMultiple = on; }
 };
 
 class SaveAsDialog : public StandardFileDialog {
-public:
+  public:
     explicit SaveAsDialog(Window* owner, std::string defaultName = {})
         : StandardFileDialog(owner, std::move(defaultName), true) {}
     void PromptOverwrite(bool on) { request_.promptOverwrite = on; }

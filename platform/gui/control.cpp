@@ -9,14 +9,14 @@
 
 namespace kp {
 
-
 Control::Control(Window* owner, const ResourceID& id) : Window(owner) {
     // The dialog made the control; it goes with the dialog.
     ownsHandle_ = false;
     HWND canvas = owner ? owner->CanvasHandle() : nullptr;
     HWND h = canvas && id.IsNumber() ? GetDlgItem(canvas, id.Number()) : nullptr;
     if (!h) {
-        RaiseGuiError(EG_ARG, "Control", "Control " + id.Name() + " not found on its owner",
+        RaiseGuiError(EG_ARG, "Control",
+                      "Das Steuerelement " + id.Name() + " ist im Fenster nicht vorhanden.",
                       id.Name());
         return;
     }
@@ -29,7 +29,8 @@ Control::Control(Window* owner, int id, Point origin, Dimension size, LPCWSTR cl
     : Window(owner) {
     HWND canvas = parent ? parent : owner ? owner->CanvasHandle() : nullptr;
     RECT rc{};
-    if (canvas) GetClientRect(canvas, &rc);
+    if (canvas)
+        GetClientRect(canvas, &rc);
     const PixelRect r = CoordinateSpace(rc.bottom).ToWindows(BoundingBox(origin, size));
     HWND h = CreateBound(exStyle, className, Utf8ToWide(text), style | WS_CHILD, r.left, r.top,
                          r.Width(), r.Height(), canvas,
@@ -39,43 +40,55 @@ Control::Control(Window* owner, int id, Point origin, Dimension size, LPCWSTR cl
         if (auto f = SendMessageW(canvas, WM_GETFONT, 0, 0))
             SendMessageW(h, WM_SETFONT, static_cast<WPARAM>(f), FALSE);
     }
-    if (h) Register();
+    if (h)
+        Register();
 }
 
 Control::~Control() {
-    if (Owner()) Owner()->RemoveControl(this);
+    if (Owner())
+        Owner()->RemoveControl(this);
     // Unbound first: the owner hears nothing more of a control that is going.
     dying_ = true;
     HWND h = Handle();
     const bool own = ownsHandle_;
     Unbind();
-    if (own && h) DestroyWindow(h);
+    if (own && h)
+        DestroyWindow(h);
 }
 
 void Control::Register() {
-    if (Owner()) Owner()->AddControl(this);
+    if (Owner())
+        Owner()->AddControl(this);
 }
 
 void Control::Unregister() {
-    if (Owner()) Owner()->RemoveControl(this);
+    if (Owner())
+        Owner()->RemoveControl(this);
 }
 
-Symbol Control::ClassName() const { return Symbol("CONTROL"); }
+Symbol Control::ClassName() const {
+    return Symbol("CONTROL");
+}
 
-int Control::ControlID() const { return Handle() ? GetDlgCtrlID(Handle()) : 0; }
+int Control::ControlID() const {
+    return Handle() ? GetDlgCtrlID(Handle()) : 0;
+}
 
 void Control::Show(int showState) {
-    if (Handle()) ShowWindow(Handle(), showState == SHOWNORMAL ? SW_SHOW : showState);
+    if (Handle())
+        ShowWindow(Handle(), showState == SHOWNORMAL ? SW_SHOW : showState);
 }
 
 void Control::SetFocus() {
     HWND h = Handle();
-    if (!h) return;
+    if (!h)
+        return;
     HWND parent = GetParent(h);
     // In a dialog the dialog manager moves the focus, so that default
     // buttons and edit selections follow.
     wchar_t cls[16] = {};
-    if (parent) GetClassNameW(parent, cls, 15);
+    if (parent)
+        GetClassNameW(parent, cls, 15);
     if (lstrcmpW(cls, L"#32770") == 0)
         SendMessageW(parent, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h), TRUE);
     else
@@ -89,7 +102,8 @@ void Control::TextValue(const std::string& text) {
 }
 
 void Control::SetTextQuietly(const std::string& text) {
-    if (!Handle()) return;
+    if (!Handle())
+        return;
     settingText_ = true;
     SetWindowTextW(Handle(), Utf8ToWide(text).c_str());
     settingText_ = false;
@@ -98,22 +112,25 @@ void Control::SetTextQuietly(const std::string& text) {
 void Control::Font(std::shared_ptr<kp::Font> font, bool redraw) {
     font_ = std::move(font);
     if (Handle())
-        SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_ ? font_->Handle() : nullptr),
-                     redraw);
+        SendMessageW(Handle(), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(font_ ? font_->Handle() : nullptr), redraw);
 }
 
 void Control::Background(std::shared_ptr<kp::Brush> brush) {
     background_ = std::move(brush);
-    if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
+    if (Handle())
+        InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void Control::TextColor(std::optional<kp::Color> color) {
     textColor_ = color;
-    if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
+    if (Handle())
+        InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 HBRUSH Control::PrepareColors(HDC dc) {
-    if (textColor_) SetTextColor(dc, textColor_->ColorRef());
+    if (textColor_)
+        SetTextColor(dc, textColor_->ColorRef());
     if (background_ && background_->Handle()) {
         SetBkColor(dc, background_->Color().ColorRef());
         return background_->Handle();
@@ -121,7 +138,9 @@ HBRUSH Control::PrepareColors(HDC dc) {
     return nullptr;
 }
 
-Usual Control::Value() const { return value_.IsNil() ? Usual(TextValue()) : value_; }
+Usual Control::Value() const {
+    return value_.IsNil() ? Usual(TextValue()) : value_;
+}
 
 void Control::Value(const Usual& value) {
     __Value(value);
@@ -140,7 +159,8 @@ DataServer* Control::Server() const {
 }
 
 void Control::__Update() {
-    if (!Modified()) return;
+    if (!Modified())
+        return;
     value_ = Usual();
     valueChanged_ = true;
     Modified(false);
@@ -157,7 +177,8 @@ void Control::Notified(int) {}
 
 void Control::BeforeDispatch(Event& e) {
     Window::BeforeDispatch(e);
-    if (e.Message() == WM_SETFOCUS && Owner()) Owner()->focusControl_ = this;
+    if (e.Message() == WM_SETFOCUS && Owner())
+        Owner()->focusControl_ = this;
 }
 
 }  // namespace kp

@@ -21,7 +21,7 @@
 namespace kp {
 
 class Control : public Window {
-public:
+  public:
     Control(Window* owner, const ResourceID& id);
     ~Control() override;
     Symbol ClassName() const override;
@@ -63,7 +63,7 @@ public:
     virtual bool __Gather();
     virtual void __Scatter();
 
-protected:
+  protected:
     // Makes a new control of a Windows class on the owner's canvas (or on
     // another parent window of the owner, such as its frame).
     Control(Window* owner, int id, Point origin, Dimension size, LPCWSTR className, DWORD style,
@@ -80,7 +80,7 @@ protected:
     bool settingText_ = false;
     Usual value_;
 
-private:
+  private:
     friend class Window;
     void Register();
     // The brush and colours for WM_CTLCOLOR*; null to leave the default.

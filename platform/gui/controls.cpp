@@ -13,7 +13,9 @@ namespace kp {
 
 namespace {
 
-std::wstring Wide(std::string_view s) { return Utf8ToWide(s); }
+std::wstring Wide(std::string_view s) {
+    return Utf8ToWide(s);
+}
 
 }  // namespace
 
@@ -22,31 +24,40 @@ std::wstring Wide(std::string_view s) { return Utf8ToWide(s); }
 FixedText::FixedText(Window* owner, int id, Point origin, Dimension size, const std::string& text,
                      DWORD style)
     : Control(owner, id, origin, size, L"STATIC", style, 0, text) {}
-Symbol FixedText::ClassName() const { return Symbol("FIXEDTEXT"); }
+Symbol FixedText::ClassName() const {
+    return Symbol("FIXEDTEXT");
+}
 
-PushButton::PushButton(Window* owner, int id, Point origin, Dimension size,
-                       const std::string& text, DWORD style)
+PushButton::PushButton(Window* owner, int id, Point origin, Dimension size, const std::string& text,
+                       DWORD style)
     : Control(owner, id, origin, size, L"BUTTON", style, 0, text) {}
-Symbol PushButton::ClassName() const { return Symbol("PUSHBUTTON"); }
+Symbol PushButton::ClassName() const {
+    return Symbol("PUSHBUTTON");
+}
 
 GroupBox::GroupBox(Window* owner, int id, Point origin, Dimension size, const std::string& text,
                    DWORD style)
     : Control(owner, id, origin, size, L"BUTTON", style, 0, text) {}
-Symbol GroupBox::ClassName() const { return Symbol("GROUPBOX"); }
+Symbol GroupBox::ClassName() const {
+    return Symbol("GROUPBOX");
+}
 
 // ---------------------------------------------------------------- check and radio
 
 CheckBox::CheckBox(Window* owner, int id, Point origin, Dimension size, const std::string& text,
                    DWORD style)
     : Control(owner, id, origin, size, L"BUTTON", style, 0, text) {}
-Symbol CheckBox::ClassName() const { return Symbol("CHECKBOX"); }
+Symbol CheckBox::ClassName() const {
+    return Symbol("CHECKBOX");
+}
 
 bool CheckBox::Checked() const {
     return Handle() && SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void CheckBox::Checked(bool on) {
-    if (Handle()) SendMessageW(Handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (Handle())
+        SendMessageW(Handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void CheckBox::Value(const Usual& v) {
@@ -54,23 +65,29 @@ void CheckBox::Value(const Usual& v) {
     ValueChanged(true);
 }
 
-void CheckBox::__Value(const Usual& v) { Checked(v.IsLogic() && v.AsLogic()); }
+void CheckBox::__Value(const Usual& v) {
+    Checked(v.IsLogic() && v.AsLogic());
+}
 
 void CheckBox::Notified(int notifyCode) {
-    if (notifyCode == BN_CLICKED) ValueChanged(true);
+    if (notifyCode == BN_CLICKED)
+        ValueChanged(true);
 }
 
 RadioButton::RadioButton(Window* owner, int id, Point origin, Dimension size,
                          const std::string& text, DWORD style)
     : Control(owner, id, origin, size, L"BUTTON", style, 0, text) {}
-Symbol RadioButton::ClassName() const { return Symbol("RADIOBUTTON"); }
+Symbol RadioButton::ClassName() const {
+    return Symbol("RADIOBUTTON");
+}
 
 bool RadioButton::Pressed() const {
     return Handle() && SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void RadioButton::Pressed(bool on) {
-    if (Handle()) SendMessageW(Handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (Handle())
+        SendMessageW(Handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void RadioButton::Value(const Usual& v) {
@@ -78,22 +95,28 @@ void RadioButton::Value(const Usual& v) {
     ValueChanged(true);
 }
 
-void RadioButton::__Value(const Usual& v) { Pressed(v.IsLogic() && v.AsLogic()); }
+void RadioButton::__Value(const Usual& v) {
+    Pressed(v.IsLogic() && v.AsLogic());
+}
 
 void RadioButton::Notified(int notifyCode) {
-    if (notifyCode == BN_CLICKED) ValueChanged(true);
+    if (notifyCode == BN_CLICKED)
+        ValueChanged(true);
 }
 
 // ---------------------------------------------------------------- edits
 
-Symbol Edit::ClassName() const { return Symbol("EDIT"); }
+Symbol Edit::ClassName() const {
+    return Symbol("EDIT");
+}
 
 bool Edit::ReadOnly() const {
     return Handle() && (GetWindowLongPtrW(Handle(), GWL_STYLE) & ES_READONLY);
 }
 
 void Edit::ReadOnly(bool on) {
-    if (Handle()) SendMessageW(Handle(), EM_SETREADONLY, on, 0);
+    if (Handle())
+        SendMessageW(Handle(), EM_SETREADONLY, on, 0);
 }
 
 kp::Selection Edit::Selection() const {
@@ -105,37 +128,47 @@ kp::Selection Edit::Selection() const {
 }
 
 void Edit::Selection(const kp::Selection& s) {
-    if (Handle()) SendMessageW(Handle(), EM_SETSEL, s.start, s.finish);
+    if (Handle())
+        SendMessageW(Handle(), EM_SETSEL, s.start, s.finish);
 }
 
 void Edit::TextLimit(int chars) {
-    if (Handle()) SendMessageW(Handle(), EM_LIMITTEXT, chars, 0);
+    if (Handle())
+        SendMessageW(Handle(), EM_LIMITTEXT, chars, 0);
 }
 
-bool Edit::Modified() const { return Handle() && SendMessageW(Handle(), EM_GETMODIFY, 0, 0); }
+bool Edit::Modified() const {
+    return Handle() && SendMessageW(Handle(), EM_GETMODIFY, 0, 0);
+}
 
 void Edit::Modified(bool on) {
-    if (Handle()) SendMessageW(Handle(), EM_SETMODIFY, on, 0);
+    if (Handle())
+        SendMessageW(Handle(), EM_SETMODIFY, on, 0);
 }
 
 void Edit::Cut() {
-    if (Handle()) SendMessageW(Handle(), WM_CUT, 0, 0);
+    if (Handle())
+        SendMessageW(Handle(), WM_CUT, 0, 0);
 }
 void Edit::Copy() {
-    if (Handle()) SendMessageW(Handle(), WM_COPY, 0, 0);
+    if (Handle())
+        SendMessageW(Handle(), WM_COPY, 0, 0);
 }
 void Edit::Paste() {
-    if (Handle()) SendMessageW(Handle(), WM_PASTE, 0, 0);
+    if (Handle())
+        SendMessageW(Handle(), WM_PASTE, 0, 0);
 }
 void Edit::Paste(const std::string& text) {
     if (Handle())
         SendMessageW(Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
 }
 void Edit::Clear() {
-    if (Handle()) SendMessageW(Handle(), WM_CLEAR, 0, 0);
+    if (Handle())
+        SendMessageW(Handle(), WM_CLEAR, 0, 0);
 }
 void Edit::Undo() {
-    if (Handle()) SendMessageW(Handle(), EM_UNDO, 0, 0);
+    if (Handle())
+        SendMessageW(Handle(), EM_UNDO, 0, 0);
 }
 
 LRESULT Edit::Dispatch(Event& e) {
@@ -145,19 +178,23 @@ LRESULT Edit::Dispatch(Event& e) {
         // Overwrite typing: the character replaces the one after the caret.
         const kp::Selection s = Selection();
         const int length = GetWindowTextLengthW(Handle());
-        if (s.Empty() && s.start < length) Selection(kp::Selection(s.start, s.start + 1));
+        if (s.Empty() && s.start < length)
+            Selection(kp::Selection(s.start, s.start + 1));
     }
     return Control::Dispatch(e);
 }
 
 void Edit::Notified(int notifyCode) {
-    if (notifyCode == EN_CHANGE && !settingText_) ValueChanged(true);
+    if (notifyCode == EN_CHANGE && !settingText_)
+        ValueChanged(true);
 }
 
 SingleLineEdit::SingleLineEdit(Window* owner, int id, Point origin, Dimension size, DWORD style)
-    : Edit(owner, id, origin, size,
-           style ? style : ES_AUTOHSCROLL | WS_TABSTOP | WS_VISIBLE, WS_EX_CLIENTEDGE, {}) {}
-Symbol SingleLineEdit::ClassName() const { return Symbol("SINGLELINEEDIT"); }
+    : Edit(owner, id, origin, size, style ? style : ES_AUTOHSCROLL | WS_TABSTOP | WS_VISIBLE,
+           WS_EX_CLIENTEDGE, {}) {}
+Symbol SingleLineEdit::ClassName() const {
+    return Symbol("SINGLELINEEDIT");
+}
 
 void SingleLineEdit::Picture(const std::string& picture) {
     picture_ = picture;
@@ -172,12 +209,14 @@ void SingleLineEdit::Picture(const std::string& picture) {
 
 void SingleLineEdit::FieldSpec(const kp::FieldSpec& spec) {
     Control::FieldSpec(spec);
-    if (spec.ValType() == 'C' && spec.Length() > 0 && picture_.empty()) TextLimit(spec.Length());
+    if (spec.ValType() == 'C' && spec.Length() > 0 && picture_.empty())
+        TextLimit(spec.Length());
 }
 
 Usual SingleLineEdit::TextToValue(const std::string& text) const {
     const kp::FieldSpec* spec = FieldSpec();
-    if (!spec) return Usual(text);
+    if (!spec)
+        return Usual(text);
     switch (spec->ValType()) {
         case 'N':
             return Usual(Float{Val(text), spec->Decimals()});
@@ -185,7 +224,8 @@ Usual SingleLineEdit::TextToValue(const std::string& text) const {
             return Usual(CToD(text));
         case 'L': {
             for (char c : text) {
-                if (c == ' ') continue;
+                if (c == ' ')
+                    continue;
                 const char u = static_cast<char>(c & ~0x20);
                 return Usual(u == 'T' || u == 'Y' || u == 'J');
             }
@@ -204,7 +244,8 @@ std::string SingleLineEdit::ValueToText(const Usual& v) const {
         case UsualType::Long:
         case UsualType::Float: {
             int decimals = spec ? spec->Decimals() : v.FloatDecimals();
-            if (decimals < 0) decimals = v.Type() == UsualType::Long ? 0 : 2;
+            if (decimals < 0)
+                decimals = v.Type() == UsualType::Long ? 0 : 2;
             return FormatNumber(v.AsFloat(), decimals);
         }
         case UsualType::Date:
@@ -219,7 +260,8 @@ std::string SingleLineEdit::ValueToText(const Usual& v) const {
 }
 
 Usual SingleLineEdit::Value() const {
-    if (Modified() || value_.IsNil()) return TextToValue(TextValue());
+    if (Modified() || value_.IsNil())
+        return TextToValue(TextValue());
     return value_;
 }
 
@@ -235,7 +277,8 @@ void SingleLineEdit::__Value(const Usual& v) {
 }
 
 void SingleLineEdit::__Update() {
-    if (!Modified()) return;
+    if (!Modified())
+        return;
     value_ = TextToValue(TextValue());
     ValueChanged(true);
     Modified(false);
@@ -261,7 +304,9 @@ MultiLineEdit::MultiLineEdit(Window* owner, int id, Point origin, Dimension size
                  : ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP |
                        WS_VISIBLE,
            WS_EX_CLIENTEDGE, {}) {}
-Symbol MultiLineEdit::ClassName() const { return Symbol("MULTILINEEDIT"); }
+Symbol MultiLineEdit::ClassName() const {
+    return Symbol("MULTILINEEDIT");
+}
 
 int MultiLineEdit::LineCount() const {
     return Handle() ? static_cast<int>(SendMessageW(Handle(), EM_GETLINECOUNT, 0, 0)) : 0;
@@ -276,16 +321,14 @@ int MultiLineEdit::LineFromCharacter(int charIndex) const {
 
 namespace {
 
-const ListBox::Messages kListMessages{LB_ADDSTRING,    LB_INSERTSTRING, LB_DELETESTRING,
-                                      LB_RESETCONTENT, LB_GETCOUNT,     LB_GETTEXT,
-                                      LB_GETTEXTLEN,   LB_GETCURSEL,    LB_SETCURSEL,
-                                      LB_FINDSTRINGEXACT, LB_SETITEMDATA, LB_GETITEMDATA,
-                                      LB_ERR};
-const ListBox::Messages kComboMessages{CB_ADDSTRING,    CB_INSERTSTRING, CB_DELETESTRING,
-                                       CB_RESETCONTENT, CB_GETCOUNT,     CB_GETLBTEXT,
-                                       CB_GETLBTEXTLEN, CB_GETCURSEL,    CB_SETCURSEL,
-                                       CB_FINDSTRINGEXACT, CB_SETITEMDATA, CB_GETITEMDATA,
-                                       CB_ERR};
+const ListBox::Messages kListMessages{
+    LB_ADDSTRING,   LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT, LB_GETCOUNT,
+    LB_GETTEXT,     LB_GETTEXTLEN,   LB_GETCURSEL,    LB_SETCURSEL,    LB_FINDSTRINGEXACT,
+    LB_SETITEMDATA, LB_GETITEMDATA,  LB_ERR};
+const ListBox::Messages kComboMessages{
+    CB_ADDSTRING,   CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT, CB_GETCOUNT,
+    CB_GETLBTEXT,   CB_GETLBTEXTLEN, CB_GETCURSEL,    CB_SETCURSEL,    CB_FINDSTRINGEXACT,
+    CB_SETITEMDATA, CB_GETITEMDATA,  CB_ERR};
 
 }  // namespace
 
@@ -297,16 +340,20 @@ ListBox::ListBox(Window* owner, const ResourceID& id, const Messages& m)
 ListBox::ListBox(Window* owner, int id, Point origin, Dimension size, LPCWSTR className,
                  DWORD style, const Messages& m)
     : Control(owner, id, origin, size, className, style, WS_EX_CLIENTEDGE), m_(m) {}
-Symbol ListBox::ClassName() const { return Symbol("LISTBOX"); }
+Symbol ListBox::ClassName() const {
+    return Symbol("LISTBOX");
+}
 
 int ListBox::AddItem(const std::string& text, int position, const Usual& value) {
-    if (!Handle()) return 0;
+    if (!Handle())
+        return 0;
     const std::wstring w = Wide(text);
     const LRESULT at =
         position <= 0
             ? SendMessageW(Handle(), m_.add, 0, reinterpret_cast<LPARAM>(w.c_str()))
             : SendMessageW(Handle(), m_.insert, position - 1, reinterpret_cast<LPARAM>(w.c_str()));
-    if (at < 0) return 0;
+    if (at < 0)
+        return 0;
     // The item data is a key into the values, so sorting keeps them right.
     values_.push_back(value);
     SendMessageW(Handle(), m_.setData, at, static_cast<LPARAM>(values_.size()));
@@ -315,21 +362,25 @@ int ListBox::AddItem(const std::string& text, int position, const Usual& value) 
 
 void ListBox::FillUsing(const std::vector<std::string>& texts) {
     Clear();
-    for (const auto& t : texts) AddItem(t);
+    for (const auto& t : texts)
+        AddItem(t);
 }
 
 void ListBox::FillUsing(const std::vector<std::pair<std::string, Usual>>& items) {
     Clear();
-    for (const auto& [t, v] : items) AddItem(t, 0, v);
+    for (const auto& [t, v] : items)
+        AddItem(t, 0, v);
 }
 
 bool ListBox::DeleteItem(int itemNo) {
-    if (!Handle() || itemNo < 1) return false;
+    if (!Handle() || itemNo < 1)
+        return false;
     return SendMessageW(Handle(), m_.remove, itemNo - 1, 0) != m_.err;
 }
 
 void ListBox::Clear() {
-    if (Handle()) SendMessageW(Handle(), m_.reset, 0, 0);
+    if (Handle())
+        SendMessageW(Handle(), m_.reset, 0, 0);
     values_.clear();
 }
 
@@ -338,9 +389,11 @@ int ListBox::ItemCount() const {
 }
 
 std::string ListBox::GetItem(int itemNo) const {
-    if (!Handle() || itemNo < 1) return {};
+    if (!Handle() || itemNo < 1)
+        return {};
     const LRESULT len = SendMessageW(Handle(), m_.getTextLen, itemNo - 1, 0);
-    if (len < 0) return {};
+    if (len < 0)
+        return {};
     std::wstring text(static_cast<size_t>(len) + 1, L'\0');
     const LRESULT got =
         SendMessageW(Handle(), m_.getText, itemNo - 1, reinterpret_cast<LPARAM>(text.data()));
@@ -349,33 +402,39 @@ std::string ListBox::GetItem(int itemNo) const {
 }
 
 Usual ListBox::GetItemValue(int itemNo) const {
-    if (!Handle() || itemNo < 1) return {};
+    if (!Handle() || itemNo < 1)
+        return {};
     const LRESULT key = SendMessageW(Handle(), m_.getData, itemNo - 1, 0);
-    if (key < 1 || static_cast<size_t>(key) > values_.size()) return {};
+    if (key < 1 || static_cast<size_t>(key) > values_.size())
+        return {};
     return values_[static_cast<size_t>(key) - 1];
 }
 
 int ListBox::FindItem(const std::string& text) const {
-    if (!Handle()) return 0;
+    if (!Handle())
+        return 0;
     const std::wstring w = Wide(text);
-    const LRESULT at =
-        SendMessageW(Handle(), m_.findExact, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(w.c_str()));
+    const LRESULT at = SendMessageW(Handle(), m_.findExact, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(w.c_str()));
     return at < 0 ? 0 : static_cast<int>(at) + 1;
 }
 
 int ListBox::CurrentItemNo() const {
-    if (!Handle()) return 0;
+    if (!Handle())
+        return 0;
     const LRESULT at = SendMessageW(Handle(), m_.getCurSel, 0, 0);
     return at < 0 ? 0 : static_cast<int>(at) + 1;
 }
 
 void ListBox::CurrentItemNo(int itemNo) {
-    if (Handle()) SendMessageW(Handle(), m_.setCurSel, itemNo - 1, 0);
+    if (Handle())
+        SendMessageW(Handle(), m_.setCurSel, itemNo - 1, 0);
 }
 
 Usual ListBox::Value() const {
     const int n = CurrentItemNo();
-    if (n == 0) return {};
+    if (n == 0)
+        return {};
     Usual v = GetItemValue(n);
     return v.IsNil() ? Usual(GetItem(n)) : v;
 }
@@ -389,7 +448,8 @@ void ListBox::__Value(const Usual& v) {
     const int count = ItemCount();
     for (int i = 1; i <= count; ++i) {
         const Usual iv = GetItemValue(i);
-        if ((!iv.IsNil() && iv == v) || (iv.IsNil() && v.IsString() && GetItem(i) == v.AsString())) {
+        if ((!iv.IsNil() && iv == v) ||
+            (iv.IsNil() && v.IsString() && GetItem(i) == v.AsString())) {
             CurrentItemNo(i);
             return;
         }
@@ -398,28 +458,35 @@ void ListBox::__Value(const Usual& v) {
 }
 
 void ListBox::Notified(int notifyCode) {
-    if (notifyCode == LBN_SELCHANGE) ValueChanged(true);
+    if (notifyCode == LBN_SELCHANGE)
+        ValueChanged(true);
 }
 
 ComboBox::ComboBox(Window* owner, const ResourceID& id) : ListBox(owner, id, kComboMessages) {}
 ComboBox::ComboBox(Window* owner, int id, Point origin, Dimension size, DWORD style)
     : ListBox(owner, id, origin, size, L"COMBOBOX", style, kComboMessages) {}
-Symbol ComboBox::ClassName() const { return Symbol("COMBOBOX"); }
+Symbol ComboBox::ClassName() const {
+    return Symbol("COMBOBOX");
+}
 
 // ---------------------------------------------------------------- progress, icon
 
 ProgressBar::ProgressBar(Window* owner, int id, Point origin, Dimension size, DWORD style)
     : Control(owner, id, origin, size, PROGRESS_CLASSW, style) {}
-Symbol ProgressBar::ClassName() const { return Symbol("PROGRESSBAR"); }
+Symbol ProgressBar::ClassName() const {
+    return Symbol("PROGRESSBAR");
+}
 
 kp::Range ProgressBar::Range() const {
-    if (!Handle()) return {};
+    if (!Handle())
+        return {};
     return kp::Range(static_cast<int>(SendMessageW(Handle(), PBM_GETRANGE, TRUE, 0)),
                      static_cast<int>(SendMessageW(Handle(), PBM_GETRANGE, FALSE, 0)));
 }
 
 void ProgressBar::Range(const kp::Range& r) {
-    if (Handle()) SendMessageW(Handle(), PBM_SETRANGE32, r.min, r.max);
+    if (Handle())
+        SendMessageW(Handle(), PBM_SETRANGE32, r.min, r.max);
 }
 
 int ProgressBar::Position() const {
@@ -427,16 +494,20 @@ int ProgressBar::Position() const {
 }
 
 void ProgressBar::Position(int pos) {
-    if (Handle()) SendMessageW(Handle(), PBM_SETPOS, pos, 0);
+    if (Handle())
+        SendMessageW(Handle(), PBM_SETPOS, pos, 0);
 }
 
 void ProgressBar::Advance(int by) {
-    if (Handle()) SendMessageW(Handle(), PBM_DELTAPOS, by, 0);
+    if (Handle())
+        SendMessageW(Handle(), PBM_DELTAPOS, by, 0);
 }
 
 FixedIcon::FixedIcon(Window* owner, int id, Point origin, Dimension size, DWORD style)
     : Control(owner, id, origin, size, L"STATIC", style | SS_ICON) {}
-Symbol FixedIcon::ClassName() const { return Symbol("FIXEDICON"); }
+Symbol FixedIcon::ClassName() const {
+    return Symbol("FIXEDICON");
+}
 
 void FixedIcon::Icon(std::shared_ptr<kp::Icon> icon) {
     shown_ = std::move(icon);
@@ -449,15 +520,19 @@ void FixedIcon::Icon(std::shared_ptr<kp::Icon> icon) {
 
 CustomControl::CustomControl(Window* owner, int id, Point origin, Dimension size, DWORD style,
                              std::string_view className)
-    : Control(owner, id, origin, size,
-              (RegisterWindowClass(className), Wide(className).c_str()), style) {}
-Symbol CustomControl::ClassName() const { return Symbol("CUSTOMCONTROL"); }
+    : Control(owner, id, origin, size, (RegisterWindowClass(className), Wide(className).c_str()),
+              style) {}
+Symbol CustomControl::ClassName() const {
+    return Symbol("CUSTOMCONTROL");
+}
 
 void CustomControl::RegisterWindowClass(std::string_view className) {
     static std::set<std::string> registered;  // library infrastructure: classes are process-wide
     std::string key(className);
-    for (auto& c : key) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    if (!registered.insert(key).second) return;
+    for (auto& c : key)
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    if (!registered.insert(key).second)
+        return;
     const std::wstring name = Wide(className);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -474,18 +549,22 @@ void CustomControl::RegisterWindowClass(std::string_view className) {
 // ---------------------------------------------------------------- status bar
 
 StatusBar::StatusBar(Window* owner)
-    : Control(owner, 0, Point(), Dimension(), STATUSCLASSNAMEW, WS_VISIBLE | SBARS_SIZEGRIP, 0,
-              {}, owner ? owner->Handle() : nullptr) {
+    : Control(owner, 0, Point(), Dimension(), STATUSCLASSNAMEW, WS_VISIBLE | SBARS_SIZEGRIP, 0, {},
+              owner ? owner->Handle() : nullptr) {
     // A status bar is part of the frame, not one of the form's controls.
     Unregister();
-    if (owner) owner->StatusBar(this);
+    if (owner)
+        owner->StatusBar(this);
 }
 
 StatusBar::~StatusBar() {
-    if (Owner() && Owner()->StatusBar() == this) Owner()->StatusBar(nullptr);
+    if (Owner() && Owner()->StatusBar() == this)
+        Owner()->StatusBar(nullptr);
 }
 
-Symbol StatusBar::ClassName() const { return Symbol("STATUSBAR"); }
+Symbol StatusBar::ClassName() const {
+    return Symbol("STATUSBAR");
+}
 
 void StatusBar::Parts(const std::vector<int>& rightEdges) {
     if (Handle())
@@ -499,7 +578,8 @@ void StatusBar::SetText(const std::string& text, int part) {
 }
 
 std::string StatusBar::GetText(int part) const {
-    if (!Handle()) return {};
+    if (!Handle())
+        return {};
     const LRESULT len = LOWORD(SendMessageW(Handle(), SB_GETTEXTLENGTHW, part, 0));
     std::wstring text(static_cast<size_t>(len) + 1, L'\0');
     SendMessageW(Handle(), SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
@@ -509,7 +589,8 @@ std::string StatusBar::GetText(int part) const {
 
 int StatusBar::Height() const {
     RECT rc{};
-    if (Handle()) GetWindowRect(Handle(), &rc);
+    if (Handle())
+        GetWindowRect(Handle(), &rc);
     return rc.bottom - rc.top;
 }
 

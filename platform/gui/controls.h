@@ -16,7 +16,7 @@
 namespace kp {
 
 class FixedText : public Control {
-public:
+  public:
     FixedText(Window* owner, const ResourceID& id) : Control(owner, id) {}
     FixedText(Window* owner, int id, Point origin, Dimension size, const std::string& text = {},
               DWORD style = SS_LEFT | WS_VISIBLE);
@@ -24,7 +24,7 @@ public:
 };
 
 class PushButton : public Control {
-public:
+  public:
     PushButton(Window* owner, const ResourceID& id) : Control(owner, id) {}
     PushButton(Window* owner, int id, Point origin, Dimension size, const std::string& text = {},
                DWORD style = BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE);
@@ -32,7 +32,7 @@ public:
 };
 
 class GroupBox : public Control {
-public:
+  public:
     GroupBox(Window* owner, const ResourceID& id) : Control(owner, id) {}
     GroupBox(Window* owner, int id, Point origin, Dimension size, const std::string& text = {},
              DWORD style = BS_GROUPBOX | WS_VISIBLE);
@@ -41,7 +41,7 @@ public:
 
 // Its value is a logic: checked or not.
 class CheckBox : public Control {
-public:
+  public:
     CheckBox(Window* owner, const ResourceID& id) : Control(owner, id) {}
     CheckBox(Window* owner, int id, Point origin, Dimension size, const std::string& text = {},
              DWORD style = BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE);
@@ -53,13 +53,13 @@ public:
     void Value(const Usual& v) override;
     void __Value(const Usual& v) override;
 
-protected:
+  protected:
     void Notified(int notifyCode) override;
 };
 
 // Its value is a logic: pressed or not.
 class RadioButton : public Control {
-public:
+  public:
     RadioButton(Window* owner, const ResourceID& id) : Control(owner, id) {}
     RadioButton(Window* owner, int id, Point origin, Dimension size, const std::string& text = {},
                 DWORD style = BS_AUTORADIOBUTTON | WS_TABSTOP | WS_VISIBLE);
@@ -71,18 +71,18 @@ public:
     void Value(const Usual& v) override;
     void __Value(const Usual& v) override;
 
-protected:
+  protected:
     void Notified(int notifyCode) override;
 };
 
 // Overwrite modes of edits.
 inline constexpr int OVERWRITE_NEVER = 0;
-inline constexpr int OVERWRITE_ONKEY = 1;   // the Insert key switches
+inline constexpr int OVERWRITE_ONKEY = 1;  // the Insert key switches
 inline constexpr int OVERWRITE_ALWAYS = 2;
 
 // The common base of single- and multi-line edits.
 class Edit : public Control {
-public:
+  public:
     Edit(Window* owner, const ResourceID& id) : Control(owner, id) {}
     Symbol ClassName() const override;
 
@@ -91,7 +91,10 @@ public:
     kp::Selection Selection() const;
     void Selection(const kp::Selection& s);
     int Overwrite() const { return overwrite_; }
-    void Overwrite(int mode) { overwrite_ = mode; overwriting_ = mode == OVERWRITE_ALWAYS; }
+    void Overwrite(int mode) {
+        overwrite_ = mode;
+        overwriting_ = mode == OVERWRITE_ALWAYS;
+    }
     void TextLimit(int chars);
 
     bool Modified() const override;
@@ -99,20 +102,20 @@ public:
 
     void Cut();
     void Copy();
-    void Paste();                          // from the clipboard
-    void Paste(const std::string& text);   // replaces the selection
+    void Paste();                         // from the clipboard
+    void Paste(const std::string& text);  // replaces the selection
     void Clear();
     void Undo();
 
     LRESULT Dispatch(Event& e) override;
 
-protected:
+  protected:
     Edit(Window* owner, int id, Point origin, Dimension size, DWORD style, DWORD exStyle,
          const std::string& text)
         : Control(owner, id, origin, size, L"EDIT", style, exStyle, text) {}
     void Notified(int notifyCode) override;
 
-private:
+  private:
     int overwrite_ = OVERWRITE_NEVER;
     bool overwriting_ = false;
 };
@@ -120,7 +123,7 @@ private:
 // A one-line edit. With a FieldSpec its value has the field's type: the
 // text is read as a number, date or logic for N, D and L fields.
 class SingleLineEdit : public Edit {
-public:
+  public:
     SingleLineEdit(Window* owner, const ResourceID& id) : Edit(owner, id) {}
     SingleLineEdit(Window* owner, int id, Point origin, Dimension size, DWORD style = 0);
     Symbol ClassName() const override;
@@ -144,12 +147,12 @@ public:
 
     LRESULT Dispatch(Event& e) override;
 
-private:
+  private:
     std::string picture_;
 };
 
 class MultiLineEdit : public Edit {
-public:
+  public:
     MultiLineEdit(Window* owner, const ResourceID& id) : Edit(owner, id) {}
     MultiLineEdit(Window* owner, int id, Point origin, Dimension size, DWORD style = 0);
     Symbol ClassName() const override;
@@ -161,7 +164,7 @@ public:
 // A list of items with texts and optional values. Item numbers are 1-based;
 // 0 means none.
 class ListBox : public Control {
-public:
+  public:
     ListBox(Window* owner, const ResourceID& id);
     ListBox(Window* owner, int id, Point origin, Dimension size,
             DWORD style = LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE);
@@ -194,19 +197,19 @@ public:
         LRESULT err;
     };
 
-protected:
+  protected:
     ListBox(Window* owner, const ResourceID& id, const Messages& m);
     ListBox(Window* owner, int id, Point origin, Dimension size, LPCWSTR className, DWORD style,
             const Messages& m);
     void Notified(int notifyCode) override;
 
-private:
+  private:
     const Messages& m_;
     std::vector<Usual> values_;  // parallel to the items
 };
 
 class ComboBox : public ListBox {
-public:
+  public:
     ComboBox(Window* owner, const ResourceID& id);
     ComboBox(Window* owner, int id, Point origin, Dimension size,
              DWORD style = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE);
@@ -214,7 +217,7 @@ public:
 };
 
 class ProgressBar : public Control {
-public:
+  public:
     ProgressBar(Window* owner, const ResourceID& id) : Control(owner, id) {}
     ProgressBar(Window* owner, int id, Point origin, Dimension size, DWORD style = WS_VISIBLE);
     Symbol ClassName() const override;
@@ -227,7 +230,7 @@ public:
 };
 
 class FixedIcon : public Control {
-public:
+  public:
     FixedIcon(Window* owner, const ResourceID& id) : Control(owner, id) {}
     FixedIcon(Window* owner, int id, Point origin, Dimension size, DWORD style = WS_VISIBLE);
     Symbol ClassName() const override;
@@ -236,7 +239,7 @@ public:
     std::shared_ptr<kp::Icon> Icon() const { return shown_; }
     void Icon(std::shared_ptr<kp::Icon> icon);
 
-private:
+  private:
     std::shared_ptr<kp::Icon> shown_;
 };
 
@@ -246,12 +249,12 @@ private:
 // its objects are then bound by resource id like any control. Painting and
 // every other message go to the object's handlers.
 class CustomControl : public Control {
-public:
+  public:
     static constexpr std::string_view kDefaultClassName = "KpCustomControl";
 
     CustomControl(Window* owner, const ResourceID& id) : Control(owner, id) {}
-    CustomControl(Window* owner, int id, Point origin, Dimension size,
-                  DWORD style = WS_VISIBLE, std::string_view className = kDefaultClassName);
+    CustomControl(Window* owner, int id, Point origin, Dimension size, DWORD style = WS_VISIBLE,
+                  std::string_view className = kDefaultClassName);
     Symbol ClassName() const override;
 
     // Registers a window class of that name for custom controls (once; later
@@ -261,7 +264,7 @@ public:
 
 // The status bar at the foot of a frame window.
 class StatusBar : public Control {
-public:
+  public:
     explicit StatusBar(Window* owner);
     ~StatusBar() override;
     Symbol ClassName() const override;

@@ -48,11 +48,14 @@ constexpr DWORD kNotOnSurface = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRA
 std::vector<uint8_t> EmptyTemplate() {
     std::vector<uint8_t> b(24, 0);
     const DWORD style = WS_CHILD | DS_CONTROL;
-    for (int i = 0; i < 4; ++i) b[i] = static_cast<uint8_t>(style >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[i] = static_cast<uint8_t>(style >> (8 * i));
     return b;
 }
 
-HWND TopLevelOf(HWND h) { return h ? GetAncestor(h, GA_ROOT) : nullptr; }
+HWND TopLevelOf(HWND h) {
+    return h ? GetAncestor(h, GA_ROOT) : nullptr;
+}
 
 }  // namespace
 
@@ -62,12 +65,17 @@ FormSurface::FormSurface(DataWindow* form) : Window(form), form_(form) {
     dialogNavigation_ = true;
 }
 
-FormSurface::~FormSurface() { DestroyHandle(); }
+FormSurface::~FormSurface() {
+    DestroyHandle();
+}
 
-Symbol FormSurface::ClassName() const { return Symbol("FORMSURFACE"); }
+Symbol FormSurface::ClassName() const {
+    return Symbol("FORMSURFACE");
+}
 
 LRESULT FormSurface::Dispatch(Event& e) {
-    if (!form_ || form_->dying_ || !BelongsToForm(e.Message())) return Window::Dispatch(e);
+    if (!form_ || form_->dying_ || !BelongsToForm(e.Message()))
+        return Window::Dispatch(e);
     // The form answers; its answer becomes the surface's.
     const LRESULT saved = form_->eventReturnValue_;
     form_->eventReturnValue_ = 0;
@@ -93,13 +101,17 @@ DataWindow::~DataWindow() {
         auto& list = parent->subForms_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
     }
-    if (surface_) surface_->dying_ = true;
+    if (surface_)
+        surface_->dying_ = true;
     DestroyHandle();
     surface_.reset();
-    if (server_) server_->UnRegisterClient(this);
+    if (server_)
+        server_->UnRegisterClient(this);
 }
 
-Symbol DataWindow::ClassName() const { return Symbol("DATAWINDOW"); }
+Symbol DataWindow::ClassName() const {
+    return Symbol("DATAWINDOW");
+}
 
 void DataWindow::Create(const ResourceID* form) {
     Window* owner = Owner();
@@ -125,7 +137,8 @@ void DataWindow::Create(const ResourceID* form) {
         subForm_ = false;
     }
     if (!CreateBound(exStyle, L"KpFrame", L"", style, x, y, 100, 100, parent, nullptr, kind)) {
-        RaiseGuiError(EG_CREATE, "DataWindow", "The form's frame window could not be made");
+        RaiseGuiError(EG_CREATE, "DataWindow",
+                      "Das Rahmenfenster der Maske kann nicht angelegt werden.");
         return;
     }
 
@@ -133,42 +146,51 @@ void DataWindow::Create(const ResourceID* form) {
     DialogTemplateInfo info;
     if (bytes.empty() || !ReadDialogTemplate(bytes, info)) {
         RaiseGuiError(EG_OPEN, "DataWindow",
-                      "Dialog resource " + (form ? form->Name() : std::string()) + " not found",
+                      "Die Maske " + (form ? form->Name() : std::string()) +
+                          " ist im Programm nicht vorhanden.",
                       form ? form->Name() : std::string());
         bytes = EmptyTemplate();
         ReadDialogTemplate(bytes, info);
     }
-    SetTemplateStyle(bytes, info,
-                     (info.style & ~kNotOnSurface) | WS_CHILD | WS_VISIBLE | DS_CONTROL |
-                         WS_CLIPSIBLINGS);
+    SetTemplateStyle(
+        bytes, info,
+        (info.style & ~kNotOnSurface) | WS_CHILD | WS_VISIBLE | DS_CONTROL | WS_CLIPSIBLINGS);
     const HINSTANCE module = form ? form->Module() : GetModuleHandleW(nullptr);
     CreateDialogIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), Handle(),
                                &Window::DialogProc, reinterpret_cast<LPARAM>(surface_.get()));
     if (!surface_->Handle()) {
-        RaiseGuiError(EG_CREATE, "DataWindow",
-                      "The form " + (form ? form->Name() : std::string()) + " could not be made");
+        RaiseGuiError(
+            EG_CREATE, "DataWindow",
+            "Die Maske " + (form ? form->Name() : std::string()) + " kann nicht angelegt werden.");
         return;
     }
-    if (!info.caption.empty() && !subForm_) SetWindowTextW(Handle(), info.caption.c_str());
+    if (!info.caption.empty() && !subForm_)
+        SetWindowTextW(Handle(), info.caption.c_str());
     FitFrameToSurface(SurfaceSize());
     if (subForm_) {
-        if (auto* parentForm = dynamic_cast<DataWindow*>(owner)) parentForm->subForms_.push_back(this);
+        if (auto* parentForm = dynamic_cast<DataWindow*>(owner))
+            parentForm->subForms_.push_back(this);
     }
 }
 
-HWND DataWindow::CanvasHandle() const { return surface_ ? surface_->Handle() : nullptr; }
+HWND DataWindow::CanvasHandle() const {
+    return surface_ ? surface_->Handle() : nullptr;
+}
 
 Dimension DataWindow::SurfaceSize() const {
     RECT sr{};
-    if (HWND surface = CanvasHandle()) GetWindowRect(surface, &sr);
+    if (HWND surface = CanvasHandle())
+        GetWindowRect(surface, &sr);
     return Dimension(sr.right - sr.left, sr.bottom - sr.top);
 }
 
 void DataWindow::FitFrameToSurface(Dimension surface) {
     HWND frame = Handle();
-    if (!frame || !CanvasHandle()) return;
+    if (!frame || !CanvasHandle())
+        return;
     RECT r{0, 0, surface.width, surface.height};
-    if (StatusBar() && StatusBar()->Handle()) r.bottom += StatusBar()->Height();
+    if (StatusBar() && StatusBar()->Handle())
+        r.bottom += StatusBar()->Height();
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(frame, GWL_STYLE));
     const DWORD ex = static_cast<DWORD>(GetWindowLongPtrW(frame, GWL_EXSTYLE));
     AdjustWindowRectEx(&r, style, !(style & WS_CHILD) && GetMenu(frame), ex);
@@ -180,7 +202,8 @@ void DataWindow::FitFrameToSurface(Dimension surface) {
 void DataWindow::LayoutFrame() {
     HWND frame = Handle();
     HWND surface = CanvasHandle();
-    if (!frame || !surface) return;
+    if (!frame || !surface)
+        return;
     RECT rc{};
     GetClientRect(frame, &rc);
     int height = rc.bottom;
@@ -193,7 +216,8 @@ void DataWindow::LayoutFrame() {
 }
 
 void DataWindow::Show(int showState) {
-    if (!Handle()) return;
+    if (!Handle())
+        return;
     if (subForm_) {
         ShowWindow(Handle(), SW_SHOW);
         return;
@@ -205,7 +229,8 @@ void DataWindow::Show(int showState) {
 void DataWindow::Menu(std::shared_ptr<kp::Menu> menu) {
     const Dimension form = SurfaceSize();
     Window::Menu(std::move(menu));
-    if (!subForm_) FitFrameToSurface(form);
+    if (!subForm_)
+        FitFrameToSurface(form);
 }
 
 void DataWindow::StatusBar(kp::StatusBar* bar) {
@@ -217,18 +242,23 @@ void DataWindow::StatusBar(kp::StatusBar* bar) {
 kp::Control* DataWindow::CurrentControl() const {
     for (HWND f = GetFocus(); f; f = GetParent(f)) {
         if (auto* c = dynamic_cast<kp::Control*>(GetObjectByHandle(f))) {
-            if (c->Owner() == this) return c;
+            if (c->Owner() == this)
+                return c;
         }
-        if (f == CanvasHandle()) break;
+        if (f == CanvasHandle())
+            break;
     }
     return focusControl_;
 }
 
 void DataWindow::Server(std::shared_ptr<DataServer> server) {
-    if (server_ == server) return;
-    if (server_) server_->UnRegisterClient(this);
+    if (server_ == server)
+        return;
+    if (server_)
+        server_->UnRegisterClient(this);
     server_ = std::move(server);
-    if (server_) server_->RegisterClient(this);
+    if (server_)
+        server_->RegisterClient(this);
 }
 
 void DataWindow::Notify(int code, const Usual&) {
@@ -238,7 +268,8 @@ void DataWindow::Notify(int code, const Usual&) {
         case NOTIFYFILECHANGE:
         case NOTIFYAPPEND:
         case NOTIFYDELETE:
-            for (kp::Control* c : Controls()) c->__Scatter();
+            for (kp::Control* c : Controls())
+                c->__Scatter();
             break;
         default:
             break;
@@ -265,7 +296,8 @@ LRESULT DataWindow::Dispatch(Event& e) {
 
 void DataWindow::AfterDispatch(Event& e) {
     Window::AfterDispatch(e);
-    if (e.Handle() != Handle()) return;
+    if (e.Handle() != Handle())
+        return;
     switch (e.Message()) {
         case WM_SIZE:
             LayoutFrame();
@@ -273,7 +305,8 @@ void DataWindow::AfterDispatch(Event& e) {
         case WM_SETFOCUS: {
             // The frame passes the focus on to the form's control.
             HWND surface = CanvasHandle();
-            if (!surface) break;
+            if (!surface)
+                break;
             HWND target = focusControl_ ? focusControl_->Handle() : nullptr;
             if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target))
                 target = GetNextDlgTabItem(surface, nullptr, FALSE);

@@ -27,20 +27,20 @@ class DataWindow;
 
 // The form's surface: the dialog inside a DataWindow's frame.
 class FormSurface : public Window {
-public:
+  public:
     explicit FormSurface(DataWindow* form);
     ~FormSurface() override;
     Symbol ClassName() const override;
     DataWindow* Form() const { return form_; }
     LRESULT Dispatch(Event& e) override;
 
-private:
+  private:
     friend class DataWindow;
     DataWindow* form_;
 };
 
 class DataWindow : public Window, public DataClient {
-public:
+  public:
     // A form from a dialog resource; without a resource the surface is
     // empty. A sub-form lives inside the owner's canvas.
     DataWindow(Window* owner, const ResourceID& form, bool subForm = false);
@@ -74,13 +74,13 @@ public:
 
     LRESULT Dispatch(Event& e) override;
 
-protected:
+  protected:
     void AfterDispatch(Event& e) override;
     void Detached() override;
 
-private:
+  private:
     void Create(const ResourceID* form);
-    void LayoutFrame();           // status bar and surface in the client area
+    void LayoutFrame();  // status bar and surface in the client area
     Dimension SurfaceSize() const;
     void FitFrameToSurface(Dimension surface);  // client area := surface (plus status bar)
 

@@ -14,7 +14,8 @@ DialogWindow::DialogWindow(Window* owner, const ResourceID& dialog, bool modal)
     std::vector<uint8_t> bytes = LoadDialogTemplate(dialog);
     DialogTemplateInfo info;
     if (bytes.empty() || !ReadDialogTemplate(bytes, info)) {
-        RaiseGuiError(EG_OPEN, "DialogWindow", "Dialog resource " + dialog.Name() + " not found",
+        RaiseGuiError(EG_OPEN, "DialogWindow",
+                      "Der Dialog " + dialog.Name() + " ist im Programm nicht vorhanden.",
                       dialog.Name());
         return;
     }
@@ -24,13 +25,18 @@ DialogWindow::DialogWindow(Window* owner, const ResourceID& dialog, bool modal)
     CreateDialogIndirectParamW(dialog.Module(), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()),
                                parent, &Window::DialogProc, reinterpret_cast<LPARAM>(this));
     if (!Handle())
-        RaiseGuiError(EG_CREATE, "DialogWindow", "The dialog " + dialog.Name() + " could not be made",
+        RaiseGuiError(EG_CREATE, "DialogWindow",
+                      "Der Dialog " + dialog.Name() + " kann nicht angelegt werden.",
                       dialog.Name());
 }
 
-DialogWindow::~DialogWindow() { DestroyHandle(); }
+DialogWindow::~DialogWindow() {
+    DestroyHandle();
+}
 
-Symbol DialogWindow::ClassName() const { return Symbol("DIALOGWINDOW"); }
+Symbol DialogWindow::ClassName() const {
+    return Symbol("DIALOGWINDOW");
+}
 
 namespace {
 
@@ -46,17 +52,20 @@ void FocusFirstControl(HWND dialog) {
 
 void DialogWindow::Show(int showState) {
     HWND h = Handle();
-    if (!h) return;
+    if (!h)
+        return;
     if (!modal_) {
         Window::Show(showState);
         FocusFirstControl(h);
         return;
     }
-    if (running_) return;
+    if (running_)
+        return;
     // Modal: the owner is disabled until the dialog ends.
     HWND ownerTop = GetWindow(h, GW_OWNER);
     const bool disableOwner = ownerTop && IsWindowEnabled(ownerTop);
-    if (disableOwner) EnableWindow(ownerTop, FALSE);
+    if (disableOwner)
+        EnableWindow(ownerTop, FALSE);
     ended_ = false;
     running_ = true;
     ShowWindow(h, showState);
@@ -70,7 +79,8 @@ void DialogWindow::Show(int showState) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        if (got == -1) break;
+        if (got == -1)
+            break;
         if (!PreTranslateMessage(msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
@@ -78,18 +88,23 @@ void DialogWindow::Show(int showState) {
     }
     running_ = false;
     // The owner comes back before the dialog goes, so that it is activated.
-    if (disableOwner) EnableWindow(ownerTop, TRUE);
-    if (Handle()) DestroyWindow(Handle());
+    if (disableOwner)
+        EnableWindow(ownerTop, TRUE);
+    if (Handle())
+        DestroyWindow(Handle());
 }
 
 void DialogWindow::EndDialog(int result) {
     result_ = result;
     ended_ = true;
     // A running modal dialog is taken down by its loop.
-    if (Handle() && !running_) DestroyWindow(Handle());
+    if (Handle() && !running_)
+        DestroyWindow(Handle());
 }
 
-void DialogWindow::Close(Event&) { EndDialog(0); }
+void DialogWindow::Close(Event&) {
+    EndDialog(0);
+}
 
 LRESULT DialogWindow::Dispatch(Event& e) {
     // Escape (or a cancel button without a method of its own) closes the
@@ -98,7 +113,8 @@ LRESULT DialogWindow::Dispatch(Event& e) {
         HIWORD(e.wParam()) == BN_CLICKED) {
         auto* b = dynamic_cast<PushButton*>(GetObjectByHandle(reinterpret_cast<HWND>(e.lParam())));
         if (!b || b->NameSym().IsNull() || !HasMethod(b->NameSym())) {
-            if (QueryClose(e)) Close(e);
+            if (QueryClose(e))
+                Close(e);
             return 1;
         }
     }
@@ -106,7 +122,8 @@ LRESULT DialogWindow::Dispatch(Event& e) {
 }
 
 void DialogWindow::Detached() {
-    if (running_) ended_ = true;
+    if (running_)
+        ended_ = true;
 }
 
 }  // namespace kp

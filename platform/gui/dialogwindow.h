@@ -14,7 +14,7 @@
 namespace kp {
 
 class DialogWindow : public Window {
-public:
+  public:
     DialogWindow(Window* owner, const ResourceID& dialog, bool modal = true);
     ~DialogWindow() override;
     Symbol ClassName() const override;
@@ -28,10 +28,10 @@ public:
     void Close(Event& e) override;
     LRESULT Dispatch(Event& e) override;
 
-protected:
+  protected:
     void Detached() override;
 
-private:
+  private:
     bool modal_;
     bool running_ = false;
     bool ended_ = false;

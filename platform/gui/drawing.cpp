@@ -17,8 +17,12 @@ std::array<long, static_cast<size_t>(HandleKind::Count_)>& Counts() {
 
 }  // namespace
 
-void CountHandleCreated(HandleKind kind) { ++Counts()[static_cast<size_t>(kind)]; }
-void CountHandleReleased(HandleKind kind) { --Counts()[static_cast<size_t>(kind)]; }
+void CountHandleCreated(HandleKind kind) {
+    ++Counts()[static_cast<size_t>(kind)];
+}
+void CountHandleReleased(HandleKind kind) {
+    --Counts()[static_cast<size_t>(kind)];
+}
 
 HandleCounts LiveHandles() {
     const auto& c = Counts();
@@ -47,21 +51,29 @@ LPCWSTR ResourceID::Ptr() const {
     return name_.empty() ? MAKEINTRESOURCEW(id_) : name_.c_str();
 }
 
-HINSTANCE ResourceID::Module() const { return module_ ? module_ : GetModuleHandleW(nullptr); }
+HINSTANCE ResourceID::Module() const {
+    return module_ ? module_ : GetModuleHandleW(nullptr);
+}
 
 // ---------------------------------------------------------------- brushes, pens
 
 Brush::Brush(kp::Color color) : color_(color), handle_(CreateSolidBrush(color.ColorRef())) {}
-Symbol Brush::ClassName() const { return Symbol("BRUSH"); }
+Symbol Brush::ClassName() const {
+    return Symbol("BRUSH");
+}
 
 Pen::Pen(kp::Color color, int width, int style)
     : handle_(CreatePen(style, width, color.ColorRef())) {}
-Symbol Pen::ClassName() const { return Symbol("PEN"); }
+Symbol Pen::ClassName() const {
+    return Symbol("PEN");
+}
 
 // ---------------------------------------------------------------- fonts
 
 Font::Font(int points, std::string face) : points_(points), face_(std::move(face)) {}
-Symbol Font::ClassName() const { return Symbol("FONT"); }
+Symbol Font::ClassName() const {
+    return Symbol("FONT");
+}
 
 HFONT Font::Handle() {
     if (!handle_) {
@@ -93,7 +105,8 @@ HFONT Font::Create(HDC dc) {
 }
 
 void Font::Retire() {
-    if (handle_) retired_.push_back(std::move(handle_));
+    if (handle_)
+        retired_.push_back(std::move(handle_));
 }
 
 void Font::Destroy() {
@@ -143,14 +156,19 @@ void Font::FaceName(std::string face) {
 Pointer::Pointer(LPCWSTR standard) : handle_(LoadCursorW(nullptr, standard)) {}
 
 Pointer::Pointer(const ResourceID& id)
-    : handle_(static_cast<HCURSOR>(LoadImageW(id.Module(), id.Ptr(), IMAGE_CURSOR, 0, 0,
-                                              LR_DEFAULTSIZE))),
+    : handle_(static_cast<HCURSOR>(
+          LoadImageW(id.Module(), id.Ptr(), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE))),
       owned_(handle_ != nullptr) {
-    if (owned_) CountHandleCreated(HandleKind::Cursor);
+    if (owned_)
+        CountHandleCreated(HandleKind::Cursor);
 }
 
-Pointer::~Pointer() { Destroy(); }
-Symbol Pointer::ClassName() const { return Symbol("POINTER"); }
+Pointer::~Pointer() {
+    Destroy();
+}
+Symbol Pointer::ClassName() const {
+    return Symbol("POINTER");
+}
 
 void Pointer::Destroy() {
     if (owned_ && handle_) {
@@ -168,7 +186,8 @@ Icon::Icon(const ResourceID& id, bool small) {
     int cy = GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON);
     handle_ = static_cast<HICON>(LoadImageW(id.Module(), id.Ptr(), IMAGE_ICON, cx, cy, 0));
     owned_ = handle_ != nullptr;
-    if (owned_) CountHandleCreated(HandleKind::Icon);
+    if (owned_)
+        CountHandleCreated(HandleKind::Icon);
 }
 
 std::shared_ptr<Icon> Icon::Standard(LPCWSTR id) {
@@ -177,8 +196,12 @@ std::shared_ptr<Icon> Icon::Standard(LPCWSTR id) {
     return icon;
 }
 
-Icon::~Icon() { Destroy(); }
-Symbol Icon::ClassName() const { return Symbol("ICON"); }
+Icon::~Icon() {
+    Destroy();
+}
+Symbol Icon::ClassName() const {
+    return Symbol("ICON");
+}
 
 void Icon::Destroy() {
     if (owned_ && handle_) {

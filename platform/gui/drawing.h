@@ -18,10 +18,12 @@ namespace kp {
 // A colour of red, green and blue; converts to and from the Windows colour
 // value 0x00BBGGRR.
 class Color {
-public:
+  public:
     Color() = default;
     Color(uint8_t red, uint8_t green, uint8_t blue) : r_(red), g_(green), b_(blue) {}
-    static Color FromColorRef(COLORREF c) { return Color(GetRValue(c), GetGValue(c), GetBValue(c)); }
+    static Color FromColorRef(COLORREF c) {
+        return Color(GetRValue(c), GetGValue(c), GetBValue(c));
+    }
     static Color System(int sysColorIndex) { return FromColorRef(GetSysColor(sysColorIndex)); }
 
     uint8_t Red() const { return r_; }
@@ -30,12 +32,12 @@ public:
     COLORREF ColorRef() const { return RGB(r_, g_, b_); }
     friend bool operator==(const Color&, const Color&) = default;
 
-private:
+  private:
     uint8_t r_ = 0, g_ = 0, b_ = 0;
 };
 
 class Brush : public Object {
-public:
+  public:
     explicit Brush(kp::Color color);
     Symbol ClassName() const override;
 
@@ -43,20 +45,20 @@ public:
     const kp::Color& Color() const { return color_; }
     void Destroy() { handle_.Reset(); }
 
-private:
+  private:
     kp::Color color_;
     GdiHandle<HBRUSH> handle_;
 };
 
 class Pen : public Object {
-public:
+  public:
     explicit Pen(kp::Color color, int width = 1, int style = PS_SOLID);
     Symbol ClassName() const override;
 
     HPEN Handle() const { return handle_.Get(); }
     void Destroy() { handle_.Reset(); }
 
-private:
+  private:
     GdiHandle<HPEN> handle_;
 };
 
@@ -65,12 +67,12 @@ private:
 // attribute the next use makes it anew. Fonts made before stay valid until the
 // object goes or Destroy, since controls may still be drawing with them.
 class Font : public Object {
-public:
+  public:
     Font(int points, std::string face);
     Symbol ClassName() const override;
 
-    HFONT Handle();          // made for the screen when needed
-    HFONT Create(HDC dc);    // made anew for that device
+    HFONT Handle();        // made for the screen when needed
+    HFONT Create(HDC dc);  // made anew for that device
     void Destroy();
 
     int PointSize() const { return points_; }
@@ -88,7 +90,7 @@ public:
     void PointSize(int points);
     void FaceName(std::string face);
 
-private:
+  private:
     int points_;
     std::string face_;
     int weight_ = FW_NORMAL;
@@ -103,7 +105,7 @@ private:
 // Mouse pointer shapes: a standard one (IDC_ARROW, IDC_WAIT ...) or one from
 // a resource.
 class Pointer : public Object {
-public:
+  public:
     explicit Pointer(LPCWSTR standard = IDC_ARROW);
     explicit Pointer(const ResourceID& id);
     ~Pointer() override;
@@ -114,13 +116,13 @@ public:
     HCURSOR Handle() const { return handle_; }
     void Destroy();
 
-private:
+  private:
     HCURSOR handle_ = nullptr;
     bool owned_ = false;
 };
 
 class Icon : public Object {
-public:
+  public:
     // Loads an icon resource at the system's large (or small) icon size.
     explicit Icon(const ResourceID& id, bool small = false);
     // A standard icon (IDI_APPLICATION ...), shared: never destroyed.
@@ -133,7 +135,7 @@ public:
     HICON Handle() const { return handle_; }
     void Destroy();
 
-private:
+  private:
     Icon() = default;
     HICON handle_ = nullptr;
     bool owned_ = false;

@@ -21,7 +21,7 @@ struct EventContext {
 };
 
 class Event {
-public:
+  public:
     Event(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, EventContext* context = nullptr)
         : hwnd_(hwnd), message_(message), wParam_(wParam), lParam_(lParam), context_(context) {}
     virtual ~Event() = default;
@@ -36,7 +36,7 @@ public:
     Window* Receiver() const { return context_ ? context_->receiver : nullptr; }
     EventContext* Context() const { return context_; }
 
-private:
+  private:
     HWND hwnd_;
     UINT message_;
     WPARAM wParam_;
@@ -46,7 +46,7 @@ private:
 
 // WM_KEYDOWN, WM_KEYUP, WM_CHAR (and their system variants).
 class KeyEvent : public Event {
-public:
+  public:
     explicit KeyEvent(const Event& e) : Event(e) {}
     int KeyCode() const { return static_cast<int>(wParam()); }
     int RepeatCount() const { return static_cast<int>(lParam() & 0xFFFF); }
@@ -55,7 +55,7 @@ public:
 // Mouse button and move messages. Position is in the library's coordinates of
 // the receiving window's client area.
 class MouseEvent : public Event {
-public:
+  public:
     explicit MouseEvent(const Event& e) : Event(e) {}
     bool IsLeftButton() const;
     bool IsRightButton() const;
@@ -66,14 +66,14 @@ public:
 
 // WM_SETFOCUS / WM_KILLFOCUS of the window itself.
 class FocusChangeEvent : public Event {
-public:
+  public:
     explicit FocusChangeEvent(const Event& e) : Event(e) {}
     bool GotFocus() const { return Message() == WM_SETFOCUS; }
 };
 
 // A notification from a control to its owner (WM_COMMAND from a control).
 class ControlEvent : public Event {
-public:
+  public:
     explicit ControlEvent(const Event& e) : Event(e) {}
     kp::Control* Control() const;  // null when the control has no object
     HWND ControlHandle() const { return reinterpret_cast<HWND>(lParam()); }
@@ -84,7 +84,7 @@ public:
 
 // An edit control of the owner gained or lost the focus.
 class EditFocusChangeEvent : public ControlEvent {
-public:
+  public:
     explicit EditFocusChangeEvent(const Event& e) : ControlEvent(e) {}
     bool GotFocus() const { return NotifyCode() == EN_SETFOCUS; }
     kp::HyperLabel HyperLabel() const;  // the control's, empty without one
@@ -92,7 +92,7 @@ public:
 
 // WM_NOTIFY from a common control.
 class ControlNotifyEvent : public Event {
-public:
+  public:
     explicit ControlNotifyEvent(const Event& e) : Event(e) {}
     const NMHDR* Header() const { return reinterpret_cast<const NMHDR*>(lParam()); }
     kp::Control* Control() const;
@@ -100,31 +100,31 @@ public:
 
 // A menu or accelerator command, with the name its menu registered for it.
 class MenuCommandEvent : public Event {
-public:
+  public:
     MenuCommandEvent(const Event& e, Symbol name) : Event(e), name_(name) {}
     int ItemID() const { return LOWORD(wParam()); }
     Symbol NameSym() const { return name_; }
 
-private:
+  private:
     Symbol name_;
 };
 
 // WM_INITMENU / WM_INITMENUPOPUP.
 class MenuInitEvent : public Event {
-public:
+  public:
     explicit MenuInitEvent(const Event& e) : Event(e) {}
     HMENU MenuHandle() const { return reinterpret_cast<HMENU>(wParam()); }
 };
 
 // WM_PAINT: the handler paints the event's window (PaintDC of Handle()).
 class ExposeEvent : public Event {
-public:
+  public:
     explicit ExposeEvent(const Event& e) : Event(e) {}
 };
 
 // WM_SIZE: the new client size.
 class ResizeEvent : public Event {
-public:
+  public:
     explicit ResizeEvent(const Event& e) : Event(e) {}
     Dimension Size() const { return Dimension(LOWORD(lParam()), HIWORD(lParam())); }
     int Type() const { return static_cast<int>(wParam()); }  // SIZE_RESTORED ...
@@ -132,7 +132,7 @@ public:
 
 // WM_HELP (F1): the help context of the control or window asked about.
 class HelpRequestEvent : public Event {
-public:
+  public:
     explicit HelpRequestEvent(const Event& e) : Event(e) {}
     const HELPINFO* Info() const { return reinterpret_cast<const HELPINFO*>(lParam()); }
     // The hyper-label help context of the object under help; "" when none.

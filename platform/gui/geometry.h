@@ -78,7 +78,7 @@ struct PixelRect {
 // lowest pixel row of the container is y 0, so the lower-left pixel of a
 // window at origin (0, 0) is the point (0, 0) in both readings.
 class CoordinateSpace {
-public:
+  public:
     explicit CoordinateSpace(int containerHeight) : height_(containerHeight) {}
     int ContainerHeight() const { return height_; }
 
@@ -96,7 +96,7 @@ public:
     Point PointToLibrary(int x, int y) const { return Point(x, height_ - 1 - y); }
     Point PointToWindows(const Point& p) const { return Point(p.x, height_ - 1 - p.y); }
 
-private:
+  private:
     int height_;
 };
 

@@ -34,10 +34,11 @@ void CountHandleReleased(HandleKind kind);
 // owner goes, counted while it lives.
 template <class H>
 class GdiHandle {
-public:
+  public:
     GdiHandle() = default;
     explicit GdiHandle(H h) : h_(h) {
-        if (h_) CountHandleCreated(HandleKind::Gdi);
+        if (h_)
+            CountHandleCreated(HandleKind::Gdi);
     }
     ~GdiHandle() { Reset(); }
     GdiHandle(GdiHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
@@ -59,26 +60,28 @@ public:
             CountHandleReleased(HandleKind::Gdi);
         }
         h_ = h;
-        if (h_) CountHandleCreated(HandleKind::Gdi);
+        if (h_)
+            CountHandleCreated(HandleKind::Gdi);
     }
 
-private:
+  private:
     H h_ = nullptr;
 };
 
 // The device context of one paint (BeginPaint ... EndPaint).
 class PaintDC {
-public:
+  public:
     explicit PaintDC(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
     ~PaintDC() {
-        if (dc_) EndPaint(hwnd_, &ps_);
+        if (dc_)
+            EndPaint(hwnd_, &ps_);
     }
     PaintDC(const PaintDC&) = delete;
     PaintDC& operator=(const PaintDC&) = delete;
     HDC Handle() const { return dc_; }
     const RECT& Area() const { return ps_.rcPaint; }
 
-private:
+  private:
     HWND hwnd_;
     PAINTSTRUCT ps_{};
     HDC dc_;
@@ -87,31 +90,33 @@ private:
 // A window's client device context outside painting (GetDC ... ReleaseDC);
 // a null window gives the screen's.
 class ClientDC {
-public:
+  public:
     explicit ClientDC(HWND hwnd = nullptr) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
     ~ClientDC() {
-        if (dc_) ReleaseDC(hwnd_, dc_);
+        if (dc_)
+            ReleaseDC(hwnd_, dc_);
     }
     ClientDC(const ClientDC&) = delete;
     ClientDC& operator=(const ClientDC&) = delete;
     HDC Handle() const { return dc_; }
 
-private:
+  private:
     HWND hwnd_;
     HDC dc_;
 };
 
 // Selects an object into a device context and puts the previous one back.
 class SelectedObject {
-public:
+  public:
     SelectedObject(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
     ~SelectedObject() {
-        if (old_) SelectObject(dc_, old_);
+        if (old_)
+            SelectObject(dc_, old_);
     }
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ old_;
 };

@@ -17,7 +17,8 @@ Accelerator::Accelerator(const ResourceID& id) {
     // A copy of the resource's table, so that this object owns what it frees.
     HACCEL loaded = LoadAcceleratorsW(id.Module(), id.Ptr());
     if (!loaded) {
-        RaiseGuiError(EG_OPEN, "Accelerator", "Accelerator resource " + id.Name() + " not found",
+        RaiseGuiError(EG_OPEN, "Accelerator",
+                      "Die Tastenkürzel " + id.Name() + " sind im Programm nicht vorhanden.",
                       id.Name());
         return;
     }
@@ -25,10 +26,13 @@ Accelerator::Accelerator(const ResourceID& id) {
     std::vector<ACCEL> entries(static_cast<size_t>(count));
     CopyAcceleratorTableW(loaded, entries.data(), count);
     handle_ = CreateAcceleratorTableW(entries.data(), count);
-    if (handle_) CountHandleCreated(HandleKind::Accelerator);
+    if (handle_)
+        CountHandleCreated(HandleKind::Accelerator);
 }
 
-Accelerator::~Accelerator() { Destroy(); }
+Accelerator::~Accelerator() {
+    Destroy();
+}
 
 void Accelerator::Destroy() {
     if (handle_) {
@@ -41,19 +45,25 @@ void Accelerator::Destroy() {
 // ---------------------------------------------------------------- menus
 
 Menu::Menu() : handle_(CreatePopupMenu()), popup_(true) {
-    if (handle_) CountHandleCreated(HandleKind::Menu);
+    if (handle_)
+        CountHandleCreated(HandleKind::Menu);
 }
 
 Menu::Menu(const ResourceID& id) : handle_(LoadMenuW(id.Module(), id.Ptr())) {
     if (handle_)
         CountHandleCreated(HandleKind::Menu);
     else
-        RaiseGuiError(EG_OPEN, "Menu", "Menu resource " + id.Name() + " not found", id.Name());
+        RaiseGuiError(EG_OPEN, "Menu",
+                      "Das Menü " + id.Name() + " ist im Programm nicht vorhanden.", id.Name());
 }
 
-Menu::~Menu() { Destroy(); }
+Menu::~Menu() {
+    Destroy();
+}
 
-Symbol Menu::ClassName() const { return Symbol("MENU"); }
+Symbol Menu::ClassName() const {
+    return Symbol("MENU");
+}
 
 void Menu::Destroy() {
     if (handle_) {
@@ -79,7 +89,8 @@ const kp::HyperLabel* Menu::HyperLabel(int id) const {
 
 int Menu::ItemID(Symbol name) const {
     for (const auto& [id, item] : items_)
-        if (item.label.NameSym() == name) return id;
+        if (item.label.NameSym() == name)
+            return id;
     return 0;
 }
 
@@ -89,29 +100,36 @@ void Menu::AppendItem(int id, const std::string& text) {
 }
 
 void Menu::AppendSeparator() {
-    if (handle_) AppendMenuW(handle_, MF_SEPARATOR, 0, nullptr);
+    if (handle_)
+        AppendMenuW(handle_, MF_SEPARATOR, 0, nullptr);
 }
 
 void Menu::EnableItem(int id) {
-    if (handle_) EnableMenuItem(handle_, static_cast<UINT>(id), MF_BYCOMMAND | MF_ENABLED);
+    if (handle_)
+        EnableMenuItem(handle_, static_cast<UINT>(id), MF_BYCOMMAND | MF_ENABLED);
 }
 void Menu::DisableItem(int id) {
-    if (handle_) EnableMenuItem(handle_, static_cast<UINT>(id), MF_BYCOMMAND | MF_GRAYED);
+    if (handle_)
+        EnableMenuItem(handle_, static_cast<UINT>(id), MF_BYCOMMAND | MF_GRAYED);
 }
 void Menu::CheckItem(int id) {
-    if (handle_) CheckMenuItem(handle_, static_cast<UINT>(id), MF_BYCOMMAND | MF_CHECKED);
+    if (handle_)
+        CheckMenuItem(handle_, static_cast<UINT>(id), MF_BYCOMMAND | MF_CHECKED);
 }
 void Menu::UncheckItem(int id) {
-    if (handle_) CheckMenuItem(handle_, static_cast<UINT>(id), MF_BYCOMMAND | MF_UNCHECKED);
+    if (handle_)
+        CheckMenuItem(handle_, static_cast<UINT>(id), MF_BYCOMMAND | MF_UNCHECKED);
 }
 
 void Menu::ShowAsPopup(Window* owner, std::optional<Point> at) {
-    if (!handle_ || !owner || !owner->Handle()) return;
+    if (!handle_ || !owner || !owner->Handle())
+        return;
     HMENU shown = handle_;
     if (!popup_) {
         // A menu bar shows its first pop-up.
         shown = GetSubMenu(handle_, 0);
-        if (!shown) return;
+        if (!shown)
+            return;
     }
     POINT p{};
     if (at) {
@@ -119,8 +137,10 @@ void Menu::ShowAsPopup(Window* owner, std::optional<Point> at) {
         // control (its parent's canvas), in the canvas for other windows; so
         // a control's Origin opens the menu at its lower-left corner.
         HWND canvas = owner->CanvasHandle();
-        if (dynamic_cast<Control*>(owner) || !canvas) canvas = GetParent(owner->Handle());
-        if (!canvas) canvas = owner->Handle();
+        if (dynamic_cast<Control*>(owner) || !canvas)
+            canvas = GetParent(owner->Handle());
+        if (!canvas)
+            canvas = owner->Handle();
         RECT rc{};
         GetClientRect(canvas, &rc);
         const Point w = CoordinateSpace(rc.bottom).PointToWindows(*at);

@@ -17,7 +17,7 @@ class Window;
 // An accelerator table. The library's message loop translates the keys of
 // the active window's menu's accelerators into menu commands.
 class Accelerator {
-public:
+  public:
     explicit Accelerator(const ResourceID& id);
     virtual ~Accelerator();
     Accelerator(const Accelerator&) = delete;
@@ -26,16 +26,16 @@ public:
     HACCEL Handle() const { return handle_; }
     void Destroy();
 
-private:
+  private:
     HACCEL handle_ = nullptr;
 };
 
 // A menu bar or pop-up menu. Items are registered with a hyper-label whose
 // name is the method a command of the item calls on the window.
 class Menu : public Object {
-public:
-    Menu();                                  // an empty pop-up menu
-    explicit Menu(const ResourceID& id);     // a menu bar from a resource
+  public:
+    Menu();                               // an empty pop-up menu
+    explicit Menu(const ResourceID& id);  // a menu bar from a resource
     ~Menu() override;
     Menu(const Menu&) = delete;
     Menu& operator=(const Menu&) = delete;
@@ -47,9 +47,9 @@ public:
     // Registers an item (or a pop-up, with its parent menu and position).
     void RegisterItem(int id, const kp::HyperLabel& label, HMENU parent = nullptr,
                       int position = -1);
-    Symbol NameSym(int id) const;                     // null when not registered
-    const kp::HyperLabel* HyperLabel(int id) const;   // null when not registered
-    int ItemID(Symbol name) const;                    // 0 when not registered
+    Symbol NameSym(int id) const;                    // null when not registered
+    const kp::HyperLabel* HyperLabel(int id) const;  // null when not registered
+    int ItemID(Symbol name) const;                   // 0 when not registered
 
     // Adds a command item or a separator (for menus built in code).
     void AppendItem(int id, const std::string& text);
@@ -69,7 +69,7 @@ public:
     std::shared_ptr<kp::Accelerator> Accelerator() const { return accelerator_; }
     void Accelerator(std::shared_ptr<kp::Accelerator> a) { accelerator_ = std::move(a); }
 
-private:
+  private:
     struct Item {
         kp::HyperLabel label;
         HMENU parent = nullptr;

@@ -29,26 +29,29 @@ using Method = std::function<void()>;
 
 template <class T>
 class MethodTable {
-public:
+  public:
     using Fn = void (T::*)();
 
     MethodTable(std::initializer_list<std::pair<std::string_view, Fn>> entries) {
         entries_.reserve(entries.size());
-        for (const auto& [name, fn] : entries) entries_.emplace_back(Symbol(name), fn);
+        for (const auto& [name, fn] : entries)
+            entries_.emplace_back(Symbol(name), fn);
     }
 
     bool Has(Symbol name) const { return Find(name) != nullptr; }
 
     Method Bind(T* object, Symbol name) const {
         Fn fn = Find(name);
-        if (!fn) return {};
+        if (!fn)
+            return {};
         return [object, fn] { (object->*fn)(); };
     }
 
-private:
+  private:
     Fn Find(Symbol name) const {
         for (const auto& [sym, fn] : entries_)
-            if (sym == name) return fn;
+            if (sym == name)
+                return fn;
         return nullptr;
     }
 

@@ -14,17 +14,17 @@ namespace kp {
 // Windows without regard to case ("dtaStart_layout" finds DTASTART_LAYOUT).
 // The module defaults to the program's own.
 class ResourceID {
-public:
+  public:
     explicit ResourceID(int id, HINSTANCE module = nullptr);
     explicit ResourceID(std::string_view name, HINSTANCE module = nullptr);
 
     bool IsNumber() const { return name_.empty(); }
-    int Number() const { return id_; }           // 0 for a named resource
-    std::string Name() const;                    // the name, or "#<number>"
-    LPCWSTR Ptr() const;                         // for the resource functions
+    int Number() const { return id_; }  // 0 for a named resource
+    std::string Name() const;           // the name, or "#<number>"
+    LPCWSTR Ptr() const;                // for the resource functions
     HINSTANCE Module() const;
 
-private:
+  private:
     int id_ = 0;
     std::wstring name_;
     HINSTANCE module_ = nullptr;
@@ -33,7 +33,7 @@ private:
 // Name, caption, description and help context of a control, window or menu
 // item. The name is what named calls go by.
 class HyperLabel {
-public:
+  public:
     HyperLabel() = default;
     explicit HyperLabel(Symbol name, std::string caption = {}, std::string description = {},
                         std::string helpContext = {})
@@ -55,7 +55,7 @@ public:
     HyperLabelData Data() const { return {name_, caption_, description_, helpContext_}; }
     friend bool operator==(const HyperLabel&, const HyperLabel&) = default;
 
-private:
+  private:
     Symbol name_;
     std::string caption_;
     std::string description_;

@@ -19,23 +19,29 @@ ShellWindow::ShellWindow(Window* owner) : Window(owner) {
     HWND parent = owner && owner->Handle() ? GetAncestor(owner->Handle(), GA_ROOT) : nullptr;
     if (!CreateBound(0, L"KpFrame", L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                      CW_USEDEFAULT, 640, 480, parent, nullptr, DefaultKind::MdiFrame)) {
-        RaiseGuiError(EG_CREATE, "ShellWindow", "The shell window could not be made");
+        RaiseGuiError(EG_CREATE, "ShellWindow", "Das Hauptfenster kann nicht angelegt werden.");
         return;
     }
     CLIENTCREATESTRUCT ccs{nullptr, kFirstChildId};
     client_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                              WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE,
-                              0, 0, 0, 0, Handle(), reinterpret_cast<HMENU>(kClientId),
+                              WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0,
+                              0, 0, 0, Handle(), reinterpret_cast<HMENU>(kClientId),
                               GetModuleHandleW(nullptr), &ccs);
     SetMdiClient(client_);
     LayoutClient();
 }
 
-ShellWindow::~ShellWindow() { DestroyHandle(); }
+ShellWindow::~ShellWindow() {
+    DestroyHandle();
+}
 
-Symbol ShellWindow::ClassName() const { return Symbol("SHELLWINDOW"); }
+Symbol ShellWindow::ClassName() const {
+    return Symbol("SHELLWINDOW");
+}
 
-void ShellWindow::Menu(std::shared_ptr<kp::Menu> menu) { Window::Menu(std::move(menu)); }
+void ShellWindow::Menu(std::shared_ptr<kp::Menu> menu) {
+    Window::Menu(std::move(menu));
+}
 
 void ShellWindow::StatusBar(kp::StatusBar* bar) {
     Window::StatusBar(bar);
@@ -43,22 +49,27 @@ void ShellWindow::StatusBar(kp::StatusBar* bar) {
 }
 
 Window* ShellWindow::ActiveChild() const {
-    if (!client_) return nullptr;
+    if (!client_)
+        return nullptr;
     return GetObjectByHandle(reinterpret_cast<HWND>(SendMessageW(client_, WM_MDIGETACTIVE, 0, 0)));
 }
 
 void ShellWindow::Tile() {
-    if (client_) SendMessageW(client_, WM_MDITILE, MDITILE_VERTICAL, 0);
+    if (client_)
+        SendMessageW(client_, WM_MDITILE, MDITILE_VERTICAL, 0);
 }
 void ShellWindow::Cascade() {
-    if (client_) SendMessageW(client_, WM_MDICASCADE, 0, 0);
+    if (client_)
+        SendMessageW(client_, WM_MDICASCADE, 0, 0);
 }
 void ShellWindow::ArrangeIcons() {
-    if (client_) SendMessageW(client_, WM_MDIICONARRANGE, 0, 0);
+    if (client_)
+        SendMessageW(client_, WM_MDIICONARRANGE, 0, 0);
 }
 
 void ShellWindow::LayoutClient() {
-    if (!Handle() || !client_) return;
+    if (!Handle() || !client_)
+        return;
     RECT rc{};
     GetClientRect(Handle(), &rc);
     int height = rc.bottom;
@@ -84,7 +95,8 @@ LRESULT ShellWindow::Dispatch(Event& e) {
 
 void ShellWindow::AfterDispatch(Event& e) {
     Window::AfterDispatch(e);
-    if (e.Handle() == Handle() && e.Message() == WM_SIZE) LayoutClient();
+    if (e.Handle() == Handle() && e.Message() == WM_SIZE)
+        LayoutClient();
 }
 
 // ---------------------------------------------------------------- children
@@ -103,27 +115,33 @@ ChildAppWindow::ChildAppWindow(Window* owner, bool managed) : Window(owner) {
         made = CreateBound(0, L"KpFrame", L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                            CW_USEDEFAULT, 480, 360, parent, nullptr);
     }
-    if (!made) RaiseGuiError(EG_CREATE, "ChildAppWindow", "The window could not be made");
+    if (!made)
+        RaiseGuiError(EG_CREATE, "ChildAppWindow", "Das Fenster kann nicht angelegt werden.");
 }
 
 ChildAppWindow::~ChildAppWindow() {
-    if (managed_ && Handle()) ShowMenuInShell(false);
+    if (managed_ && Handle())
+        ShowMenuInShell(false);
     DestroyHandle();
 }
 
-Symbol ChildAppWindow::ClassName() const { return Symbol("CHILDAPPWINDOW"); }
+Symbol ChildAppWindow::ClassName() const {
+    return Symbol("CHILDAPPWINDOW");
+}
 
 void ChildAppWindow::Menu(std::shared_ptr<kp::Menu> menu) {
     Window::Menu(std::move(menu));
     if (managed_ && Handle()) {
         auto* shell = dynamic_cast<ShellWindow*>(Owner());
-        if (shell && shell->ActiveChild() == this) ShowMenuInShell(true);
+        if (shell && shell->ActiveChild() == this)
+            ShowMenuInShell(true);
     }
 }
 
 void ChildAppWindow::ShowMenuInShell(bool active) {
     auto* shell = dynamic_cast<ShellWindow*>(Owner());
-    if (!shell || !shell->MdiClient() || !shell->Handle()) return;
+    if (!shell || !shell->MdiClient() || !shell->Handle())
+        return;
     HMENU m = nullptr;
     if (active && Window::Menu())
         m = Window::Menu()->Handle();
@@ -135,7 +153,8 @@ void ChildAppWindow::ShowMenuInShell(bool active) {
 
 void ChildAppWindow::AfterDispatch(Event& e) {
     Window::AfterDispatch(e);
-    if (!managed_ || e.Handle() != Handle()) return;
+    if (!managed_ || e.Handle() != Handle())
+        return;
     if (e.Message() == WM_MDIACTIVATE) {
         if (reinterpret_cast<HWND>(e.lParam()) == Handle())
             ShowMenuInShell(true);

@@ -8,7 +8,7 @@
 namespace kp {
 
 class ShellWindow : public Window {
-public:
+  public:
     explicit ShellWindow(Window* owner = nullptr);
     ~ShellWindow() override;
     Symbol ClassName() const override;
@@ -28,16 +28,16 @@ public:
 
     LRESULT Dispatch(Event& e) override;
 
-protected:
+  protected:
     void AfterDispatch(Event& e) override;
 
-private:
+  private:
     void LayoutClient();
     HWND client_ = nullptr;
 };
 
 class ChildAppWindow : public Window {
-public:
+  public:
     // Managed: an MDI child of the owner, which must be a ShellWindow;
     // otherwise an ordinary top window.
     explicit ChildAppWindow(Window* owner, bool managed = false);
@@ -49,10 +49,10 @@ public:
     void Menu(std::shared_ptr<kp::Menu> menu) override;
     using Window::Menu;
 
-protected:
+  protected:
     void AfterDispatch(Event& e) override;
 
-private:
+  private:
     void ShowMenuInShell(bool active);
     bool managed_ = false;
 };

@@ -32,7 +32,9 @@ Registry& Reg() {
     return r;
 }
 
-bool IsChild(HWND h) { return (GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD) != 0; }
+bool IsChild(HWND h) {
+    return (GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD) != 0;
+}
 
 // The container of a window in screen pixels: the area its library
 // coordinates are measured in.
@@ -57,19 +59,27 @@ Container ScreenContainer() {
 }
 
 // A run-time error for a C++ exception that escaped an event handler.
-void RaiseForException(const char* what) { RaiseGuiError(0, "Dispatch", what); }
+void RaiseForException(const std::string& what) {
+    RaiseGuiError(0, "Dispatch",
+                  "Bei der Verarbeitung einer Eingabe ist ein Programmfehler aufgetreten: " + what);
+}
 
 enum class ControlKind { Button, Edit, List, Combo, Other };
 
 ControlKind KindOf(HWND ctl) {
     wchar_t name[64] = {};
     GetClassNameW(ctl, name, 63);
-    if (lstrcmpiW(name, L"Button") == 0) return ControlKind::Button;
-    if (lstrcmpiW(name, L"Edit") == 0) return ControlKind::Edit;
-    if (lstrcmpiW(name, L"ListBox") == 0) return ControlKind::List;
-    if (lstrcmpiW(name, L"ComboBox") == 0) return ControlKind::Combo;
+    if (lstrcmpiW(name, L"Button") == 0)
+        return ControlKind::Button;
+    if (lstrcmpiW(name, L"Edit") == 0)
+        return ControlKind::Edit;
+    if (lstrcmpiW(name, L"ListBox") == 0)
+        return ControlKind::List;
+    if (lstrcmpiW(name, L"ComboBox") == 0)
+        return ControlKind::Combo;
     CharUpperW(name);
-    if (wcsstr(name, L"RICHEDIT")) return ControlKind::Edit;
+    if (wcsstr(name, L"RICHEDIT"))
+        return ControlKind::Edit;
     return ControlKind::Other;
 }
 
@@ -83,12 +93,14 @@ void RaiseGuiError(int32_t genCode, const std::string& operation, const std::str
     err->Severity = 2;
     err->Operation = operation;
     err->Description = description;
-    if (!arg.empty()) err->Arg = arg;
+    if (!arg.empty())
+        err->Arg = arg;
     Raise(err);
 }
 
 Window* GetObjectByHandle(HWND hwnd) {
-    if (!hwnd) return nullptr;
+    if (!hwnd)
+        return nullptr;
     auto& objects = Reg().objects;
     auto it = objects.find(hwnd);
     return it == objects.end() ? nullptr : it->second;
@@ -97,7 +109,8 @@ Window* GetObjectByHandle(HWND hwnd) {
 int TopWindowCount() {
     int n = 0;
     for (const auto& [h, w] : Reg().objects)
-        if (IsWindow(h) && !IsChild(h)) ++n;
+        if (IsWindow(h) && !IsChild(h))
+            ++n;
     return n;
 }
 
@@ -111,7 +124,8 @@ LRESULT CALLBACK Window::ClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // their object (until then they get the default processing).
         Registry& reg = Reg();
         const bool first = msg == WM_NCCREATE || msg == WM_GETMINMAXINFO;
-        if (!reg.pending || !first) return DefWindowProcW(hwnd, msg, wp, lp);
+        if (!reg.pending || !first)
+            return DefWindowProcW(hwnd, msg, wp, lp);
         obj = std::exchange(reg.pending, nullptr);
         obj->Attach(hwnd, obj->defaultKind_);
     }
@@ -128,7 +142,8 @@ INT_PTR CALLBACK Window::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
     // and this procedure leaves everything to the dialog manager.
     if (msg == WM_INITDIALOG) {
         auto* obj = reinterpret_cast<Window*>(lp);
-        if (obj && !obj->hwnd_) obj->Attach(hwnd, DefaultKind::Subclass);
+        if (obj && !obj->hwnd_)
+            obj->Attach(hwnd, DefaultKind::Subclass);
         return FALSE;  // the focus is placed when the dialog is shown
     }
     return FALSE;
@@ -140,11 +155,17 @@ bool Window::IsLibraryClassWindow(HWND hwnd) {
 
 // ---------------------------------------------------------------- life
 
-Window::Window(Window* owner) : owner_(owner) { InitGuiLibrary(); }
+Window::Window(Window* owner) : owner_(owner) {
+    InitGuiLibrary();
+}
 
-Window::~Window() { DestroyHandle(); }
+Window::~Window() {
+    DestroyHandle();
+}
 
-Symbol Window::ClassName() const { return Symbol("WINDOW"); }
+Symbol Window::ClassName() const {
+    return Symbol("WINDOW");
+}
 
 void Window::Attach(HWND hwnd, DefaultKind kind) {
     if (Window* previous = GetObjectByHandle(hwnd); previous && previous != this)
@@ -165,17 +186,21 @@ HWND Window::CreateBound(DWORD exStyle, LPCWSTR className, const std::wstring& t
     reg.pending = this;
     HWND hwnd = CreateWindowExW(exStyle, className, text.c_str(), style, x, y, w, h, parent,
                                 menuOrId, GetModuleHandleW(nullptr), nullptr);
-    if (reg.pending == this) reg.pending = nullptr;
+    if (reg.pending == this)
+        reg.pending = nullptr;
     // A window of a standard class never passed the library's procedure:
     // it is subclassed instead.
-    if (hwnd && !hwnd_) Attach(hwnd, DefaultKind::Subclass);
+    if (hwnd && !hwnd_)
+        Attach(hwnd, DefaultKind::Subclass);
     return hwnd;
 }
 
 void Window::Unbind() {
-    if (!hwnd_) return;
+    if (!hwnd_)
+        return;
     HWND h = std::exchange(hwnd_, nullptr);
-    if (defaultKind_ == DefaultKind::Subclass) RemoveWindowSubclass(h, &SubclassProc, kSubclassId);
+    if (defaultKind_ == DefaultKind::Subclass)
+        RemoveWindowSubclass(h, &SubclassProc, kSubclassId);
     Reg().objects.erase(h);
     CountHandleReleased(HandleKind::Window);
     Detached();
@@ -185,20 +210,24 @@ void Window::DestroyHandle() {
     // From here on messages get only the default processing: the object is
     // being taken apart.
     dying_ = true;
-    if (!hwnd_) return;
+    if (!hwnd_)
+        return;
     if (ownsHandle_) {
-        if (!IsChild(hwnd_) && GetMenu(hwnd_)) SetMenu(hwnd_, nullptr);
+        if (!IsChild(hwnd_) && GetMenu(hwnd_))
+            SetMenu(hwnd_, nullptr);
         DestroyWindow(hwnd_);
     }
     Unbind();  // when the handle is not ours, or DestroyWindow failed
 }
 
 void Window::Destroy() {
-    if (hwnd_) DestroyWindow(hwnd_);
+    if (hwnd_)
+        DestroyWindow(hwnd_);
 }
 
 bool Window::EndWindow(bool sendNow) {
-    if (!hwnd_) return true;
+    if (!hwnd_)
+        return true;
     if (sendNow)
         SendMessageW(hwnd_, WM_CLOSE, 0, 0);
     else
@@ -236,7 +265,7 @@ LRESULT Window::Route(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             } catch (const std::exception& ex) {
                 RaiseForException(ex.what());
             } catch (...) {
-                RaiseForException("unknown exception");
+                RaiseForException("unbekannte Ausnahme");
             }
         } catch (...) {
             // A break: the event is abandoned, the program goes on.
@@ -244,18 +273,22 @@ LRESULT Window::Route(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (!completed) {
             result = ctx.defaultDone ? ctx.defaultResult : 0;
             // An abandoned paint must not come back at once, forever.
-            if (msg == WM_PAINT && !ctx.defaultDone) ValidateRect(hwnd, nullptr);
+            if (msg == WM_PAINT && !ctx.defaultDone)
+                ValidateRect(hwnd, nullptr);
         }
-        if (hwnd_ == hwnd) AfterDispatch(e);
+        if (hwnd_ == hwnd)
+            AfterDispatch(e);
         eventReturnValue_ = saved;
     }
-    if (msg == WM_NCDESTROY && hwnd_ == hwnd) Unbind();
+    if (msg == WM_NCDESTROY && hwnd_ == hwnd)
+        Unbind();
     return result;
 }
 
 void Window::Default(Event& e) {
     EventContext* ctx = e.Context();
-    if (!ctx || !ctx->receiver) return;  // an event made by hand: nothing to run
+    if (!ctx || !ctx->receiver)
+        return;  // an event made by hand: nothing to run
     if (!ctx->defaultDone) {
         ctx->defaultDone = true;
         ctx->defaultResult = ctx->receiver->DefaultProc(e);
@@ -291,7 +324,8 @@ void Window::BeforeDispatch(Event& e) {
         case WM_DESTROY:
             // Menus belong to their objects, not to the window: Windows must
             // not destroy them with the window.
-            if (e.Handle() == hwnd_ && !IsChild(hwnd_) && GetMenu(hwnd_)) SetMenu(hwnd_, nullptr);
+            if (e.Handle() == hwnd_ && !IsChild(hwnd_) && GetMenu(hwnd_))
+                SetMenu(hwnd_, nullptr);
             break;
         default:
             break;
@@ -319,7 +353,8 @@ LRESULT Window::Dispatch(Event& e) {
             Expose(x);
             // A handler that neither painted nor left it to the default must
             // not be asked again and again.
-            if (!e.Context() || !e.Context()->defaultDone) ValidateRect(e.Handle(), nullptr);
+            if (!e.Context() || !e.Context()->defaultDone)
+                ValidateRect(e.Handle(), nullptr);
             break;
         }
         case WM_KEYDOWN:
@@ -403,7 +438,8 @@ LRESULT Window::Dispatch(Event& e) {
             DispatchCommand(e);
             break;
         case WM_CLOSE:
-            if (QueryClose(e)) Close(e);
+            if (QueryClose(e))
+                Close(e);
             break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
@@ -500,18 +536,26 @@ void Window::DispatchCommand(Event& e) {
     Default(e);
 }
 
-bool Window::QueryClose(Event&) { return true; }
+bool Window::QueryClose(Event&) {
+    return true;
+}
 
-void Window::Close(Event&) { Destroy(); }
+void Window::Close(Event&) {
+    Destroy();
+}
 
 // ---------------------------------------------------------------- named calls
 
-Method Window::FindMethod(Symbol) { return {}; }
+Method Window::FindMethod(Symbol) {
+    return {};
+}
 
 bool Window::CallMethod(Symbol name) {
-    if (name.IsNull()) return false;
+    if (name.IsNull())
+        return false;
     Method m = FindMethod(name);
-    if (!m) return false;
+    if (!m)
+        return false;
     m();
     return true;
 }
@@ -519,35 +563,46 @@ bool Window::CallMethod(Symbol name) {
 // ---------------------------------------------------------------- showing
 
 void Window::Show(int showState) {
-    if (!hwnd_) return;
+    if (!hwnd_)
+        return;
     ShowWindow(hwnd_, showState);
-    if (!IsChild(hwnd_)) UpdateWindow(hwnd_);
+    if (!IsChild(hwnd_))
+        UpdateWindow(hwnd_);
 }
 
 void Window::Hide() {
-    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+    if (hwnd_)
+        ShowWindow(hwnd_, SW_HIDE);
 }
 
-bool Window::IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+bool Window::IsVisible() const {
+    return hwnd_ && IsWindowVisible(hwnd_);
+}
 
 void Window::Enable() {
-    if (hwnd_) EnableWindow(hwnd_, TRUE);
+    if (hwnd_)
+        EnableWindow(hwnd_, TRUE);
 }
 
 void Window::Disable() {
-    if (hwnd_) EnableWindow(hwnd_, FALSE);
+    if (hwnd_)
+        EnableWindow(hwnd_, FALSE);
 }
 
-bool Window::IsEnabled() const { return hwnd_ && IsWindowEnabled(hwnd_); }
+bool Window::IsEnabled() const {
+    return hwnd_ && IsWindowEnabled(hwnd_);
+}
 
 void Window::SetFocus() {
-    if (hwnd_) ::SetFocus(hwnd_);
+    if (hwnd_)
+        ::SetFocus(hwnd_);
 }
 
 // ---------------------------------------------------------------- properties
 
 std::string Window::Caption() const {
-    if (!hwnd_) return {};
+    if (!hwnd_)
+        return {};
     const int len = GetWindowTextLengthW(hwnd_);
     std::wstring text(static_cast<size_t>(len) + 1, L'\0');
     const int got = GetWindowTextW(hwnd_, text.data(), len + 1);
@@ -556,12 +611,14 @@ std::string Window::Caption() const {
 }
 
 void Window::Caption(const std::string& text) {
-    if (hwnd_) SetWindowTextW(hwnd_, Utf8ToWide(text).c_str());
+    if (hwnd_)
+        SetWindowTextW(hwnd_, Utf8ToWide(text).c_str());
 }
 
 PixelRect Window::ContainerRect() const {
     PixelRect r;
-    if (!hwnd_) return r;
+    if (!hwnd_)
+        return r;
     RECT wr{};
     GetWindowRect(hwnd_, &wr);
     Container c;
@@ -579,7 +636,8 @@ PixelRect Window::ContainerRect() const {
 }
 
 void Window::PlaceInContainer(const PixelRect& r, UINT extraFlags) {
-    if (!hwnd_) return;
+    if (!hwnd_)
+        return;
     POINT p{r.left, r.top};
     if (IsChild(hwnd_)) {
         // The parent's client coordinates are already the container's.
@@ -592,8 +650,10 @@ void Window::PlaceInContainer(const PixelRect& r, UINT extraFlags) {
 
 namespace {
 int ContainerHeightOf(HWND hwnd, Window* owner) {
-    if (IsChild(hwnd)) return ClientContainer(GetParent(hwnd)).height;
-    if (owner && owner->CanvasHandle()) return ClientContainer(owner->CanvasHandle()).height;
+    if (IsChild(hwnd))
+        return ClientContainer(GetParent(hwnd)).height;
+    if (owner && owner->CanvasHandle())
+        return ClientContainer(owner->CanvasHandle()).height;
     return ScreenContainer().height;
 }
 }  // namespace
@@ -604,20 +664,23 @@ Dimension Window::Size() const {
 }
 
 void Window::Size(Dimension size) {
-    if (!hwnd_) return;
+    if (!hwnd_)
+        return;
     // The top-left corner stays where it is, as Windows keeps it.
     SetWindowPos(hwnd_, nullptr, 0, 0, size.width, size.height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 Point Window::Origin() const {
-    if (!hwnd_) return {};
+    if (!hwnd_)
+        return {};
     const CoordinateSpace space(ContainerHeightOf(hwnd_, owner_));
     return space.ToLibrary(ContainerRect()).origin;
 }
 
 void Window::Origin(Point origin) {
-    if (!hwnd_) return;
+    if (!hwnd_)
+        return;
     const CoordinateSpace space(ContainerHeightOf(hwnd_, owner_));
     const PixelRect now = ContainerRect();
     const PixelRect target =
@@ -627,13 +690,15 @@ void Window::Origin(Point origin) {
 
 Dimension Window::CanvasSize() const {
     RECT rc{};
-    if (HWND c = CanvasHandle()) GetClientRect(c, &rc);
+    if (HWND c = CanvasHandle())
+        GetClientRect(c, &rc);
     return Dimension(rc.right, rc.bottom);
 }
 
 void Window::RepaintBoundingBox(const BoundingBox& box) {
     HWND canvas = CanvasHandle();
-    if (!canvas) return;
+    if (!canvas)
+        return;
     RECT rc{};
     GetClientRect(canvas, &rc);
     const PixelRect r = CoordinateSpace(rc.bottom).ToWindows(box);
@@ -663,12 +728,17 @@ void Window::IconSm(std::shared_ptr<kp::Icon> icon) {
                      reinterpret_cast<LPARAM>(iconSm_ ? iconSm_->Handle() : nullptr));
 }
 
-void Window::Pointer(std::shared_ptr<kp::Pointer> pointer) { pointer_ = std::move(pointer); }
+void Window::Pointer(std::shared_ptr<kp::Pointer> pointer) {
+    pointer_ = std::move(pointer);
+}
 
-void Window::StatusBar(kp::StatusBar* bar) { statusBar_ = bar; }
+void Window::StatusBar(kp::StatusBar* bar) {
+    statusBar_ = bar;
+}
 
 void Window::ChangeFrameStyle(LONG_PTR addStyle, LONG_PTR removeStyle) {
-    if (!hwnd_) return;
+    if (!hwnd_)
+        return;
     RECT client{};
     GetClientRect(hwnd_, &client);
     LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
@@ -707,7 +777,8 @@ void Window::EnableMinBox(bool on) {
 
 void Window::RemoveControl(kp::Control* c) {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
-    if (focusControl_ == c) focusControl_ = nullptr;
+    if (focusControl_ == c)
+        focusControl_ = nullptr;
 }
 
 // ---------------------------------------------------------------- typed events
@@ -756,7 +827,8 @@ kp::Control* ControlNotifyEvent::Control() const {
 
 std::string HelpRequestEvent::HelpContext() const {
     const HELPINFO* info = Info();
-    if (!info || info->iContextType != HELPINFO_WINDOW) return {};
+    if (!info || info->iContextType != HELPINFO_WINDOW)
+        return {};
     const Window* w = GetObjectByHandle(static_cast<HWND>(info->hItemHandle));
     return w ? w->HyperLabel().HelpContext() : std::string();
 }

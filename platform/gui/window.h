@@ -53,7 +53,7 @@ Window* GetObjectByHandle(HWND hwnd);
 bool PreTranslateMessage(MSG& msg);
 
 class Window : public Object {
-public:
+  public:
     // A null owner means the application.
     explicit Window(Window* owner = nullptr);
     ~Window() override;
@@ -89,7 +89,7 @@ public:
     void Size(Dimension size);
     Point Origin() const;
     void Origin(Point origin);
-    Dimension CanvasSize() const;  // client area of the canvas
+    Dimension CanvasSize() const;                     // client area of the canvas
     void RepaintBoundingBox(const BoundingBox& box);  // in canvas coordinates
 
     std::shared_ptr<kp::Menu> Menu() const { return menu_; }
@@ -157,7 +157,7 @@ public:
     virtual bool QueryClose(Event& e);
     virtual void Close(Event& e);
 
-protected:
+  protected:
     // How the bound handle's default processing is reached.
     enum class DefaultKind { Window, Subclass, MdiFrame, MdiChild };
 
@@ -165,8 +165,8 @@ protected:
     // of another class by subclassing it).
     void Attach(HWND hwnd, DefaultKind kind);
     // Creates a window of a library class bound to this object.
-    HWND CreateBound(DWORD exStyle, LPCWSTR className, const std::wstring& text, DWORD style,
-                     int x, int y, int w, int h, HWND parent, HMENU menuOrId,
+    HWND CreateBound(DWORD exStyle, LPCWSTR className, const std::wstring& text, DWORD style, int x,
+                     int y, int w, int h, HWND parent, HMENU menuOrId,
                      DefaultKind kind = DefaultKind::Window);
     // Unbinds and destroys the handle; safe in destructors (no dispatch).
     void DestroyHandle();
@@ -202,7 +202,7 @@ protected:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static bool IsLibraryClassWindow(HWND hwnd);
 
-private:
+  private:
     friend class Control;
     friend class FormSurface;
     friend bool PreTranslateMessage(MSG& msg);

@@ -19,9 +19,12 @@ namespace {
 
 const char16_t* HighHalf(int cp) {
     switch (cp) {
-        case 437: return kCp437High;
-        case 850: return kCp850High;
-        default: return kCp1252High;  // 1252 and any code page we do not know
+        case 437:
+            return kCp437High;
+        case 850:
+            return kCp850High;
+        default:
+            return kCp1252High;  // 1252 and any code page we do not know
     }
 }
 
@@ -33,20 +36,26 @@ struct Reverse {
 const Reverse& ReverseOf(int cp) {
     static const auto build = [](const char16_t* high) {
         Reverse r;
-        for (int i = 0; i < 128; ++i) r.map.emplace(high[i], static_cast<unsigned char>(0x80 + i));
+        for (int i = 0; i < 128; ++i)
+            r.map.emplace(high[i], static_cast<unsigned char>(0x80 + i));
         return r;
     };
     static const Reverse r437 = build(kCp437High);
     static const Reverse r850 = build(kCp850High);
     static const Reverse r1252 = build(kCp1252High);
     switch (cp) {
-        case 437: return r437;
-        case 850: return r850;
-        default: return r1252;
+        case 437:
+            return r437;
+        case 850:
+            return r850;
+        default:
+            return r1252;
     }
 }
 
-int KnownOem(int cp) { return (cp == 437 || cp == 850) ? cp : 850; }
+int KnownOem(int cp) {
+    return (cp == 437 || cp == 850) ? cp : 850;
+}
 
 int& OemSlot() {
 #ifdef _WIN32
@@ -59,7 +68,8 @@ int& OemSlot() {
 
 // Byte of code point c in code page cp; -1 when it has none.
 int ByteOf(char32_t c, int cp) {
-    if (c < 0x80) return static_cast<int>(c);
+    if (c < 0x80)
+        return static_cast<int>(c);
     const Reverse& r = ReverseOf(cp);
     const auto it = r.map.find(c);
     return it == r.map.end() ? -1 : it->second;
@@ -68,19 +78,29 @@ int ByteOf(char32_t c, int cp) {
 }  // namespace
 
 char32_t CpToChar(unsigned char b, int cp) {
-    if (b < 0x80 || cp == 65001) return b;
+    if (b < 0x80 || cp == 65001)
+        return b;
     return HighHalf(cp)[b - 0x80];
 }
 
-int CharToCp(char32_t c, int cp) { return ByteOf(c, cp); }
+int CharToCp(char32_t c, int cp) {
+    return ByteOf(c, cp);
+}
 
-int OemCodePage() { return OemSlot(); }
-void SetOemCodePage(int cp) { OemSlot() = KnownOem(cp); }
+int OemCodePage() {
+    return OemSlot();
+}
+void SetOemCodePage(int cp) {
+    OemSlot() = KnownOem(cp);
+}
 
-int TableCodePage() { return GetAnsi() ? 1252 : OemCodePage(); }
+int TableCodePage() {
+    return GetAnsi() ? 1252 : OemCodePage();
+}
 
 std::string CpToUtf8(std::string_view bytes, int cp) {
-    if (cp == 65001) return std::string(bytes);
+    if (cp == 65001)
+        return std::string(bytes);
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
     const char16_t* high = HighHalf(cp);
@@ -101,7 +121,8 @@ bool Utf8ToCp(std::string_view utf8, int cp, std::string& out, size_t* badChar) 
         size_t index = 0;
         for (size_t pos = 0; pos < utf8.size(); ++index) {
             if (DecodeUtf8(utf8, pos) == kBadUtf8) {
-                if (badChar) *badChar = index;
+                if (badChar)
+                    *badChar = index;
                 return false;
             }
         }
@@ -114,7 +135,8 @@ bool Utf8ToCp(std::string_view utf8, int cp, std::string& out, size_t* badChar) 
         const char32_t c = DecodeUtf8(utf8, pos);
         const int b = c == kBadUtf8 ? -1 : ByteOf(c, cp);
         if (b < 0) {
-            if (badChar) *badChar = index;
+            if (badChar)
+                *badChar = index;
             return false;
         }
         out += static_cast<char>(b);
@@ -165,10 +187,18 @@ std::string Translate(std::string_view bytes, int from, int to) {
 
 }  // namespace
 
-std::string Oem2Ansi(std::string_view text) { return Reinterpret(text, 1252, OemCodePage()); }
-std::string Ansi2Oem(std::string_view text) { return Reinterpret(text, OemCodePage(), 1252); }
+std::string Oem2Ansi(std::string_view text) {
+    return Reinterpret(text, 1252, OemCodePage());
+}
+std::string Ansi2Oem(std::string_view text) {
+    return Reinterpret(text, OemCodePage(), 1252);
+}
 
-std::string Oem2AnsiBytes(std::string_view bytes) { return Translate(bytes, OemCodePage(), 1252); }
-std::string Ansi2OemBytes(std::string_view bytes) { return Translate(bytes, 1252, OemCodePage()); }
+std::string Oem2AnsiBytes(std::string_view bytes) {
+    return Translate(bytes, OemCodePage(), 1252);
+}
+std::string Ansi2OemBytes(std::string_view bytes) {
+    return Translate(bytes, 1252, OemCodePage());
+}
 
 }  // namespace kp

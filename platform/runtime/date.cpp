@@ -29,7 +29,8 @@ struct Ymd {
 };
 
 Ymd Civil(int32_t jdn) {
-    if (jdn == 0) return {};
+    if (jdn == 0)
+        return {};
     const int64_t a = int64_t{jdn} + 32044;
     const int64_t b = (4 * a + 3) / 146097;
     const int64_t c = a - 146097 * b / 4;
@@ -43,7 +44,9 @@ Ymd Civil(int32_t jdn) {
     return r;
 }
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
     static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -67,7 +70,8 @@ std::string WithCentury(std::string_view fmt, bool century) {
     std::string out;
     for (size_t i = 0; i < fmt.size();) {
         if (fmt[i] == 'Y') {
-            while (i < fmt.size() && fmt[i] == 'Y') ++i;
+            while (i < fmt.size() && fmt[i] == 'Y')
+                ++i;
             out += century ? "YYYY" : "YY";
         } else {
             out += fmt[i++];
@@ -88,7 +92,8 @@ std::vector<Run> Runs(std::string_view fmt, bool* hasSeparators) {
         const char c = fmt[i];
         if (c == 'D' || c == 'M' || c == 'Y') {
             size_t j = i;
-            while (j < fmt.size() && fmt[j] == c) ++j;
+            while (j < fmt.size() && fmt[j] == c)
+                ++j;
             runs.push_back({c, j - i});
             i = j;
         } else {
@@ -96,28 +101,34 @@ std::vector<Run> Runs(std::string_view fmt, bool* hasSeparators) {
             ++i;
         }
     }
-    if (hasSeparators) *hasSeparators = seps;
+    if (hasSeparators)
+        *hasSeparators = seps;
     return runs;
 }
 
 int ApplyEpoch(int twoDigits) {
     const int epoch = DS().epoch;
     int y = (epoch / 100) * 100 + twoDigits;
-    if (y < epoch) y += 100;
+    if (y < epoch)
+        y += 100;
     return y;
 }
 
 // Reads the next number: skips anything but digits, then takes the digits
 // (at most maxDigits when maxDigits > 0). False when there is none.
 bool NextNumber(std::string_view text, size_t& pos, size_t maxDigits, int& value, size_t& digits) {
-    while (pos < text.size() && !std::isdigit(static_cast<unsigned char>(text[pos]))) ++pos;
-    if (pos >= text.size()) return false;
+    while (pos < text.size() && !std::isdigit(static_cast<unsigned char>(text[pos])))
+        ++pos;
+    if (pos >= text.size())
+        return false;
     value = 0;
     digits = 0;
     while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])) &&
            (maxDigits == 0 || digits < maxDigits)) {
-        if (digits < 9) value = value * 10 + (text[pos] - '0');
-        else value = 100000;  // far too large for any part
+        if (digits < 9)
+            value = value * 10 + (text[pos] - '0');
+        else
+            value = 100000;  // far too large for any part
         ++digits;
         ++pos;
     }
@@ -132,7 +143,8 @@ Date ParseParts(std::string_view text, const std::vector<Run>& order, bool fixed
     for (const Run& r : order) {
         int v;
         size_t digits;
-        if (!NextNumber(text, pos, fixedWidth ? r.len : 0, v, digits)) return {};
+        if (!NextNumber(text, pos, fixedWidth ? r.len : 0, v, digits))
+            return {};
         if (r.letter == 'D' && !haveD) {
             day = v, haveD = true;
         } else if (r.letter == 'M' && !haveM) {
@@ -142,18 +154,21 @@ Date ParseParts(std::string_view text, const std::vector<Run>& order, bool fixed
             haveY = true;
         }
     }
-    if (!haveD || !haveM || !haveY) return {};
+    if (!haveD || !haveM || !haveY)
+        return {};
     return Date::FromYMD(year, month, day);
 }
 
 std::string Pad(int value, size_t width) {
     std::string s = std::to_string(value);
-    if (s.size() < width) s.insert(0, width - s.size(), '0');
+    if (s.size() < width)
+        s.insert(0, width - s.size(), '0');
     return s;
 }
 
-const char* const kMonths[12] = {"Januar", "Februar", "März",      "April",   "Mai",      "Juni",
-                                 "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
+const char* const kMonths[12] = {"Januar",    "Februar", "März",     "April",
+                                 "Mai",       "Juni",    "Juli",     "August",
+                                 "September", "Oktober", "November", "Dezember"};
 const char* const kDays[7] = {"Sonntag",    "Montag",  "Dienstag", "Mittwoch",
                               "Donnerstag", "Freitag", "Samstag"};
 
@@ -171,7 +186,9 @@ std::tm LocalNow() {
 }  // namespace
 
 namespace detail {
-void ResetDateSettings() { DS() = DateSettings{}; }
+void ResetDateSettings() {
+    DS() = DateSettings{};
+}
 }  // namespace detail
 
 // ---- Date ----------------------------------------------------------------
@@ -187,28 +204,39 @@ Date Date::FromYMD(int year, int month, int day) {
 
 Date Date::FromJulianDay(int32_t jdn) {
     Date d;
-    if (jdn >= kMinJdn && jdn <= kMaxJdn) d.jdn_ = jdn;
+    if (jdn >= kMinJdn && jdn <= kMaxJdn)
+        d.jdn_ = jdn;
     return d;
 }
 
-int Date::Year() const { return Civil(jdn_).y; }
-int Date::Month() const { return Civil(jdn_).m; }
-int Date::Day() const { return Civil(jdn_).d; }
+int Date::Year() const {
+    return Civil(jdn_).y;
+}
+int Date::Month() const {
+    return Civil(jdn_).m;
+}
+int Date::Day() const {
+    return Civil(jdn_).d;
+}
 
 Date Date::operator+(long days) const {
-    if (IsEmpty()) return {};
+    if (IsEmpty())
+        return {};
     const int64_t j = int64_t{jdn_} + days;
-    if (j < kMinJdn || j > kMaxJdn) return {};
+    if (j < kMinJdn || j > kMaxJdn)
+        return {};
     return FromJulianDay(static_cast<int32_t>(j));
 }
 
 Date Date::operator-(long days) const {
-    if (days == LONG_MIN) return {};
+    if (days == LONG_MIN)
+        return {};
     return *this + (-days);
 }
 
 long Date::operator-(Date other) const {
-    if (IsEmpty() || other.IsEmpty()) return 0;
+    if (IsEmpty() || other.IsEmpty())
+        return 0;
     return static_cast<long>(jdn_) - static_cast<long>(other.jdn_);
 }
 
@@ -218,42 +246,54 @@ void SetDateCountry(int country) {
     static const char* const kFormats[9] = {nullptr,    "MM/DD/YY", "YY.MM.DD",
                                             "DD/MM/YY", "DD/MM/YY", "DD.MM.YY",
                                             "DD-MM-YY", "YY/MM/DD", "MM-DD-YY"};
-    if (country < 1 || country > 8) return;
+    if (country < 1 || country > 8)
+        return;
     DS().country = country;
     DS().format = WithCentury(kFormats[country], DS().century);
 }
 
-int GetDateCountry() { return DS().country; }
+int GetDateCountry() {
+    return DS().country;
+}
 
 void SetCentury(bool on) {
     DS().century = on;
     DS().format = WithCentury(DS().format, on);
 }
 
-bool GetCentury() { return DS().century; }
-
-void SetEpoch(int year) {
-    if (year >= 1 && year <= 9900) DS().epoch = year;
+bool GetCentury() {
+    return DS().century;
 }
 
-int GetEpoch() { return DS().epoch; }
+void SetEpoch(int year) {
+    if (year >= 1 && year <= 9900)
+        DS().epoch = year;
+}
+
+int GetEpoch() {
+    return DS().epoch;
+}
 
 void SetDateFrmt(std::string_view format) {
     std::string f;
-    for (char c : format) f += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char c : format)
+        f += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     DS().format = f;
     DS().century = f.find("YYYY") != std::string::npos;
     DS().country = 0;
 }
 
-std::string GetDateFrmt() { return DS().format; }
+std::string GetDateFrmt() {
+    return DS().format;
+}
 
 // ---- Conversions ---------------------------------------------------------
 
 Date CToD(std::string_view text) {
     bool seps = false;
     std::vector<Run> runs = Runs(DS().format, &seps);
-    if (runs.size() < 3) return {};
+    if (runs.size() < 3)
+        return {};
     return ParseParts(text, runs, !seps);
 }
 
@@ -269,7 +309,8 @@ std::string DToC(Date d) {
             continue;
         }
         size_t j = i;
-        while (j < fmt.size() && fmt[j] == c) ++j;
+        while (j < fmt.size() && fmt[j] == c)
+            ++j;
         const size_t len = j - i;
         i = j;
         if (d.IsEmpty()) {
@@ -284,7 +325,8 @@ std::string DToC(Date d) {
             out += Pad(v.y, 4);
         } else {
             int mod = 1;
-            for (size_t k = 0; k < len; ++k) mod *= 10;
+            for (size_t k = 0; k < len; ++k)
+                mod *= 10;
             out += Pad(v.y % mod, len);
         }
     }
@@ -292,19 +334,23 @@ std::string DToC(Date d) {
 }
 
 Date SToD(std::string_view s) {
-    if (s.size() != 8) return {};
+    if (s.size() != 8)
+        return {};
     for (char c : s)
-        if (!std::isdigit(static_cast<unsigned char>(c))) return {};
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return {};
     const auto num = [&](size_t at, size_t n) {
         int v = 0;
-        for (size_t i = at; i < at + n; ++i) v = v * 10 + (s[i] - '0');
+        for (size_t i = at; i < at + n; ++i)
+            v = v * 10 + (s[i] - '0');
         return v;
     };
     return Date::FromYMD(num(0, 4), num(4, 2), num(6, 2));
 }
 
 std::string DToS(Date d) {
-    if (d.IsEmpty()) return std::string(8, ' ');
+    if (d.IsEmpty())
+        return std::string(8, ' ');
     const Ymd v = Civil(d.JulianDay());
     return Pad(v.y, 4) + Pad(v.m, 2) + Pad(v.d, 2);
 }
@@ -328,21 +374,33 @@ std::string Time() {
     if (GetAmPm()) {
         suffix = hour < 12 ? GetAMExt() : GetPMExt();
         hour %= 12;
-        if (hour == 0) hour = 12;
+        if (hour == 0)
+            hour = 12;
     }
     return Pad(hour, 2) + sep + Pad(tm.tm_min, 2) + sep + Pad(tm.tm_sec, 2) + suffix;
 }
 
-int Day(Date d) { return d.Day(); }
-int Month(Date d) { return d.Month(); }
-int Year(Date d) { return d.Year(); }
+int Day(Date d) {
+    return d.Day();
+}
+int Month(Date d) {
+    return d.Month();
+}
+int Year(Date d) {
+    return d.Year();
+}
 
 int DoW(Date d) {
-    if (d.IsEmpty()) return 0;
+    if (d.IsEmpty())
+        return 0;
     return static_cast<int>((int64_t{d.JulianDay()} + 1) % 7) + 1;
 }
 
-std::string CMonth(Date d) { return d.IsEmpty() ? std::string() : kMonths[d.Month() - 1]; }
-std::string CDoW(Date d) { return d.IsEmpty() ? std::string() : kDays[DoW(d) - 1]; }
+std::string CMonth(Date d) {
+    return d.IsEmpty() ? std::string() : kMonths[d.Month() - 1];
+}
+std::string CDoW(Date d) {
+    return d.IsEmpty() ? std::string() : kDays[DoW(d) - 1];
+}
 
 }  // namespace kp

@@ -43,7 +43,7 @@ enum GenCode : int32_t {
 std::string ErrString(int32_t genCode);
 
 class Error : public Object {
-public:
+  public:
     Symbol ClassName() const override;  // ERROR
 
     std::string SubSystem;
@@ -106,7 +106,7 @@ bool CanBreak();
 // A recovery point for the scope of a C++ try block:
 //   try { RecoveryPoint rp; ... } catch (const BreakException& b) { ... }
 class RecoveryPoint {
-public:
+  public:
     RecoveryPoint();
     ~RecoveryPoint();
     RecoveryPoint(const RecoveryPoint&) = delete;

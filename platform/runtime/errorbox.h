@@ -18,7 +18,7 @@ using ErrorMessageBoxFn =
                       uint32_t defaultFlag, uint32_t retryFlag, uint32_t breakFlag)>;
 
 ErrorMessageBoxFn SetErrorMessageBox(ErrorMessageBoxFn box);  // returns the old one
-int ErrorMessageBox(const std::string& text, const std::string& severityWord,
-                    uint32_t defaultFlag, uint32_t retryFlag, uint32_t breakFlag);
+int ErrorMessageBox(const std::string& text, const std::string& severityWord, uint32_t defaultFlag,
+                    uint32_t retryFlag, uint32_t breakFlag);
 
 }  // namespace kp

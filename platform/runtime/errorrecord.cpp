@@ -13,7 +13,9 @@ std::string TextOf(uintptr_t field) {
     return s ? std::string(s) : std::string();
 }
 
-int32_t NumOf(uintptr_t field) { return static_cast<int32_t>(static_cast<uint32_t>(field)); }
+int32_t NumOf(uintptr_t field) {
+    return static_cast<int32_t>(static_cast<uint32_t>(field));
+}
 
 Symbol SymbolOf(uintptr_t field) {
     const char* s = reinterpret_cast<const char*>(field);
@@ -32,13 +34,17 @@ ErrorRecord& ProcessErrorRecord() {
     return record;
 }
 
-void ClearErrorRecord(ErrorRecord& record) { record = ErrorRecord{}; }
+void ClearErrorRecord(ErrorRecord& record) {
+    record = ErrorRecord{};
+}
 
 std::shared_ptr<Error> ErrorBuild(const ErrorRecord* record) {
     auto e = std::make_shared<Error>();
-    if (!record) return e;
+    if (!record)
+        return e;
     ErrorRecord& copy = ProcessErrorRecord();
-    if (&copy != record) std::memcpy(&copy, record, sizeof copy);
+    if (&copy != record)
+        std::memcpy(&copy, record, sizeof copy);
     const ErrorRecord& r = *record;
 
     e->SubSystem = TextOf(r.SubSystem);
@@ -55,10 +61,12 @@ std::shared_ptr<Error> ErrorBuild(const ErrorRecord* record) {
     const auto* args = reinterpret_cast<const Array*>(r.Args);
     const size_t argNum = static_cast<size_t>(std::max(NumOf(r.ArgNum), 0));
     e->Args.assign(std::max(args ? args->size() : size_t{0}, argNum), Usual());
-    if (args) std::copy(args->begin(), args->end(), e->Args.begin());
+    if (args)
+        std::copy(args->begin(), args->end(), e->Args.begin());
     e->Tries = NumOf(r.Tries);
     e->FuncSymValue = r.FuncSym;
-    if (e->SubCode != kExceptionSubCode) e->FuncSym = SymbolOf(r.FuncSym);
+    if (e->SubCode != kExceptionSubCode)
+        e->FuncSym = SymbolOf(r.FuncSym);
     e->FileHandle = NumOf(r.FileHandle);
     e->ArgNum = NumOf(r.ArgNum);
     e->FuncPtr = r.FuncPtr;
@@ -70,7 +78,8 @@ std::shared_ptr<Error> ErrorBuild(const ErrorRecord* record) {
     e->ArgTypeReq = NumOf(r.ArgTypeReq);
     e->MaxSize = NumOf(r.MaxSize);
     e->SubstituteType = NumOf(r.SubstituteType);
-    if (e->Choice == 0) e->Choice = NumOf(r.Choice);
+    if (e->Choice == 0)
+        e->Choice = NumOf(r.Choice);
     e->CallFuncSym = SymbolOf(r.CallFuncSym);
     return e;
 }

@@ -31,10 +31,10 @@ double Val(std::string_view text);
 std::string Str(double value, int width = -1, int decimals = -1);
 std::string StrInt(int64_t value, int width = -1, int decimals = -1);
 template <std::integral T>
-    requires(!std::same_as<T, bool>)
-std::string Str(T value, int width = -1, int decimals = -1) {
+requires(!std::same_as<T, bool>) std::string Str(T value, int width = -1, int decimals = -1) {
     if constexpr (std::is_unsigned_v<T> && sizeof(T) >= sizeof(int64_t)) {
-        if (value > static_cast<T>(INT64_MAX)) return Str(static_cast<double>(value), width, decimals);
+        if (value > static_cast<T>(INT64_MAX))
+            return Str(static_cast<double>(value), width, decimals);
     }
     return StrInt(static_cast<int64_t>(value), width, decimals);
 }
@@ -47,10 +47,11 @@ std::string Str(const Usual& value, int width = -1, int decimals = -1);
 std::string NTrim(double value);
 std::string NTrim(const Usual& value);
 template <std::integral T>
-    requires(!std::same_as<T, bool>)
-std::string NTrim(T value) {
-    if constexpr (std::is_unsigned_v<T>) return std::to_string(value);
-    else return std::to_string(static_cast<int64_t>(value));
+requires(!std::same_as<T, bool>) std::string NTrim(T value) {
+    if constexpr (std::is_unsigned_v<T>)
+        return std::to_string(value);
+    else
+        return std::to_string(static_cast<int64_t>(value));
 }
 
 // Resets the floating-point state (clears the exception flags).

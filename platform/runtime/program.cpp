@@ -23,8 +23,8 @@ struct KpMemoryStatusEx {
     unsigned long long ullAvailExtendedVirtual;
 };
 extern "C" __declspec(dllimport) unsigned long __stdcall GetModuleFileNameW(void* module,
-                                                                           wchar_t* name,
-                                                                           unsigned long size);
+                                                                            wchar_t* name,
+                                                                            unsigned long size);
 extern "C" __declspec(dllimport) int __stdcall GlobalMemoryStatusEx(KpMemoryStatusEx* status);
 #else
 #include <unistd.h>
@@ -60,7 +60,8 @@ std::string ExecutablePath() {
     for (;;) {
         const unsigned long n =
             GetModuleFileNameW(nullptr, buf.data(), static_cast<unsigned long>(buf.size()));
-        if (n == 0) return {};
+        if (n == 0)
+            return {};
         if (n < buf.size()) {
             buf.resize(n);
             return WideToUtf8(buf);
@@ -70,13 +71,16 @@ std::string ExecutablePath() {
 #else
     std::string buf(4096, '\0');
     const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-    if (n <= 0) return {};
+    if (n <= 0)
+        return {};
     buf.resize(static_cast<size_t>(n));
     return buf;
 #endif
 }
 
-bool IsSep(char c) { return c == '/' || c == '\\'; }
+bool IsSep(char c) {
+    return c == '/' || c == '\\';
+}
 
 struct MemFigures {
     uint64_t total = 0, avail = 0;
@@ -99,8 +103,10 @@ MemFigures SystemMemory() {
         std::string key;
         uint64_t kb = 0;
         ls >> key >> kb;
-        if (key == "MemTotal:") m.total = kb * 1024;
-        else if (key == "MemAvailable:") m.avail = kb * 1024;
+        if (key == "MemTotal:")
+            m.total = kb * 1024;
+        else if (key == "MemAvailable:")
+            m.avail = kb * 1024;
     }
     if (m.total == 0) {
         const long pages = sysconf(_SC_PHYS_PAGES), avail = sysconf(_SC_AVPHYS_PAGES),
@@ -117,32 +123,46 @@ MemFigures SystemMemory() {
 }  // namespace
 
 std::string ProgramDir() {
-    if (!P().dirOverride.empty()) return P().dirOverride;
+    if (!P().dirOverride.empty())
+        return P().dirOverride;
     std::string path = ExecutablePath();
     size_t cut = path.size();
-    while (cut > 0 && !IsSep(path[cut - 1])) --cut;
-    if (cut == 0) return std::string(".") + kSep;
+    while (cut > 0 && !IsSep(path[cut - 1]))
+        --cut;
+    if (cut == 0)
+        return std::string(".") + kSep;
     return path.substr(0, cut);
 }
 
 void SetProgramDirForTest(std::string dir) {
-    if (!dir.empty() && !IsSep(dir.back())) dir += kSep;
+    if (!dir.empty() && !IsSep(dir.back()))
+        dir += kSep;
     P().dirOverride = std::move(dir);
 }
 
 uint64_t Memory(int what) {
-    if (P().memory) return P().memory(what);
-    if (what != 0 && what != 100) return 0;
+    if (P().memory)
+        return P().memory(what);
+    if (what != 0 && what != 100)
+        return 0;
     const MemFigures m = SystemMemory();
-    if (what == 0) return m.avail;
-    if (m.total == 0) return 0;
+    if (what == 0)
+        return m.avail;
+    if (m.total == 0)
+        return 0;
     return (m.avail * 100 + m.total / 2) / m.total;
 }
 
-void SetMemoryForTest(std::function<uint64_t(int)> figures) { P().memory = std::move(figures); }
+void SetMemoryForTest(std::function<uint64_t(int)> figures) {
+    P().memory = std::move(figures);
+}
 
-int ErrorLevel() { return P().errorLevel; }
-int ErrorLevel(int code) { return std::exchange(P().errorLevel, code); }
+int ErrorLevel() {
+    return P().errorLevel;
+}
+int ErrorLevel(int code) {
+    return std::exchange(P().errorLevel, code);
+}
 
 void Quit() {
     ProgramState& p = P();
@@ -177,7 +197,8 @@ std::string DiskName() {
 #ifdef _WIN32
     std::error_code ec;
     const std::wstring cur = std::filesystem::current_path(ec).wstring();
-    if (cur.size() >= 2 && cur[1] == L':') return WideToUtf8(cur.substr(0, 1));
+    if (cur.size() >= 2 && cur[1] == L':')
+        return WideToUtf8(cur.substr(0, 1));
 #endif
     return {};
 }
@@ -185,20 +206,26 @@ std::string DiskName() {
 std::string CurDir() {
     std::error_code ec;
     const auto cur = std::filesystem::current_path(ec);
-    if (ec) return {};
+    if (ec)
+        return {};
 #ifdef _WIN32
     std::string s = WideToUtf8(cur.wstring());
-    if (s.size() >= 2 && s[1] == ':') s.erase(0, 2);
+    if (s.size() >= 2 && s[1] == ':')
+        s.erase(0, 2);
 #else
     std::string s = cur.string();
 #endif
     size_t lead = 0;
-    while (lead < s.size() && IsSep(s[lead])) ++lead;
+    while (lead < s.size() && IsSep(s[lead]))
+        ++lead;
     s.erase(0, lead);
-    while (!s.empty() && IsSep(s.back())) s.pop_back();
+    while (!s.empty() && IsSep(s.back()))
+        s.pop_back();
     return s;
 }
 
-std::string Version() { return "KontorPlus Runtime 1.0"; }
+std::string Version() {
+    return "KontorPlus Runtime 1.0";
+}
 
 }  // namespace kp

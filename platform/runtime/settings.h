@@ -7,12 +7,12 @@
 
 namespace kp {
 
-bool SetDeleted(bool on);  // hide deleted records
-bool GetDeleted();         // default false
+bool SetDeleted(bool on);    // hide deleted records
+bool GetDeleted();           // default false
 bool SetExclusive(bool on);  // open tables exclusively
 bool GetExclusive();         // default true
-bool SetAnsi(bool on);  // table character data in ANSI (1252) rather than OEM
-bool GetAnsi();         // default true
+bool SetAnsi(bool on);       // table character data in ANSI (1252) rather than OEM
+bool GetAnsi();              // default true
 
 // International settings. Separators are Unicode characters.
 char32_t SetDecimalSep(char32_t c);
@@ -41,8 +41,8 @@ int GetDecimal();  // default 2
 int SetDigit(int digits);
 int GetDigit();  // default 10
 
-bool SetBeep(bool on);  // the error handler sounds its tones
-bool GetBeep();         // default true
+bool SetBeep(bool on);      // the error handler sounds its tones
+bool GetBeep();             // default true
 bool SetErrorLog(bool on);  // the error handler writes KPERROR.LOG
 bool GetErrorLog();         // default true
 

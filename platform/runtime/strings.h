@@ -14,7 +14,7 @@ namespace kp {
 // a single-character counterpart stay as they are.
 char32_t UpperChar(char32_t c);
 char32_t LowerChar(char32_t c);
-bool IsLetter(char32_t c);  // a character that has a case, or ß
+bool IsLetter(char32_t c);     // a character that has a case, or ß
 bool IsDigitChar(char32_t c);  // 0-9
 
 std::string Upper(std::string_view s);
@@ -23,10 +23,10 @@ std::string Lower(std::string_view s);
 // starts with a letter that follows anything but a letter or digit.
 std::string Proper(std::string_view s);
 
-std::string Trim(std::string_view s);    // trailing blanks removed (= RTrim)
+std::string Trim(std::string_view s);  // trailing blanks removed (= RTrim)
 std::string RTrim(std::string_view s);
-std::string LTrim(std::string_view s);   // leading blanks removed
-std::string AllTrim(std::string_view s); // both
+std::string LTrim(std::string_view s);    // leading blanks removed
+std::string AllTrim(std::string_view s);  // both
 
 size_t Len(std::string_view s);  // characters
 // The first n characters (all when the text is shorter; "" for n <= 0).

@@ -25,7 +25,8 @@ SymbolTable& Table() {
 }  // namespace
 
 Symbol::Symbol(std::string_view name) {
-    if (name.empty()) return;  // the null symbol
+    if (name.empty())
+        return;  // the null symbol
     std::string upper = Upper(name);
     SymbolTable& t = Table();
     std::lock_guard<std::mutex> guard(t.lock);

@@ -9,8 +9,8 @@
 namespace kp {
 
 class Symbol {
-public:
-    Symbol() = default;  // the null symbol (no name)
+  public:
+    Symbol() = default;                      // the null symbol (no name)
     explicit Symbol(std::string_view name);  // interns Upper(name); "" gives the null symbol
     const std::string& Name() const;         // "" for the null symbol
     bool IsNull() const { return name_ == nullptr; }
@@ -19,7 +19,7 @@ public:
     // Identity of the interned name (nullptr for the null symbol); for hashing.
     const void* Id() const { return name_; }
 
-private:
+  private:
     const std::string* name_ = nullptr;
 };
 

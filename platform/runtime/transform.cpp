@@ -24,8 +24,10 @@ Picture Parse(std::string_view picture) {
         const size_t blank = picture.find(' ');
         const std::string_view f =
             picture.substr(1, blank == std::string_view::npos ? std::string_view::npos : blank - 1);
-        for (char c : f) p.functions += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-        if (blank != std::string_view::npos) p.tmpl = std::string(picture.substr(blank + 1));
+        for (char c : f)
+            p.functions += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+        if (blank != std::string_view::npos)
+            p.tmpl = std::string(picture.substr(blank + 1));
     } else {
         p.tmpl = std::string(picture);
     }
@@ -38,7 +40,9 @@ std::string CharText(char32_t c) {
     return s;
 }
 
-bool IsDigitPos(char c) { return c == '9' || c == '#' || c == '*' || c == '$'; }
+bool IsDigitPos(char c) {
+    return c == '9' || c == '#' || c == '*' || c == '$';
+}
 
 // Formats a number; decimals is used only without a template.
 std::string Number(double value, int decimals, const Picture& p) {
@@ -56,7 +60,8 @@ std::string Number(double value, int decimals, const Picture& p) {
         zero = Val(text) == 0.0;
         std::string shown = (parens && negative) ? text.substr(1) : text;
         const size_t dot = shown.find('.');
-        if (dot != std::string::npos) shown.replace(dot, 1, decSep);
+        if (dot != std::string::npos)
+            shown.replace(dot, 1, decSep);
         const int width = GetDigit() + (decimals > 0 ? decimals + 1 : 0);
         const size_t len = Utf8Length(shown);
         if (len > static_cast<size_t>(width)) {
@@ -75,9 +80,12 @@ std::string Number(double value, int decimals, const Picture& p) {
         const size_t intEnd = point == std::string::npos ? t.size() : point;
         int fracPositions = 0, intPositions = 0;
         for (size_t i = 0; i < t.size(); ++i) {
-            if (!IsDigitPos(t[i])) continue;
-            if (i < intEnd) ++intPositions;
-            else ++fracPositions;
+            if (!IsDigitPos(t[i]))
+                continue;
+            if (i < intEnd)
+                ++intPositions;
+            else
+                ++fracPositions;
         }
         const std::string text = FormatNumber(std::fabs(value), fracPositions);
         const size_t dot = text.find('.');
@@ -86,7 +94,8 @@ std::string Number(double value, int decimals, const Picture& p) {
         zero = intDigits == "0" && fracDigits.find_first_not_of('0') == std::string::npos;
         negative = std::signbit(value) && !zero && !std::isnan(value);
         // A lone zero before the point is shown only where a position is.
-        if (intDigits == "0" && intPositions == 0) intDigits.clear();
+        if (intDigits == "0" && intPositions == 0)
+            intDigits.clear();
         cells.assign(t.size(), std::string());
         size_t remaining = intDigits.size();
         bool signPending = negative && !parens;
@@ -127,17 +136,23 @@ std::string Number(double value, int decimals, const Picture& p) {
     if (p.Has('Z') && zero) {
         out.assign(cells.size(), ' ');
     } else {
-        for (const auto& c : cells) out += c;
+        for (const auto& c : cells)
+            out += c;
     }
     if (parens && negative) {
         size_t lead = 0;
-        while (lead < out.size() && out[lead] == ' ') ++lead;
-        if (lead > 0) out[lead - 1] = '(';
-        else out.insert(0, "(");
+        while (lead < out.size() && out[lead] == ' ')
+            ++lead;
+        if (lead > 0)
+            out[lead - 1] = '(';
+        else
+            out.insert(0, "(");
         out += ')';
     }
-    if (p.Has('C') && value > 0 && !zero) out += " CR";
-    if (p.Has('X') && negative) out += " DB";
+    if (p.Has('C') && value > 0 && !zero)
+        out += " CR";
+    if (p.Has('X') && negative)
+        out += " DB";
     if (p.Has('B')) {
         const size_t width = Utf8Length(out);
         out = LTrim(out);
@@ -148,12 +163,14 @@ std::string Number(double value, int decimals, const Picture& p) {
 
 std::string Text(std::string_view s, const Picture& p) {
     const bool upper = p.Has('!');
-    if (p.tmpl.empty()) return upper ? Upper(s) : std::string(s);
+    if (p.tmpl.empty())
+        return upper ? Upper(s) : std::string(s);
     const bool insert = p.Has('R');
     std::string out;
     size_t pos = 0;
     const auto nextChar = [&]() -> std::string {
-        if (pos >= s.size()) return " ";
+        if (pos >= s.size())
+            return " ";
         const size_t start = pos;
         DecodeUtf8(s, pos);
         return std::string(s.substr(start, pos - start));
@@ -168,7 +185,8 @@ std::string Text(std::string_view s, const Picture& p) {
             out += (upper || c == '!') ? Upper(ch) : ch;
         } else {
             out += literal;
-            if (!insert) nextChar();
+            if (!insert)
+                nextChar();
         }
     }
     return out;
@@ -187,19 +205,24 @@ std::string TransformInt(int64_t value, std::string_view picture) {
 std::string Transform(const Usual& value, std::string_view picture) {
     const Picture p = Parse(picture);
     switch (value.Type()) {
-        case UsualType::Long: return Number(value.AsLong(), 0, p);
+        case UsualType::Long:
+            return Number(value.AsLong(), 0, p);
         case UsualType::Float: {
             const int dec = value.FloatDecimals();
             return Number(value.AsFloat(), dec >= 0 ? dec : GetDecimal(), p);
         }
-        case UsualType::String: return Text(value.AsString(), p);
+        case UsualType::String:
+            return Text(value.AsString(), p);
         case UsualType::Logic: {
             const bool yes = !p.tmpl.empty() && (p.tmpl[0] == 'Y' || p.tmpl[0] == 'y');
-            if (yes) return value.AsLogic() ? "Y" : "N";
+            if (yes)
+                return value.AsLogic() ? "Y" : "N";
             return value.AsLogic() ? "T" : "F";
         }
-        case UsualType::Date: return DToC(value.AsDate());
-        default: return {};
+        case UsualType::Date:
+            return DToC(value.AsDate());
+        default:
+            return {};
     }
 }
 

@@ -30,8 +30,7 @@ std::string Transform(const Usual& value, std::string_view picture);
 std::string Transform(double value, std::string_view picture);
 std::string TransformInt(int64_t value, std::string_view picture);
 template <std::integral T>
-    requires(!std::same_as<T, bool>)
-std::string Transform(T value, std::string_view picture) {
+requires(!std::same_as<T, bool>) std::string Transform(T value, std::string_view picture) {
     return TransformInt(static_cast<int64_t>(value), picture);
 }
 

@@ -37,7 +37,7 @@ class Usual;
 
 // Base of every object that can travel in a Usual.
 class Object {
-public:
+  public:
     virtual ~Object() = default;
     virtual Symbol ClassName() const = 0;  // the object's own class, upper case
 };
@@ -51,7 +51,7 @@ struct Float {
 };
 
 class Usual {
-public:
+  public:
     Usual() = default;  // nil
     Usual(int32_t v) : v_(v) {}
     Usual(double v) : v_(Float{v, -1}) {}
@@ -66,16 +66,22 @@ public:
     Usual(std::shared_ptr<kp::CodeBlock> v) : v_(std::move(v)) {}
     // Any object type (Error, windows, servers ...) travels as an Object.
     template <typename T>
-        requires(std::derived_from<T, kp::Object> && !std::same_as<T, kp::Object>)
-    Usual(std::shared_ptr<T> v) : v_(std::shared_ptr<kp::Object>(std::move(v))) {}
+    requires(std::derived_from<T, kp::Object> && !std::same_as<T, kp::Object>)
+        Usual(std::shared_ptr<T> v)
+        : v_(std::shared_ptr<kp::Object>(std::move(v))) {}
     // Other integer types: a long when the value fits 32 bits, else a float.
     template <std::integral T>
-        requires(!std::same_as<T, bool> && !std::same_as<T, int32_t>)
-    Usual(T v) {
-        if (std::in_range<int32_t>(v)) v_ = static_cast<int32_t>(v);
-        else v_ = Float{static_cast<double>(v), 0};
+    requires(!std::same_as<T, bool> && !std::same_as<T, int32_t>) Usual(T v) {
+        if (std::in_range<int32_t>(v))
+            v_ = static_cast<int32_t>(v);
+        else
+            v_ = Float{static_cast<double>(v), 0};
     }
-    static Usual Pointer(void* p) { Usual u; u.v_ = p; return u; }
+    static Usual Pointer(void* p) {
+        Usual u;
+        u.v_ = p;
+        return u;
+    }
 
     UsualType Type() const;
     bool IsNil() const { return Type() == UsualType::Nil; }
@@ -114,7 +120,7 @@ public:
     // Strict equality: same type and same value (numbers compare by value).
     friend bool operator==(const Usual& a, const Usual& b);
 
-private:
+  private:
     std::variant<std::monostate, int32_t, kp::Date, Float, std::shared_ptr<kp::Array>,
                  std::shared_ptr<kp::Object>, std::string, bool, std::shared_ptr<kp::CodeBlock>,
                  kp::Symbol, void*>

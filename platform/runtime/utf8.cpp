@@ -42,7 +42,8 @@ char32_t DecodeUtf8(std::string_view s, size_t& pos) {
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        cp = 0xFFFD;
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -62,7 +63,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 size_t Utf8Length(std::string_view s) {
     size_t n = 0;
-    for (size_t pos = 0; pos < s.size(); ++n) DecodeUtf8(s, pos);
+    for (size_t pos = 0; pos < s.size(); ++n)
+        DecodeUtf8(s, pos);
     return n;
 }
 
@@ -77,7 +79,8 @@ size_t Utf8Offset(std::string_view s, size_t chars) {
 
 bool IsValidUtf8(std::string_view s) {
     for (size_t pos = 0; pos < s.size();) {
-        if (DecodeUtf8(s, pos) == kBadUtf8) return false;
+        if (DecodeUtf8(s, pos) == kBadUtf8)
+            return false;
     }
     return true;
 }
@@ -87,7 +90,8 @@ std::wstring Utf8ToWide(std::string_view utf8) {
     out.reserve(utf8.size());
     for (size_t pos = 0; pos < utf8.size();) {
         char32_t cp = DecodeUtf8(utf8, pos);
-        if (cp == kBadUtf8) cp = 0xFFFD;
+        if (cp == kBadUtf8)
+            cp = 0xFFFD;
         if constexpr (sizeof(wchar_t) == 2) {
             if (cp >= 0x10000) {
                 cp -= 0x10000;

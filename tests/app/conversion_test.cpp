@@ -26,7 +26,8 @@ TEST(ConvertVSteuer, WorkedExamplesStoreAsTheOfficeExpects) {
                   c.beitragNeu);
     }
     // The net premium stays; only the tax share changes.
-    EXPECT_DOUBLE_EQ(ConvertVSteuerBeitrag(18, 16.15, 36, 500) - ConvertVSteuer(18, 16.15, 36), 464);
+    EXPECT_DOUBLE_EQ(ConvertVSteuerBeitrag(18, 16.15, 36, 500) - ConvertVSteuer(18, 16.15, 36),
+                     464);
 }
 
 TEST(FindVSteuerRow, RateAndNormalisedLineMustBothMatch) {
@@ -41,12 +42,17 @@ TEST(FindVSteuerRow, RateAndNormalisedLineMustBothMatch) {
     EXPECT_EQ(FindVSteuerRow(16.34, line("WOHNGEBÄUDE")), -1);
     // The line is not even read when no rate matches.
     bool read = false;
-    EXPECT_EQ(FindVSteuerRow(19, [&] { read = true; return std::string("HAUSRAT"); }), -1);
+    EXPECT_EQ(FindVSteuerRow(19,
+                             [&] {
+                                 read = true;
+                                 return std::string("HAUSRAT");
+                             }),
+              -1);
     EXPECT_FALSE(read);
 }
 
 class WalkTest : public ::testing::Test, public test::ErrorSysFixture {
-protected:
+  protected:
     void SetUp() override {
         SetDeleted(true);
         SetExclusive(false);
@@ -57,16 +63,16 @@ protected:
 };
 
 const std::vector<Contract> kMixed = {
-    {"HAUSRAT", 18, 18.00, 118.00},                  // 1 row 3
-    {"WOHNGEBÄUDE", 17.75, 35.50, 235.50},           // 2 row 1
-    {"WOHNGEBÄUDE", 14, 14.00, 114.00},              // 3 row 2
-    {"  Wohngebäude ", 17.75, 17.75, 100.00},        // 4 row 1 (case, blanks)
-    {"WOHNGEBAEUDE", 17.75, 17.75, 100.00},          // 5 no
-    {"WOHNGEBÄUDE", 17.7, 17.70, 100.00},            // 6 no
-    {"WOHNGEBÄUDE", 18, 18.00, 118.00},              // 7 no
-    {"HAUSRAT", 14, 14.00, 114.00},                  // 8 no
-    {"HAUSRAT", 18, 18.00, 118.00, true},            // 9 deleted
-    {"KFZ", 19, 19.00, 119.00},                      // 10 no
+    {"HAUSRAT", 18, 18.00, 118.00},            // 1 row 3
+    {"WOHNGEBÄUDE", 17.75, 35.50, 235.50},     // 2 row 1
+    {"WOHNGEBÄUDE", 14, 14.00, 114.00},        // 3 row 2
+    {"  Wohngebäude ", 17.75, 17.75, 100.00},  // 4 row 1 (case, blanks)
+    {"WOHNGEBAEUDE", 17.75, 17.75, 100.00},    // 5 no
+    {"WOHNGEBÄUDE", 17.7, 17.70, 100.00},      // 6 no
+    {"WOHNGEBÄUDE", 18, 18.00, 118.00},        // 7 no
+    {"HAUSRAT", 14, 14.00, 114.00},            // 8 no
+    {"HAUSRAT", 18, 18.00, 118.00, true},      // 9 deleted
+    {"KFZ", 19, 19.00, 119.00},                // 10 no
 };
 
 TEST_F(WalkTest, CountsFollowTheRowsAndSkipDeletedRecords) {
@@ -135,7 +141,8 @@ TEST_F(WalkTest, ProgressMovesAtMostOneHundredTimes) {
     std::vector<uint32_t> shown;
     walk.Convert(walk.Count().Total(), [&](uint32_t p) { shown.push_back(p); });
     ASSERT_EQ(shown.size(), 100u);
-    for (size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(shown[i], i + 1);
+    for (size_t i = 0; i < shown.size(); ++i)
+        EXPECT_EQ(shown[i], i + 1);
 }
 
 TEST_F(WalkTest, EmptyTableAndNoAffectedContractsCountZero) {
@@ -150,7 +157,8 @@ TEST_F(WalkTest, EmptyTableAndNoAffectedContractsCountZero) {
 }
 
 TEST_F(WalkTest, DamagedNumberLeavesItsRecordUntouched) {
-    test::MakeVertrag(path, {{"HAUSRAT", 18, 18, 118}, {"HAUSRAT", 18, 18, 118}, {"HAUSRAT", 18, 18, 118}});
+    test::MakeVertrag(
+        path, {{"HAUSRAT", 18, 18, 118}, {"HAUSRAT", 18, 18, 118}, {"HAUSRAT", 18, 18, 118}});
     std::string bytes = test::ReadBytes(path);
     test::SetRawField(bytes, 2, "VSTEUERDM", "  ***.**");
     test::WriteBytes(path, bytes);
@@ -175,10 +183,11 @@ TEST_F(WalkTest, DamagedNumberLeavesItsRecordUntouched) {
 }
 
 class LockTest : public WalkTest {
-protected:
+  protected:
     void SetUp() override {
         WalkTest::SetUp();
-        test::MakeVertrag(path, {{"HAUSRAT", 18, 18, 118}, {"HAUSRAT", 18, 18, 118}, {"HAUSRAT", 18, 18, 118}});
+        test::MakeVertrag(
+            path, {{"HAUSRAT", 18, 18, 118}, {"HAUSRAT", 18, 18, 118}, {"HAUSRAT", 18, 18, 118}});
         other = std::make_unique<DBServer>(path);
         // Another program holds record 2: it has written it and not moved on.
         other->GoTo(2);
@@ -199,7 +208,8 @@ TEST_F(LockTest, RetryAfterTheLockIsReleasedFinishesTheConversion) {
     EXPECT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(r.converted, 3u);
     const std::string after = test::ReadBytes(path);
-    for (uint32_t rec : {1u, 2u, 3u}) EXPECT_EQ(test::RawField(after, rec, "VSTEUER"), " 16.15");
+    for (uint32_t rec : {1u, 2u, 3u})
+        EXPECT_EQ(test::RawField(after, rec, "VSTEUER"), " 16.15");
     EXPECT_EQ(test::RawField(after, 2, "NOTIZ"), "gesperrt    ");
 }
 

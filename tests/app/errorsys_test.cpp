@@ -33,18 +33,22 @@ TEST(ErrorMessageText, ListsWhatTheErrorCarriesLineByLine) {
     e->ArgNum = 1;
     e->ArgTypeReq = static_cast<int>(UsualType::Symbol);
     const std::string t = ErrorMessageText(*e);
-    EXPECT_EQ(t,
-              "Error Code:  " + ErrString(EG_OPEN) + "\r\nDatei nicht gefunden\r\n"
-              "Subsystem: DBFNTX\r\n"
-              "Error Subcode: 1001 (open)\r\n"
-              "Operation: Open\r\n"
-              "Function: DBSERVER:INIT\r\n"
-              "Filename: C:\\KONTORPLUS\\PROGRAMM\\VERZEICHNIS\\SEHR\\\r\n"
-              "Argument: Vertrag.DBF\r\n"
-              "Type: " + TypeString(7) + "\r\n"
-              "Argument Number: 1\r\n"
-              "Requested type: " + TypeString(10) + "\r\n"
-              "Description: Datei nicht gefunden\r\n");
+    EXPECT_EQ(t, "Error Code:  " + ErrString(EG_OPEN) +
+                     "\r\nDatei nicht gefunden\r\n"
+                     "Subsystem: DBFNTX\r\n"
+                     "Error Subcode: 1001 (open)\r\n"
+                     "Operation: Open\r\n"
+                     "Function: DBSERVER:INIT\r\n"
+                     "Filename: C:\\KONTORPLUS\\PROGRAMM\\VERZEICHNIS\\SEHR\\\r\n"
+                     "Argument: Vertrag.DBF\r\n"
+                     "Type: " +
+                     TypeString(7) +
+                     "\r\n"
+                     "Argument Number: 1\r\n"
+                     "Requested type: " +
+                     TypeString(10) +
+                     "\r\n"
+                     "Description: Datei nicht gefunden\r\n");
 }
 
 TEST(ErrorMessageText, FirstLineForCodeZeroAndForWarnings) {
@@ -59,7 +63,8 @@ TEST(CallStackText, AtMostFiveLevelsAndOnlyWithLineNumbers) {
     EXPECT_EQ(CallStackText({}), "");
     EXPECT_EQ(CallStackText({{"START", 0}, {"X", 3}}), "");
     std::vector<ErrorSysHost::Frame> deep;
-    for (int i = 1; i <= 7; ++i) deep.push_back({"P" + std::to_string(i), i * 10});
+    for (int i = 1; i <= 7; ++i)
+        deep.push_back({"P" + std::to_string(i), i * 10});
     EXPECT_EQ(CallStackText(deep),
               "CallStack: \r\nP1 (Line: 10)\r\nP2 (Line: 20)\r\nP3 (Line: 30)\r\n"
               "P4 (Line: 40)\r\nP5 (Line: 50)\r\n");
@@ -93,7 +98,8 @@ TEST_F(DefErrorTest, LogsShowsAndAnswersWithTheChosenButton) {
     EXPECT_EQ(host.boxes[0].severityWord, "ERROR");
     EXPECT_EQ(host.boxes[0].defaultFlag, 1u);
     EXPECT_EQ(host.boxes[0].retryFlag, 2u);
-    EXPECT_NE(host.boxes[0].text.find("CallStack: \r\nDTASTART:INIT (Line: 42)\r\n"), std::string::npos);
+    EXPECT_NE(host.boxes[0].text.find("CallStack: \r\nDTASTART:INIT (Line: 42)\r\n"),
+              std::string::npos);
     EXPECT_EQ(host.tones, 1);
 
     const std::string log = LogText();
@@ -103,8 +109,9 @@ TEST_F(DefErrorTest, LogsShowsAndAnswersWithTheChosenButton) {
               std::string::npos);
     for (const char* line :
          {"SubSystem       :DBFNTX\r\n", "OsCode          :2\r\n", "Severity        :2\r\n",
-          "CanDefault      :.T.\r\n", "CanSubstitute   :.F.\r\n", "FuncSym         :DBSERVER:INIT\r\n",
-          "Tries           :0\r\n", "FileName        :C:\\KONTORPLUS\\PROGRAMM\\VERZEICHNIS\\SEHR\\LANG\\Vertrag.DBF\r\n"})
+          "CanDefault      :.T.\r\n", "CanSubstitute   :.F.\r\n",
+          "FuncSym         :DBSERVER:INIT\r\n", "Tries           :0\r\n",
+          "FileName        :C:\\KONTORPLUS\\PROGRAMM\\VERZEICHNIS\\SEHR\\LANG\\Vertrag.DBF\r\n"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
     EXPECT_EQ(log.substr(log.size() - 22), "--------------------\r\n");
 
@@ -124,9 +131,10 @@ TEST_F(DefErrorTest, ExceptionEntriesUseTheHexadecimalLabels) {
     e.FuncPtr = 0x401ABC;
     e.FuncSymValue = 0xBEEF;
     const std::string t = ErrorLogEntry(e, "", "V", "D");
-    EXPECT_NE(t.find("ExceptionCode   :C0000005\r\nExceptionFlags  :0\r\nExceptionAddress:401ABC\r\n"
-                     "ParamNumber     :0\r\nExceptionInfo   :BEEF\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        t.find("ExceptionCode   :C0000005\r\nExceptionFlags  :0\r\nExceptionAddress:401ABC\r\n"
+               "ParamNumber     :0\r\nExceptionInfo   :BEEF\r\n"),
+        std::string::npos);
     EXPECT_EQ(t.find("OsCode"), std::string::npos);
 }
 
@@ -204,7 +212,8 @@ TEST_F(DefErrorTest, NoLogWhenItCannotBeCreatedButTheBoxIsShown) {
 TEST_F(DefErrorTest, DefErrorGenReportsANullRecord) {
     auto e = DefErrorGen(nullptr);
     ASSERT_TRUE(e);
-    EXPECT_EQ(host.plainBoxes, std::vector<std::string>{"FROM DefErrorGen|Error structure has wrong tag"});
+    EXPECT_EQ(host.plainBoxes,
+              std::vector<std::string>{"FROM DefErrorGen|Error structure has wrong tag"});
     ErrorRecord r{};
     r.GenCode = ErrorRecord::Num(EG_ZERODIV);
     r.Description = ErrorRecord::Text("Division");

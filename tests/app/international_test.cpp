@@ -19,16 +19,22 @@ TEST(DateFormatFromLocale, OrderSeparatorAndYearWidth) {
     EXPECT_EQ(DateFormatFromLocale(std::nullopt, std::nullopt, std::nullopt), "MM/DD/YY");
 }
 
-const std::map<LocaleItem, std::string> kGerman = {
-    {LocaleItem::SDecimal, ","}, {LocaleItem::SThousand, "."}, {LocaleItem::STime, ":"},
-    {LocaleItem::ITime, "1"},    {LocaleItem::S1159, ""},      {LocaleItem::S2359, ""},
-    {LocaleItem::IDate, "1"},    {LocaleItem::SDate, "."},     {LocaleItem::SShortDate, "dd.MM.yyyy"},
-    {LocaleItem::IDigits, "2"}};
+const std::map<LocaleItem, std::string> kGerman = {{LocaleItem::SDecimal, ","},
+                                                   {LocaleItem::SThousand, "."},
+                                                   {LocaleItem::STime, ":"},
+                                                   {LocaleItem::ITime, "1"},
+                                                   {LocaleItem::S1159, ""},
+                                                   {LocaleItem::S2359, ""},
+                                                   {LocaleItem::IDate, "1"},
+                                                   {LocaleItem::SDate, "."},
+                                                   {LocaleItem::SShortDate, "dd.MM.yyyy"},
+                                                   {LocaleItem::IDigits, "2"}};
 
 LocaleReader From(const std::map<LocaleItem, std::string>& m) {
     return [&m](LocaleItem i) -> std::optional<std::string> {
         auto it = m.find(i);
-        if (it == m.end()) return std::nullopt;
+        if (it == m.end())
+            return std::nullopt;
         return it->second;
     };
 }

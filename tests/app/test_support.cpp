@@ -43,17 +43,23 @@ void MakeVertrag(const std::string& path, const std::vector<Contract>& rows) {
         db.FieldPut(Symbol("VSTEUERDM"), Usual(c.steuerdm));
         db.FieldPut(Symbol("BEITRAG"), Usual(c.beitrag));
         db.FieldPut(Symbol("NOTIZ"), Usual(std::string("unverändert")));
-        if (c.deleted) db.Delete();
+        if (c.deleted)
+            db.Delete();
     }
     db.Close();
 }
 
 static uint32_t U16(const std::string& b, size_t off) {
-    return static_cast<uint8_t>(b[off]) | static_cast<uint32_t>(static_cast<uint8_t>(b[off + 1])) << 8;
+    return static_cast<uint8_t>(b[off]) | static_cast<uint32_t>(static_cast<uint8_t>(b[off + 1]))
+                                              << 8;
 }
 
-uint32_t HeaderLength(const std::string& b) { return U16(b, 8); }
-uint32_t RecordLength(const std::string& b) { return U16(b, 10); }
+uint32_t HeaderLength(const std::string& b) {
+    return U16(b, 8);
+}
+uint32_t RecordLength(const std::string& b) {
+    return U16(b, 10);
+}
 
 std::vector<FieldPlace> FieldPlaces(const std::string& b) {
     std::vector<FieldPlace> out;
@@ -71,7 +77,8 @@ static const FieldPlace& Place(const std::string& b, const std::string& name) {
     static std::vector<FieldPlace> places;
     places = FieldPlaces(b);
     for (const auto& p : places)
-        if (p.name == name) return p;
+        if (p.name == name)
+            return p;
     throw std::runtime_error("no field " + name);
 }
 

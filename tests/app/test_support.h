@@ -15,13 +15,13 @@
 namespace kp::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     const std::filesystem::path& Path() const { return path_; }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -58,11 +58,12 @@ uint32_t HeaderLength(const std::string& dbfBytes);
 uint32_t RecordLength(const std::string& dbfBytes);
 // The raw text of field `name` of record r (1-based).
 std::string RawField(const std::string& dbfBytes, uint32_t r, const std::string& name);
-void SetRawField(std::string& dbfBytes, uint32_t r, const std::string& name, const std::string& text);
+void SetRawField(std::string& dbfBytes, uint32_t r, const std::string& name,
+                 const std::string& text);
 
 // An error-handler host whose box is answered by a function.
 class FakeHost : public ErrorSysHost {
-public:
+  public:
     struct Box {
         std::string text;
         std::string severityWord;
@@ -92,7 +93,7 @@ struct QuitCalled {
     int code;
 };
 class ErrorSysFixture {
-public:
+  public:
     ErrorSysFixture();
     ~ErrorSysFixture();
     FakeHost host;

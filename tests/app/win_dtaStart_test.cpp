@@ -20,17 +20,23 @@ namespace {
 
 using test::Contract;
 
-HWND Item(DtaStart& w, int id) { return GetDlgItem(w.__GetFormSurface()->Handle(), id); }
+HWND Item(DtaStart& w, int id) {
+    return GetDlgItem(w.__GetFormSurface()->Handle(), id);
+}
 std::string Text(DtaStart& w, int id) {
     wchar_t buf[128] = {};
     GetWindowTextW(Item(w, id), buf, 128);
     return WideToUtf8(buf);
 }
-bool Visible(DtaStart& w, int id) { return (GetWindowLongPtrW(Item(w, id), GWL_STYLE) & WS_VISIBLE) != 0; }
-bool Enabled(DtaStart& w, int id) { return IsWindowEnabled(Item(w, id)) != 0; }
+bool Visible(DtaStart& w, int id) {
+    return (GetWindowLongPtrW(Item(w, id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+bool Enabled(DtaStart& w, int id) {
+    return IsWindowEnabled(Item(w, id)) != 0;
+}
 
 class DtaStartTest : public ::testing::Test, public test::ErrorSysFixture {
-protected:
+  protected:
     static void SetUpTestSuite() {
         InitGuiLibrary();
         RegisterTitelClasses();
@@ -47,18 +53,17 @@ protected:
 };
 
 TEST_F(DtaStartTest, LayoutAndCounts) {
-    test::MakeVertrag(folder + "Vertrag.DBF",
-                      {{"HAUSRAT", 18, 18, 118},
-                       {"WOHNGEBÄUDE", 17.75, 35.5, 235.5},
-                       {" wohngebäude", 17.75, 1, 2},
-                       {"WOHNGEBÄUDE", 14, 14, 114},
-                       {"HAUSRAT", 18, 1, 2, true}});
+    test::MakeVertrag(folder + "Vertrag.DBF", {{"HAUSRAT", 18, 18, 118},
+                                               {"WOHNGEBÄUDE", 17.75, 35.5, 235.5},
+                                               {" wohngebäude", 17.75, 1, 2},
+                                               {"WOHNGEBÄUDE", 14, 14, 114},
+                                               {"HAUSRAT", 18, 1, 2, true}});
     DtaStart w(nullptr, folder);
     EXPECT_EQ(w.Caption(), "VeltoTax2010");
-    EXPECT_EQ(Text(w, 110), "1");          // Txt1615
-    EXPECT_EQ(Text(w, 111), "2");          // Txt1634
-    EXPECT_EQ(Text(w, 116), "1");          // Txt1320
-    EXPECT_EQ(Text(w, 112), "0");          // Txt1900, hidden
+    EXPECT_EQ(Text(w, 110), "1");  // Txt1615
+    EXPECT_EQ(Text(w, 111), "2");  // Txt1634
+    EXPECT_EQ(Text(w, 116), "1");  // Txt1320
+    EXPECT_EQ(Text(w, 112), "0");  // Txt1900, hidden
     EXPECT_FALSE(Visible(w, 112));
     EXPECT_FALSE(Visible(w, 109));
     EXPECT_FALSE(Visible(w, 114));  // Balken
@@ -71,7 +76,8 @@ TEST_F(DtaStartTest, LayoutAndCounts) {
     // Right-aligned counts, bold headings.
     EXPECT_NE(GetWindowLongPtrW(Item(w, 110), GWL_STYLE) & SS_RIGHT, 0);
     LOGFONTW lf{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Item(w, 103), WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Item(w, 103), WM_GETFONT, 0, 0)), sizeof lf,
+               &lf);
     EXPECT_GE(lf.lfWeight, FW_BOLD);
     // Fixed frame without maximise box.
     const LONG_PTR style = GetWindowLongPtrW(w.Handle(), GWL_STYLE);
@@ -81,7 +87,8 @@ TEST_F(DtaStartTest, LayoutAndCounts) {
 TEST_F(DtaStartTest, NothingToConvertDisablesAnpassen) {
     test::MakeVertrag(folder + "Vertrag.DBF", {{"KFZ", 19, 19, 119}});
     DtaStart w(nullptr, folder);
-    for (int id : {110, 111, 116}) EXPECT_EQ(Text(w, id), "0");
+    for (int id : {110, 111, 116})
+        EXPECT_EQ(Text(w, id), "0");
     EXPECT_FALSE(Enabled(w, 106));
     EXPECT_TRUE(Enabled(w, 100));
 }
@@ -98,8 +105,9 @@ TEST_F(DtaStartTest, ConversionEndsWithTheInfoBoxAndSchliessenEnabled) {
     EXPECT_TRUE(w.IsVisible());
     ASSERT_EQ(presenter.shown.size(), 1u);
     EXPECT_EQ(presenter.shown[0].caption, "Hinweis");
-    EXPECT_EQ(presenter.shown[0].text,
-              "Die Umstellung der Versicherungssteueranpassungen\r\nwurde erfolgreich durchgeführt!");
+    EXPECT_EQ(
+        presenter.shown[0].text,
+        "Die Umstellung der Versicherungssteueranpassungen\r\nwurde erfolgreich durchgeführt!");
     EXPECT_TRUE(Enabled(w, 100));
     EXPECT_FALSE(Enabled(w, 106));
     EXPECT_TRUE(Visible(w, 114));

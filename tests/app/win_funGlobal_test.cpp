@@ -8,12 +8,12 @@ namespace kp {
 namespace {
 
 class Res : public Object, public Destroyable {
-public:
+  public:
     Res(const char* cls, int* destroyed) : cls_(cls), destroyed_(destroyed) {}
     Symbol ClassName() const override { return Symbol(cls_); }
     void Destroy() override { ++*destroyed_; }
 
-private:
+  private:
     const char* cls_;
     int* destroyed_;
 };
@@ -23,7 +23,7 @@ Usual Obj(const char* cls, int* destroyed) {
 }
 
 class FunGlobalTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { AxitGlobal(); }
 };
 

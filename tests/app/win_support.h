@@ -10,7 +10,7 @@
 namespace kp::test {
 
 class FakePresenter : public Presenter {
-public:
+  public:
     struct Shown {
         std::string caption;
         std::string text;

@@ -50,11 +50,15 @@ struct RawDbf {
         h[1] = 99;
         h[2] = 12;
         h[3] = 31;
-        uint32_t n = count < 0 ? static_cast<uint32_t>(records.size()) : static_cast<uint32_t>(count);
-        for (int i = 0; i < 4; ++i) h[4 + static_cast<size_t>(i)] = static_cast<char>(n >> (8 * i));
+        uint32_t n =
+            count < 0 ? static_cast<uint32_t>(records.size()) : static_cast<uint32_t>(count);
+        for (int i = 0; i < 4; ++i)
+            h[4 + static_cast<size_t>(i)] = static_cast<char>(n >> (8 * i));
         int rl = 1;
-        for (const auto& f : fields) rl += f.type == 'C' ? f.dec * 256 + f.len : f.len;
-        if (recLen >= 0) rl = recLen;
+        for (const auto& f : fields)
+            rl += f.type == 'C' ? f.dec * 256 + f.len : f.len;
+        if (recLen >= 0)
+            rl = recLen;
         std::string d;
         for (const auto& f : fields) {
             std::string fd(32, '\0');
@@ -65,7 +69,8 @@ struct RawDbf {
             d += fd;
         }
         std::string body = h + d;
-        if (terminator) body += '\x0D';
+        if (terminator)
+            body += '\x0D';
         body += afterTerminator;
         int hl = hdrLen >= 0 ? hdrLen : static_cast<int>(body.size());
         body.resize(static_cast<size_t>(hl), '\0');
@@ -74,15 +79,17 @@ struct RawDbf {
         body[10] = static_cast<char>(rl & 0xFF);
         body[11] = static_cast<char>(rl >> 8);
         body[29] = static_cast<char>(cpByte);
-        for (const auto& r : records) body += r;
-        if (eofByte) body += '\x1A';
+        for (const auto& r : records)
+            body += r;
+        if (eofByte)
+            body += '\x1A';
         return body;
     }
 };
 
 // Settings of the office, no error block, reset after each test.
 class DataTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetOemCodePage(850);
         oldAnsi_ = SetAnsi(false);
@@ -107,7 +114,7 @@ protected:
     std::string dir_;
     std::vector<std::shared_ptr<Error>> errors_;
 
-private:
+  private:
     bool oldAnsi_ = false, oldDeleted_ = false, oldExclusive_ = false;
     ErrorBlockFn oldBlock_;
 };

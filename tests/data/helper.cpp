@@ -16,21 +16,28 @@
 using namespace kp;
 
 namespace {
-void Ready(const std::string& path) { std::ofstream(path) << "ready"; }
+void Ready(const std::string& path) {
+    std::ofstream(path) << "ready";
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return 2;
+    if (argc < 2)
+        return 2;
     SetOemCodePage(850);
     SetAnsi(false);
     SetExclusive(false);
     std::string mode = argv[1];
     // Lock errors are retried here: the helper must not give up.
-    ErrorBlock([](std::shared_ptr<Error> e) { return Usual(e->GenCode == EG_LOCK || e->GenCode == EG_APPENDLOCK); });
+    ErrorBlock([](std::shared_ptr<Error> e) {
+        return Usual(e->GenCode == EG_LOCK || e->GenCode == EG_APPENDLOCK);
+    });
     if (mode == "lock" && argc == 6) {
         DBServer db(argv[2]);
-        if (!db.Used() || !db.GoTo(static_cast<uint32_t>(std::atoi(argv[3])))) return 3;
-        if (db.FieldPut(1, db.FieldGet(1)).IsNil()) return 4;  // takes the record lock
+        if (!db.Used() || !db.GoTo(static_cast<uint32_t>(std::atoi(argv[3]))))
+            return 3;
+        if (db.FieldPut(1, db.FieldGet(1)).IsNil())
+            return 4;  // takes the record lock
         Ready(argv[5]);
         test::SleepMillis(std::atoi(argv[4]));
         db.Close();
@@ -38,20 +45,24 @@ int main(int argc, char** argv) {
     }
     if (mode == "append" && argc == 6) {
         DBServer db(argv[2]);
-        if (!db.Used() || !db.SetIndex(argv[3])) return 3;
+        if (!db.Used() || !db.SetIndex(argv[3]))
+            return 3;
         int n = std::atoi(argv[4]);
         for (int i = 0; i < n; ++i) {
-            if (!db.Append()) return 4;
+            if (!db.Append())
+                return 4;
             db.FieldPut(Symbol("NAME"), Usual(std::string(argv[5]) + std::to_string(i)));
             db.FieldPut(Symbol("NUM"), Usual(static_cast<int32_t>(i)));
-            if (!db.Commit()) return 5;
+            if (!db.Commit())
+                return 5;
         }
         db.Close();
         return 0;
     }
     if (mode == "rewrite" && argc == 4) {
         DBServer db(argv[2]);
-        if (!db.Used()) return 3;
+        if (!db.Used())
+            return 3;
         Ready(argv[3]);
         for (int32_t k = 1;; ++k) {
             for (db.GoTop(); !db.EoF(); db.Skip(1)) {

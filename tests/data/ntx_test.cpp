@@ -16,7 +16,7 @@ namespace kp::test {
 namespace {
 
 class NtxTest : public DataTest {
-protected:
+  protected:
     // A table with one C field of `width` and `n` records "K<i>".
     std::string MakeTable(int width, int n, const std::string& name = "t.dbf") {
         std::string p = dir_ + name;
@@ -32,7 +32,8 @@ protected:
             t->PutValue(rec.data(), 1, Usual((i % 41) - 20.5));
             buf.insert(buf.end(), rec.begin(), rec.end());
         }
-        if (n) t->AppendRecords(buf.data(), static_cast<uint32_t>(n));
+        if (n)
+            t->AppendRecords(buf.data(), static_cast<uint32_t>(n));
         return p;
     }
 
@@ -59,7 +60,8 @@ TEST_F(NtxTest, InsertAndRemoveMatchASortedReference) {
         auto key = [&](uint32_t k) {
             std::string s = "k" + std::to_string(k);
             s.resize(static_cast<size_t>(width), ' ');
-            if (k % 5 == 0) s[0] = static_cast<char>(0xE4);  // bytes above 0x7F sort last
+            if (k % 5 == 0)
+                s[0] = static_cast<char>(0xE4);  // bytes above 0x7F sort last
             return s;
         };
         for (int step = 0; step < 3000; ++step) {
@@ -102,13 +104,15 @@ TEST_F(NtxTest, InsertAndRemoveMatchASortedReference) {
         EXPECT_EQ(std::make_pair(e.key, e.rec), *std::prev(mid));
 
         // Emptied, the tree is one empty leaf again and its pages are reused.
-        for (const auto& r : ref) x->Remove(r.first, r.second);
+        for (const auto& r : ref)
+            x->Remove(r.first, r.second);
         std::vector<std::string> faults;
         EXPECT_TRUE(Walk(*x, &faults).empty());
         EXPECT_TRUE(faults.empty());
         EXPECT_FALSE(x->First(&e));
         auto sizeBefore = ReadFile(ip).size();
-        for (uint32_t i = 0; i < 40; ++i) x->Insert(key(i), i + 1);
+        for (uint32_t i = 0; i < 40; ++i)
+            x->Insert(key(i), i + 1);
         EXPECT_EQ(ReadFile(ip).size(), sizeBefore);
     }
 }
@@ -116,7 +120,8 @@ TEST_F(NtxTest, InsertAndRemoveMatchASortedReference) {
 TEST_F(NtxTest, BulkBuildsOfEveryShapeAreValidTrees) {
     for (int width : {250, 100}) {
         for (int n : {0, 1, 2, 3, 4, 5, 7, 8, 9, 17, 26, 27, 28, 80, 81, 82, 250, 729, 1000}) {
-            std::string p = MakeTable(width, n, "b" + std::to_string(width) + "_" + std::to_string(n) + ".dbf");
+            std::string p =
+                MakeTable(width, n, "b" + std::to_string(width) + "_" + std::to_string(n) + ".dbf");
             std::string ip = p + ".ntx";
             auto t = Table::Open(p, TableOptions{});
             NtxIndex::Create(ip, *t, "K", false);
@@ -137,7 +142,9 @@ TEST_F(NtxTest, HeaderIsWrittenAsOthersExpect) {
     NtxIndex::Create(dir_ + "h.ntx", *t, "K", false);
     std::string h = ReadFile(dir_ + "h.ntx");
     ASSERT_EQ(h.size(), 2048u);
-    auto u16 = [&](size_t o) { return static_cast<unsigned char>(h[o]) | (static_cast<unsigned char>(h[o + 1]) << 8); };
+    auto u16 = [&](size_t o) {
+        return static_cast<unsigned char>(h[o]) | (static_cast<unsigned char>(h[o + 1]) << 8);
+    };
     EXPECT_EQ(u16(0), 6);
     EXPECT_EQ(u16(4), 1024);
     EXPECT_EQ(u16(12), 18);
@@ -151,10 +158,13 @@ TEST_F(NtxTest, HeaderIsWrittenAsOthersExpect) {
 
 TEST_F(NtxTest, SeekFindsThePrefixAndNeverSoftSeeks) {
     std::string p = dir_ + "adr.dbf";
-    Table::Create(p, {{"NNAME", 'C', 12, 0}, {"BETRAG", 'N', 8, 2}, {"TAG", 'D', 8, 0}, {"AKTIV", 'L', 1, 0}}, 850);
+    Table::Create(
+        p, {{"NNAME", 'C', 12, 0}, {"BETRAG", 'N', 8, 2}, {"TAG", 'D', 8, 0}, {"AKTIV", 'L', 1, 0}},
+        850);
     SetDeleted(true);
     DBServer db(p);
-    const char* names[] = {"Müller", "Meier", "Özdemir", "Zander", "Mayer", "meier", "Maier", "Ärger"};
+    const char* names[] = {"Müller", "Meier", "Özdemir", "Zander",
+                           "Mayer",  "meier", "Maier",   "Ärger"};
     double amounts[] = {10, -25.5, 3, -3, 100, 0, 7.25, -100};
     for (int i = 0; i < 8; ++i) {
         db.Append();
@@ -176,8 +186,8 @@ TEST_F(NtxTest, SeekFindsThePrefixAndNeverSoftSeeks) {
         return out;
     };
     // Bytes compare unsigned: Ä (0x8E) and Ö (0x99) after Z.
-    EXPECT_EQ(order(), (std::vector<std::string>{"Maier", "Mayer", "Meier", "meier", "Müller", "Zander", "Ärger",
-                                                 "Özdemir"}));
+    EXPECT_EQ(order(), (std::vector<std::string>{"Maier", "Mayer", "Meier", "meier", "Müller",
+                                                 "Zander", "Ärger", "Özdemir"}));
     EXPECT_TRUE(db.Seek(Usual(std::string("ME"))));
     EXPECT_TRUE(db.Found());
     EXPECT_EQ(db.RecNo(), 2u);  // the first of the equal keys
@@ -199,7 +209,8 @@ TEST_F(NtxTest, SeekFindsThePrefixAndNeverSoftSeeks) {
     ASSERT_TRUE(db.SetOrder("ADR2"));
     EXPECT_EQ(db.IndexOrd(), 2);
     std::vector<double> amountsSeen;
-    for (db.GoTop(); !db.EoF(); db.Skip(1)) amountsSeen.push_back(db.FieldGet(Symbol("BETRAG")).AsFloat());
+    for (db.GoTop(); !db.EoF(); db.Skip(1))
+        amountsSeen.push_back(db.FieldGet(Symbol("BETRAG")).AsFloat());
     EXPECT_TRUE(std::is_sorted(amountsSeen.begin(), amountsSeen.end()));
     EXPECT_EQ(amountsSeen.size(), 8u);
     EXPECT_TRUE(db.Seek(Usual(-25.5)));
@@ -253,8 +264,10 @@ TEST_F(NtxTest, KeysFollowFieldPutAppendAndUniqueness) {
         EXPECT_EQ(db.FieldGet(Symbol("K")).AsString(), "A0        ");
         db.SetOrder(2);
         std::vector<std::string> keys;
-        for (db.GoTop(); !db.EoF(); db.Skip(1)) keys.push_back(db.FieldGet(Symbol("K")).AsString().substr(0, 2));
-        EXPECT_EQ(keys.size(), std::set<std::string>(keys.begin(), keys.end()).size());  // one record per key
+        for (db.GoTop(); !db.EoF(); db.Skip(1))
+            keys.push_back(db.FieldGet(Symbol("K")).AsString().substr(0, 2));
+        EXPECT_EQ(keys.size(),
+                  std::set<std::string>(keys.begin(), keys.end()).size());  // one record per key
     }
     CheckReport rep = CheckTable(p, {dir_ + "k.ntx", dir_ + "u.ntx"}, 850);
     EXPECT_TRUE(rep.Ok()) << rep.faults[0];
@@ -278,8 +291,8 @@ TEST_F(NtxTest, AnExpressionWeCannotEvaluateIsAnErrorNamingIt) {
     for (const char* bad : {"K+", "UPPER(N)", "NOFIELD", "K->", "STR(K)", "SUBSTR(K,N)"}) {
         EXPECT_THROW(NtxIndex::Create(dir_ + "y.ntx", *t, bad, false), DbError) << bad;
     }
-    for (const char* good : {"vertrag->K", "STR(N,10,2)+K", "ALLTRIM(K)+LTRIM(K)+RTRIM(K)", "SUBS(K,2,3)",
-                             "RIGHT(LOWER(K),2)", "DTOS(D)", "STR(VAL(K)+1)"}) {
+    for (const char* good : {"vertrag->K", "STR(N,10,2)+K", "ALLTRIM(K)+LTRIM(K)+RTRIM(K)",
+                             "SUBS(K,2,3)", "RIGHT(LOWER(K),2)", "DTOS(D)", "STR(VAL(K)+1)"}) {
         EXPECT_NO_THROW(NtxIndex::Create(dir_ + "y.ntx", *t, good, false)) << good;
         EXPECT_TRUE(CheckTable(p, {dir_ + "y.ntx"}, 850).Ok()) << good;
     }

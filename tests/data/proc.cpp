@@ -33,11 +33,13 @@ std::unique_ptr<Process> Process::StartHelper(const std::vector<std::string>& ar
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     fs::path exe = fs::path(self).parent_path() / L"data_helper.exe";
     std::wstring cmd = L"\"" + exe.wstring() + L"\"";
-    for (const auto& a : args) cmd += L" \"" + Wide(a) + L"\"";
+    for (const auto& a : args)
+        cmd += L" \"" + Wide(a) + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.wstring().c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(exe.wstring().c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &si, &pi))
         return nullptr;
     CloseHandle(pi.hThread);
     std::unique_ptr<Process> p(new Process());
@@ -54,7 +56,8 @@ Process::~Process() {
 }
 
 int Process::Wait() {
-    if (done_) return code_;
+    if (done_)
+        return code_;
     WaitForSingleObject(reinterpret_cast<HANDLE>(handle_), INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(reinterpret_cast<HANDLE>(handle_), &code);
@@ -64,20 +67,25 @@ int Process::Wait() {
 }
 
 void Process::Kill() {
-    if (!done_) TerminateProcess(reinterpret_cast<HANDLE>(handle_), 9);
+    if (!done_)
+        TerminateProcess(reinterpret_cast<HANDLE>(handle_), 9);
 }
 
-void SleepMillis(int ms) { Sleep(static_cast<DWORD>(ms)); }
+void SleepMillis(int ms) {
+    Sleep(static_cast<DWORD>(ms));
+}
 #else
 std::unique_ptr<Process> Process::StartHelper(const std::vector<std::string>& args) {
     fs::path exe = fs::read_symlink("/proc/self/exe").parent_path() / "data_helper";
     std::vector<std::string> all = {exe.string()};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (auto& a : all) argv.push_back(a.data());
+    for (auto& a : all)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
-    if (posix_spawn(&pid, all[0].c_str(), nullptr, nullptr, argv.data(), environ) != 0) return nullptr;
+    if (posix_spawn(&pid, all[0].c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return nullptr;
     std::unique_ptr<Process> p(new Process());
     p->handle_ = pid;
     return p;
@@ -91,7 +99,8 @@ Process::~Process() {
 }
 
 int Process::Wait() {
-    if (done_) return code_;
+    if (done_)
+        return code_;
     int status = 0;
     while (waitpid(static_cast<pid_t>(handle_), &status, 0) < 0 && errno == EINTR) {
     }
@@ -101,28 +110,33 @@ int Process::Wait() {
 }
 
 void Process::Kill() {
-    if (!done_) ::kill(static_cast<pid_t>(handle_), SIGKILL);
+    if (!done_)
+        ::kill(static_cast<pid_t>(handle_), SIGKILL);
 }
 
-void SleepMillis(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SleepMillis(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 #endif
 
 std::string TempDir(const std::string& name) {
     static int serial = 0;
-    fs::path p = fs::temp_directory_path() /
-                 ("kpdata_" + name + "_" + std::to_string(
+    fs::path p = fs::temp_directory_path() / ("kpdata_" + name + "_" +
+                                              std::to_string(
 #ifdef _WIN32
-                                               GetCurrentProcessId()
+                                                  GetCurrentProcessId()
 #else
-                                               getpid()
+                                                  getpid()
 #endif
-                                                   ) +
-                  "_" + std::to_string(++serial));
+                                                      ) +
+                                              "_" + std::to_string(++serial));
     fs::remove_all(p);
     fs::create_directories(p);
     return p.string() + "/";
 }
 
-bool FileExists(const std::string& path) { return fs::exists(path); }
+bool FileExists(const std::string& path) {
+    return fs::exists(path);
+}
 
 }  // namespace kp::test

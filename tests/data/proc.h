@@ -8,14 +8,14 @@
 namespace kp::test {
 
 class Process {
-public:
+  public:
     // Starts the helper with these arguments; null on failure.
     static std::unique_ptr<Process> StartHelper(const std::vector<std::string>& args);
     ~Process();  // kills it if it still runs
     int Wait();  // exit code
     void Kill();
 
-private:
+  private:
     Process() = default;
     intptr_t handle_ = 0;
     bool done_ = false;

@@ -11,9 +11,10 @@ namespace kp::test {
 namespace {
 
 class ProcessTest : public DataTest {
-protected:
+  protected:
     bool WaitForFile(const std::string& f) {
-        for (int i = 0; i < 1500 && !FileExists(f); ++i) SleepMillis(10);
+        for (int i = 0; i < 1500 && !FileExists(f); ++i)
+            SleepMillis(10);
         return FileExists(f);
     }
 };
@@ -23,7 +24,8 @@ TEST_F(ProcessTest, ARecordLockedByAnotherProgramIsRefusedWithARetryableError) {
     Table::Create(p, {{"NAME", 'C', 10, 0}, {"NUM", 'N', 6, 0}}, 850);
     {
         DBServer db(p);
-        for (int i = 0; i < 5; ++i) db.Append();
+        for (int i = 0; i < 5; ++i)
+            db.Append();
     }
     auto helper = Process::StartHelper({"lock", p, "3", "1500", dir_ + "ready"});
     ASSERT_TRUE(helper);
@@ -67,7 +69,9 @@ TEST_F(ProcessTest, AppendsFromTwoProgramsLandWithoutLossAndTheIndexStaysInOrder
     {
         DBServer db(p);
         ASSERT_TRUE(db.SetIndex("app.ntx"));
-        ErrorBlock([](std::shared_ptr<Error> e) { return Usual(e->GenCode == EG_LOCK || e->GenCode == EG_APPENDLOCK); });
+        ErrorBlock([](std::shared_ptr<Error> e) {
+            return Usual(e->GenCode == EG_LOCK || e->GenCode == EG_APPENDLOCK);
+        });
         for (int i = 0; i < n; ++i) {
             ASSERT_TRUE(db.Append());
             db.FieldPut(Symbol("NAME"), Usual("A" + std::to_string(i)));
@@ -82,7 +86,8 @@ TEST_F(ProcessTest, AppendsFromTwoProgramsLandWithoutLossAndTheIndexStaysInOrder
     EXPECT_EQ(rep.indexKeys[0], 2u * n);
     DBServer db(p);
     std::set<std::string> names;
-    for (db.GoTop(); !db.EoF(); db.Skip(1)) names.insert(db.FieldGet(Symbol("NAME")).AsString());
+    for (db.GoTop(); !db.EoF(); db.Skip(1))
+        names.insert(db.FieldGet(Symbol("NAME")).AsString());
     EXPECT_EQ(names.size(), 2u * n);
     std::string bytes = ReadFile(p);
     EXPECT_EQ(bytes.back(), '\x1A');
@@ -90,7 +95,8 @@ TEST_F(ProcessTest, AppendsFromTwoProgramsLandWithoutLossAndTheIndexStaysInOrder
 
 TEST_F(ProcessTest, AProgramKilledWhileWritingLeavesEveryRecordOldOrNew) {
     std::string p = dir_ + "kill.dbf";
-    Table::Create(p, {{"A", 'N', 10, 0}, {"B", 'N', 10, 0}, {"C", 'N', 10, 0}, {"K", 'C', 8, 0}}, 850);
+    Table::Create(p, {{"A", 'N', 10, 0}, {"B", 'N', 10, 0}, {"C", 'N', 10, 0}, {"K", 'C', 8, 0}},
+                  850);
     {
         DBServer db(p);
         for (int i = 0; i < 400; ++i) {
@@ -116,7 +122,8 @@ TEST_F(ProcessTest, AProgramKilledWhileWritingLeavesEveryRecordOldOrNew) {
             double a = db.FieldGet(Symbol("A")).AsFloat();
             EXPECT_EQ(db.FieldGet(Symbol("B")).AsFloat(), 2 * a) << db.RecNo();
             EXPECT_EQ(db.FieldGet(Symbol("C")).AsFloat(), 3 * a) << db.RecNo();
-            if (a > 0) ++changed;
+            if (a > 0)
+                ++changed;
         }
         EXPECT_GT(changed, 0);
     }

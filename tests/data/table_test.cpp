@@ -13,13 +13,19 @@
 namespace kp::test {
 namespace {
 
-const Symbol NAME("NAME"), NUM("NUM"), INT("INT"), DAT("DAT"), LOG("LOG"), MEMO("MEMO"), LONGC("LONGC");
+const Symbol NAME("NAME"), NUM("NUM"), INT("INT"), DAT("DAT"), LOG("LOG"), MEMO("MEMO"),
+    LONGC("LONGC");
 
 std::string MakeAllTypes(const std::string& dir) {
     std::string p = dir + "all.dbf";
     Table::Create(p,
-                  {{"NAME", 'C', 20, 0}, {"NUM", 'N', 8, 2}, {"INT", 'N', 5, 0}, {"DAT", 'D', 8, 0},
-                   {"LOG", 'L', 1, 0}, {"MEMO", 'M', 10, 0}, {"LONGC", 'C', 300, 0}},
+                  {{"NAME", 'C', 20, 0},
+                   {"NUM", 'N', 8, 2},
+                   {"INT", 'N', 5, 0},
+                   {"DAT", 'D', 8, 0},
+                   {"LOG", 'L', 1, 0},
+                   {"MEMO", 'M', 10, 0},
+                   {"LONGC", 'C', 300, 0}},
                   850);
     return p;
 }
@@ -87,9 +93,13 @@ TEST_F(TableTest, RoundTripOfEveryFieldTypeByteForByte) {
     EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0x83);
     EXPECT_EQ(bytes[4], 1);
     EXPECT_EQ(bytes.back(), '\x1A');
-    EXPECT_EQ(static_cast<unsigned char>(bytes[32 + 6 * 32 + 17]), 1);  // width 300: high byte in decimals
+    EXPECT_EQ(static_cast<unsigned char>(bytes[32 + 6 * 32 + 17]),
+              1);  // width 300: high byte in decimals
     std::string r = bytes.substr(hdr, rec);
-    EXPECT_EQ(r.substr(1, 11), "Gr\x94\xE1" "e \x8E" "pfel");  // code page 850
+    EXPECT_EQ(r.substr(1, 11),
+              "Gr\x94\xE1"
+              "e \x8E"
+              "pfel");  // code page 850
     EXPECT_EQ(r.substr(21, 8), "  -25.50");
     EXPECT_EQ(r.substr(29, 5), "   42");
     EXPECT_EQ(r.substr(34, 8), "20100131");
@@ -133,10 +143,13 @@ TEST_F(TableTest, ValuesThatDoNotFitAreErrorsAndWriteNothing) {
     EXPECT_TRUE(db.Status().IsNil());
 
     EXPECT_TRUE(db.FieldPut(NAME, Usual(std::string(21, 'a'))).IsNil());
-    EXPECT_FALSE(db.FieldPut(NAME, Usual(std::string(20, 'a') + "   ")).IsNil());  // blanks beyond the width
-    EXPECT_TRUE(db.FieldPut(NAME, Usual(std::string("5 €"))).IsNil());          // no euro sign in 850
+    EXPECT_FALSE(
+        db.FieldPut(NAME, Usual(std::string(20, 'a') + "   ")).IsNil());  // blanks beyond the width
+    EXPECT_TRUE(db.FieldPut(NAME, Usual(std::string("5 €"))).IsNil());    // no euro sign in 850
     EXPECT_TRUE(db.FieldPut(NUM, Usual(std::string("1"))).IsNil());
-    EXPECT_TRUE(db.FieldPut(MEMO, Usual(std::string("a\x1A" "b"))).IsNil());
+    EXPECT_TRUE(db.FieldPut(MEMO, Usual(std::string("a\x1A"
+                                                    "b")))
+                    .IsNil());
     ASSERT_EQ(errors_.size(), 5u);
     EXPECT_EQ(errors_[1]->GenCode, EG_DATAWIDTH);
     EXPECT_EQ(errors_[2]->GenCode, EG_DATAWIDTH);
@@ -164,7 +177,8 @@ TEST_F(TableTest, AnsiSettingChoosesTheCodePage) {
 
 TEST_F(TableTest, TablesOfOtherWritersAreReadRight) {
     RawDbf t;
-    t.fields = {{"NAME\0GARB", 'C', 5, 0}, {"NUM", 'N', 8, 2}, {"DAT", 'D', 8, 0}, {"LOG", 'L', 1, 0}};
+    t.fields = {
+        {"NAME\0GARB", 'C', 5, 0}, {"NUM", 'N', 8, 2}, {"DAT", 'D', 8, 0}, {"LOG", 'L', 1, 0}};
     t.fields[0].name = std::string("NAME\0XY", 7);
     t.records = {
         std::string(" Ab\x99x ") + std::string("\0\0\0 12.5", 8) + "00000000" + "?",
@@ -178,7 +192,8 @@ TEST_F(TableTest, TablesOfOtherWritersAreReadRight) {
         DBServer db(p);
         ASSERT_TRUE(db.Used()) << name;
         EXPECT_EQ(db.RecCount(), expectCount) << name;
-        if (expectCount < 4) return;
+        if (expectCount < 4)
+            return;
         EXPECT_EQ(db.FieldGet(1).AsString(), "AbÖx ") << name;
         EXPECT_EQ(db.FieldGet(2).AsFloat(), 12.5) << name;
         EXPECT_TRUE(db.FieldGet(3).AsDate().IsEmpty()) << name;
@@ -206,13 +221,16 @@ TEST_F(TableTest, TablesOfOtherWritersAreReadRight) {
     check("padded.dbf", padded, 4);
     RawDbf wide = t;
     wide.recLen = 1 + 5 + 8 + 8 + 1 + 3;  // more than the fields need
-    for (auto& r : wide.records) r += "QQQ";
+    for (auto& r : wide.records)
+        r += "QQQ";
     check("wide.dbf", wide, 4);
     RawDbf noEof = t;
     noEof.eofByte = false;
     check("noeof.dbf", noEof, 4);
     RawDbf stray = t;
-    stray.records.push_back("\x1A" "garbage");  // a 0x1A where record 5 would start, then trailing bytes
+    stray.records.push_back(
+        "\x1A"
+        "garbage");  // a 0x1A where record 5 would start, then trailing bytes
     stray.count = 4;
     stray.eofByte = false;
     check("stray.dbf", stray, 4);
@@ -306,7 +324,8 @@ TEST_F(TableTest, ForeignAndDamagedHeadersAreRefusedClearly) {
     WriteFile(dir_ + "huge.dbf", good.Bytes());
     {
         uint32_t os = 0;
-        auto f = OsFile::Open(dir_ + "huge.dbf", OsFile::Share::Shared, OsFile::Access::ReadWrite, &os);
+        auto f =
+            OsFile::Open(dir_ + "huge.dbf", OsFile::Share::Shared, OsFile::Access::ReadWrite, &os);
         ASSERT_TRUE(f);
         ASSERT_TRUE(f->Truncate(1'000'000'001ULL));
     }
@@ -368,7 +387,8 @@ TEST_F(TableTest, NavigationDeletedRecordsAndThePhantomRecord) {
     SetDeleted(true);
     DBServer db(p);
     std::vector<int> seen;
-    for (db.GoTop(); !db.EoF(); db.Skip(1)) seen.push_back(db.FieldGet(INT).AsLong());
+    for (db.GoTop(); !db.EoF(); db.Skip(1))
+        seen.push_back(db.FieldGet(INT).AsLong());
     EXPECT_EQ(seen, (std::vector<int>{1, 3, 4}));
     EXPECT_EQ(db.RecNo(), 6u);
     // The phantom record reads blank.
@@ -386,7 +406,8 @@ TEST_F(TableTest, NavigationDeletedRecordsAndThePhantomRecord) {
     EXPECT_EQ(db.RecNo(), 1u);
     db.SetFilter([](DBServer& s) { return s.FieldGet(INT).AsLong() != 3; });
     seen.clear();
-    for (db.GoTop(); !db.EoF(); db.Skip(1)) seen.push_back(db.FieldGet(INT).AsLong());
+    for (db.GoTop(); !db.EoF(); db.Skip(1))
+        seen.push_back(db.FieldGet(INT).AsLong());
     EXPECT_EQ(seen, (std::vector<int>{1, 4}));
     db.ClearFilter();
     db.GoTo(2);  // GoTo reaches a deleted record
@@ -401,7 +422,8 @@ TEST_F(TableTest, NavigationDeletedRecordsAndThePhantomRecord) {
 TEST_F(TableTest, AppendKeepsTheHeaderRight) {
     std::string p = MakeAllTypes(dir_);
     DBServer db(p);
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(db.Append());
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(db.Append());
     std::string bytes = ReadFile(p);
     EXPECT_EQ(bytes[4], 3);
     EXPECT_EQ(bytes.back(), '\x1A');
@@ -487,6 +509,10 @@ TEST_F(TableTest, RLockReReadsSoAReadComputeWriteSeesTheOtherProgramsChange) {
     EXPECT_TRUE(a.FieldPut(INT, Usual(int32_t{30})).IsNil());
     ASSERT_FALSE(errors_.empty());
     EXPECT_EQ(errors_.back()->GenCode, EG_LOCK);
+    // The user is told which record is held, and that waiting helps.
+    EXPECT_EQ(
+        errors_.back()->Description,
+        "Datensatz 1 wird gerade von einem anderen Programm bearbeitet; bitte später wiederholen.");
     b.FieldPut(INT, Usual(b.FieldGet(INT).AsLong() + 1));
     b.Commit();
     a.GoTop();
@@ -501,7 +527,9 @@ TEST_F(TableTest, ABreakFromTheHandlerLeavesNoLockBehind) {
     }
     DBServer a(p), b(p);
     b.SetLockTimeout(50);
-    ErrorBlock([](std::shared_ptr<Error> e) -> Usual { Break(Usual(std::static_pointer_cast<Object>(e))); });
+    ErrorBlock([](std::shared_ptr<Error> e) -> Usual {
+        Break(Usual(std::static_pointer_cast<Object>(e)));
+    });
     bool broke = !BeginSequence([&] { a.FieldPut(NUM, Usual(1e9)); });  // too wide
     EXPECT_TRUE(broke);
     ErrorBlock(ErrorBlockFn());
@@ -518,11 +546,13 @@ TEST_F(TableTest, DamagedFilesNeverCrash) {
             db.FieldPut(NAME, Usual("N" + std::to_string(i * 7919 % 1000)));
             db.FieldPut(NUM, Usual(i * 1.25));
             db.FieldPut(DAT, Usual(Date::FromYMD(2000 + i % 20, 1 + i % 12, 1 + i % 28)));
-            if (i % 10 == 0) db.FieldPut(MEMO, Usual("memo " + std::to_string(i)));
+            if (i % 10 == 0)
+                db.FieldPut(MEMO, Usual("memo " + std::to_string(i)));
         }
         ASSERT_TRUE(db.CreateIndex("all.ntx", "UPPER(NAME)+DTOS(DAT)"));
     }
-    const std::string dbf = ReadFile(p), ntx = ReadFile(dir_ + "all.ntx"), dbt = ReadFile(dir_ + "all.dbt");
+    const std::string dbf = ReadFile(p), ntx = ReadFile(dir_ + "all.ntx"),
+                      dbt = ReadFile(dir_ + "all.dbt");
     std::mt19937 rng(1234);
     CatchErrors();
     for (int round = 0; round < 150; ++round) {
@@ -534,8 +564,10 @@ TEST_F(TableTest, DamagedFilesNeverCrash) {
         } else {
             int flips = 1 + static_cast<int>(rng() % 8);
             for (int i = 0; i < flips; ++i) {
-                size_t at = round % 3 == 1 ? rng() % 2048 + (rng() % 2) * (rng() % target.size()) : rng() % target.size();
-                if (at < target.size()) target[at] = static_cast<char>(rng());
+                size_t at = round % 3 == 1 ? rng() % 2048 + (rng() % 2) * (rng() % target.size())
+                                           : rng() % target.size();
+                if (at < target.size())
+                    target[at] = static_cast<char>(rng());
             }
         }
         WriteFile(dir_ + "bad.dbf", d);
@@ -547,8 +579,10 @@ TEST_F(TableTest, DamagedFilesNeverCrash) {
         for (int dir = 0; dir < 2; ++dir) {
             int steps = 0;
             for (dir ? db.GoBottom() : db.GoTop(); !db.EoF() && !db.BoF() && steps < 200; ++steps) {
-                for (int f = 1; f <= db.FCount(); ++f) db.FieldGet(f);
-                if (!db.Skip(dir ? -1 : 1)) break;
+                for (int f = 1; f <= db.FCount(); ++f)
+                    db.FieldGet(f);
+                if (!db.Skip(dir ? -1 : 1))
+                    break;
             }
         }
         db.Seek(Usual(std::string("N5")));

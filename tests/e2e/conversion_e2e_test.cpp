@@ -31,7 +31,7 @@ std::string Bytes(const std::filesystem::path& p) {
 }
 
 class Conversion : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetExclusive(false);
         SetDeleted(false);
@@ -39,7 +39,8 @@ protected:
         table_ = (folder_.path() / "Vertrag.DBF").string();
     }
     void TearDown() override {
-        if (HasFailure()) folder_.Keep();
+        if (HasFailure())
+            folder_.Keep();
     }
 
     void MakeTable(const std::vector<Row>& rows) {
@@ -59,7 +60,8 @@ protected:
             db.FieldPut(Symbol("VSTEUERDM"), Usual(r.tax));
             db.FieldPut(Symbol("BEITRAG"), Usual(r.premium));
             db.FieldPut(Symbol("NOTIZ"), Usual(std::string("bleibt")));
-            if (r.deleted) db.Delete();
+            if (r.deleted)
+                db.Delete();
         }
         db.Close();
     }
@@ -86,14 +88,14 @@ protected:
 };
 
 const std::vector<Row> kHandMade = {
-    {"HAUSRAT", 18, 18.00, 118.00},           // 1 -> 16.15 / 16.15 / 116.15
-    {"WOHNGEBÄUDE", 17.75, 35.50, 235.50},    // 2 -> 16.34 / 32.68 / 232.68
-    {"WOHNGEBÄUDE", 14, 14.00, 114.00},       // 3 -> 13.2 / 13.20 / 113.20
-    {"  Wohngebäude ", 14, 14.00, 114.00},    // 4 counted (case, blanks)
-    {"WOHNGEBAEUDE", 17.75, 17.75, 100.00},   // 5 not matched
-    {"WOHNGEBÄUDE", 17.7, 17.70, 100.00},     // 6 not matched
-    {"HAUSRAT", 18, 18.00, 118.00, true},     // 7 deleted
-    {"WOHNGEBÄUDE", 18, 18.00, 118.00},       // 8 not matched
+    {"HAUSRAT", 18, 18.00, 118.00},          // 1 -> 16.15 / 16.15 / 116.15
+    {"WOHNGEBÄUDE", 17.75, 35.50, 235.50},   // 2 -> 16.34 / 32.68 / 232.68
+    {"WOHNGEBÄUDE", 14, 14.00, 114.00},      // 3 -> 13.2 / 13.20 / 113.20
+    {"  Wohngebäude ", 14, 14.00, 114.00},   // 4 counted (case, blanks)
+    {"WOHNGEBAEUDE", 17.75, 17.75, 100.00},  // 5 not matched
+    {"WOHNGEBÄUDE", 17.7, 17.70, 100.00},    // 6 not matched
+    {"HAUSRAT", 18, 18.00, 118.00, true},    // 7 deleted
+    {"WOHNGEBÄUDE", 18, 18.00, 118.00},      // 8 not matched
 };
 
 TEST_F(Conversion, CountsConvertsAndASecondStartFindsNothing) {
@@ -182,10 +184,10 @@ TEST_F(Conversion, MissingTableShowsTheErrorLogsItAndQuits) {
     EXPECT_NE(text.find("Filename: "), std::string::npos);
     const std::string log = Bytes(folder_.path() / "KPERROR.LOG");
     EXPECT_NE(log.find("Vertrag.DBF\r\n"), std::string::npos);  // whole in the log
-    for (const char* label : {"***********************ERROR********************************",
-                              "Error message:", "Error Object created:", "SubSystem       :",
-                              "GenCode         :", "OsCode          :", "FileName        :",
-                              "CallFuncSym     :"})
+    for (const char* label :
+         {"***********************ERROR********************************",
+          "Error message:", "Error Object created:", "SubSystem       :", "GenCode         :",
+          "OsCode          :", "FileName        :", "CallFuncSym     :"})
         EXPECT_NE(log.find(label), std::string::npos) << label;
     // "Abbrechen": ABORT where the box also offers "Ignorieren", else CANCEL.
     try {
@@ -217,7 +219,8 @@ TEST_F(Conversion, LockedRecordBringsTheRetryBoxAndRetryFinishes) {
     EXPECT_EQ(program_.WaitExit(), 0u);
 
     const std::string after = Bytes(table_);
-    for (uint32_t r = 1; r <= 3; ++r) EXPECT_EQ(Stored(after, r), " 16.15       16.15      116.15");
+    for (uint32_t r = 1; r <= 3; ++r)
+        EXPECT_EQ(Stored(after, r), " 16.15       16.15      116.15");
 }
 
 }  // namespace

@@ -38,14 +38,14 @@ TEST(BoundHyperLabel, ControlKeepsItsOwnDescriptionAndHelp) {
 }
 
 class Shell : public Window, public ChildRegistry {
-public:
+  public:
     void RegisterChild(Window* w) override { children.push_back(w); }
     void UnRegisterChild(Window* w) override { std::erase(children, w); }
     std::vector<Window*> children;
 };
 
 class TestForm : public DtaWindow {
-public:
+  public:
     explicit TestForm(Window* owner) : DtaWindow(owner, ResourceID("testForm")) {
         edit = std::make_unique<SingleLineEdit>(this, ResourceID(101));
         edit->HyperLabel(kp::HyperLabel("NNAME", "Name", "Eigene Beschreibung"));
@@ -57,7 +57,7 @@ public:
 };
 
 class StubServer : public DataServer {
-public:
+  public:
     std::vector<std::pair<Symbol, FieldSpec>> FieldSpecs() const override {
         FieldSpec spec(Symbol("NNAME"), 'C', 30, 0);
         HyperLabelData d = spec.HyperLabel();
@@ -69,7 +69,7 @@ public:
 };
 
 class FormTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { InitGuiLibrary(); }
 };
 
@@ -78,7 +78,7 @@ UINT CloseState(HWND hwnd) {
 }
 
 class AbstractForm : public DtaAbstract {
-public:
+  public:
     AbstractForm() : DtaAbstract(nullptr, ResourceID("testForm")) {}
 };
 
@@ -100,7 +100,8 @@ TEST_F(FormTest, MenuInitKeepsTheCloseEntryInStepWithValid) {
     form.Valid(false);
     // Something else enables the entry again; opening the menu greys it.
     EnableMenuItem(GetSystemMenu(form.Handle(), FALSE), SC_CLOSE, MF_BYCOMMAND | MF_ENABLED);
-    SendMessageW(form.Handle(), WM_INITMENU, reinterpret_cast<WPARAM>(GetSystemMenu(form.Handle(), FALSE)), 0);
+    SendMessageW(form.Handle(), WM_INITMENU,
+                 reinterpret_cast<WPARAM>(GetSystemMenu(form.Handle(), FALSE)), 0);
     EXPECT_NE(CloseState(form.Handle()), 0u);
 }
 

@@ -11,12 +11,12 @@ namespace {
 // Ends a hanging message loop, so that a broken loop fails instead of
 // blocking the test run.
 class LoopGuard {
-public:
+  public:
     LoopGuard() : timer_(SetTimer(nullptr, 0, 10000, &Fire)) { fired() = false; }
     ~LoopGuard() { KillTimer(nullptr, timer_); }
     bool Fired() const { return fired(); }
 
-private:
+  private:
     static bool& fired() {
         static bool f = false;
         return f;
@@ -29,7 +29,7 @@ private:
 };
 
 class AppTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         TestTitel::Register();
         ASSERT_EQ(TopWindowCount(), 0);
@@ -161,7 +161,8 @@ TEST_F(AppTest, ShellWindowHoldsItsChildrenAndFormsAsMdiChildren) {
     ChildAppWindow child(&shell, true);
     TestForm form(&shell);
     EXPECT_TRUE(child.IsManaged());
-    for (const Window* w : {static_cast<const Window*>(&child), static_cast<const Window*>(&form)}) {
+    for (const Window* w :
+         {static_cast<const Window*>(&child), static_cast<const Window*>(&form)}) {
         EXPECT_EQ(GetParent(w->Handle()), shell.MdiClient());
         EXPECT_TRUE(GetWindowLongPtrW(w->Handle(), GWL_EXSTYLE) & WS_EX_MDICHILD);
     }
@@ -189,7 +190,7 @@ TEST_F(AppTest, ShellWindowHoldsItsChildrenAndFormsAsMdiChildren) {
 }
 
 class FakePresenter : public Presenter {
-public:
+  public:
     int ShowMessage(HWND owner, const std::string& caption, const std::string& text,
                     UINT type) override {
         boxes.push_back({owner, caption, text, type});
@@ -197,7 +198,8 @@ public:
     }
     bool ShowFileDialog(FileDialogRequest& request) override {
         files.push_back(request);
-        if (!choose.empty()) request.fileName = choose;
+        if (!choose.empty())
+            request.fileName = choose;
         request.chosen = {choose};
         return !choose.empty();
     }
@@ -252,8 +254,8 @@ TEST_F(AppTest, BoxesAndFileDialogsGoThroughThePresenter) {
         EXPECT_EQ(fake.files[0].initialFolder, "C:\\Texte\\Kunden");
         EXPECT_EQ(fake.files[0].filterIndex, 2);
         ASSERT_EQ(fake.files[0].filters.size(), 2u);
-        EXPECT_EQ(fake.files[0].filters[1], std::make_pair(std::string("Alle Dateien"),
-                                                           std::string("*.*")));
+        EXPECT_EQ(fake.files[0].filters[1],
+                  std::make_pair(std::string("Alle Dateien"), std::string("*.*")));
         EXPECT_TRUE(fake.files[1].save);
         EXPECT_EQ(fake.files[1].fileName, "Brief 1.rtf");
     }

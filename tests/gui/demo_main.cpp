@@ -5,7 +5,9 @@
 #include "tests/gui/test_forms.h"
 
 namespace {
-void CALLBACK EndDemo(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
+void CALLBACK EndDemo(HWND, UINT, UINT_PTR, DWORD) {
+    PostQuitMessage(0);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -17,7 +19,8 @@ int main(int argc, char** argv) {
     form.Origin(kp::Point(40, GetSystemMetrics(SM_CYSCREEN) - 40 - form.Size().height));
     form.Show();
     const int ms = argc > 1 ? std::atoi(argv[1]) : 0;
-    if (ms > 0) SetTimer(nullptr, 0, static_cast<UINT>(ms), &EndDemo);
+    if (ms > 0)
+        SetTimer(nullptr, 0, static_cast<UINT>(ms), &EndDemo);
     app.Exec();
     return 0;
 }

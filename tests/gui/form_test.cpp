@@ -12,7 +12,7 @@ namespace kp::test {
 namespace {
 
 class FormTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { TestTitel::Register(); }
     static void Pump() { ApplicationExec(EXECWHILEEVENT); }
     static HWND Surface(const DataWindow& form) { return form.CanvasHandle(); }
@@ -109,7 +109,8 @@ TEST_F(FormTest, EditMessagesReachDispatchAndHandledOnesStayFromTheControl) {
     Pump();
     const HWND edit = form.SleName->Handle();
     SendMessageW(edit, WM_KEYDOWN, 'A', 0x001E0001);
-    for (wchar_t c : {L'a', L'x', L'b'}) SendMessageW(edit, WM_CHAR, c, 1);
+    for (wchar_t c : {L'a', L'x', L'b'})
+        SendMessageW(edit, WM_CHAR, c, 1);
     EXPECT_EQ(form.SleName->TextValue(), "ab");
     ASSERT_FALSE(form.SleName->keyDowns.empty());
     EXPECT_EQ(form.SleName->keyDowns.front(), WPARAM('A'));
@@ -248,9 +249,9 @@ TEST_F(FormTest, ControlColoursAnswerTheirOwnersColourRequest) {
     TestForm form;
     const HWND edit = form.SleName->Handle();
     ClientDC dc(edit);
-    const LRESULT brush = SendMessageW(Surface(form), WM_CTLCOLOREDIT,
-                                       reinterpret_cast<WPARAM>(dc.Handle()),
-                                       reinterpret_cast<LPARAM>(edit));
+    const LRESULT brush =
+        SendMessageW(Surface(form), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc.Handle()),
+                     reinterpret_cast<LPARAM>(edit));
     EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), form.editBrush->Handle());
     EXPECT_EQ(GetBkColor(dc.Handle()), RGB(255, 255, 192));
     form.TxtLabel->TextColor(Color(200, 0, 0));
@@ -285,7 +286,10 @@ TEST_F(FormTest, AFailedHandlerAbandonsOnlyItsEvent) {
     // The button is not left pushed or captured.
     EXPECT_EQ(GetCapture(), nullptr);
     ErrorBlock(old);
-    EXPECT_EQ(errors, (std::vector<std::string>{"test failure", "boom"}));
+    EXPECT_EQ(errors,
+              (std::vector<std::string>{
+                  "test failure",
+                  "Bei der Verarbeitung einer Eingabe ist ein Programmfehler aufgetreten: boom"}));
 }
 
 TEST_F(FormTest, DestroyingAFormGivesBackEveryHandle) {
@@ -308,8 +312,8 @@ TEST_F(FormTest, DestroyingAFormGivesBackEveryHandle) {
         frame = form.Handle();
         // A font changed while a control draws with it stays valid for that
         // control until the font object goes.
-        const auto shown = reinterpret_cast<HGDIOBJ>(
-            SendMessageW(form.TxtLabel->Handle(), WM_GETFONT, 0, 0));
+        const auto shown =
+            reinterpret_cast<HGDIOBJ>(SendMessageW(form.TxtLabel->Handle(), WM_GETFONT, 0, 0));
         form.boldFont->Bold(false);
         EXPECT_NE(form.boldFont->Handle(), shown);
         EXPECT_EQ(GetObjectType(shown), DWORD(OBJ_FONT));
@@ -391,7 +395,7 @@ TEST_F(FormTest, SubFormsLiveInTheirOwnersCanvas) {
 }
 
 class FakeServer : public DataServer {
-public:
+  public:
     std::vector<std::pair<Symbol, FieldSpec>> FieldSpecs() const override { return {}; }
 };
 

@@ -36,9 +36,10 @@ TEST(CoordinateSpace, PointsConvertByPixelsSoTheLowerLeftPixelIsZero) {
 // no menu, no class, caption "Ab".
 std::vector<uint8_t> ClassicTemplate() {
     std::vector<uint8_t> b = {0x00, 0x00, 0xC8, 0x80,  // style 0x80C80000
-                              0, 0, 0, 0,              // ex style
-                              0, 0,                    // items
-                              1, 0, 2, 0, 30, 0, 40, 0, 0, 0, 0, 0, 'A', 0, 'b', 0, 0, 0};
+                              0,    0,    0,    0,     // ex style
+                              0,    0,                 // items
+                              1,    0,    2,    0,    30, 0,   40, 0, 0,
+                              0,    0,    0,    'A',  0,  'b', 0,  0, 0};
     return b;
 }
 
@@ -56,8 +57,9 @@ TEST(DialogTemplate, ReadsClassicAndExtendedHeadersAndRefusesShortOnes) {
     EXPECT_EQ(info.style, 0x50000000u);
 
     // Extended: version 1, signature FFFF, help id, ex style, style ...
-    std::vector<uint8_t> x = {1, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0x44, 0x00, 0x00, 0x50,
-                              2, 0, 0, 0, 0, 0, 0x28, 1, 0xA6, 0, 0xFF, 0xFF, 7, 0, 0, 0, 0, 0};
+    std::vector<uint8_t> x = {1,    0,    0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0,    0,
+                              0x44, 0x00, 0x00, 0x50, 2, 0, 0, 0, 0, 0, 0x28, 1,
+                              0xA6, 0,    0xFF, 0xFF, 7, 0, 0, 0, 0, 0};
     ASSERT_TRUE(ReadDialogTemplate(x, info));
     EXPECT_TRUE(info.extended);
     EXPECT_EQ(info.style, 0x50000044u);
@@ -86,7 +88,8 @@ struct Base {
 struct Derived : Base {
     Method FindMethod(Symbol name) override {
         static const MethodTable<Derived> methods{{"PshOK", &Derived::PshOK}};
-        if (Method m = methods.Bind(this, name)) return m;
+        if (Method m = methods.Bind(this, name))
+            return m;
         return Base::FindMethod(name);
     }
     void PshOK() { calls.push_back("Derived::PshOK"); }

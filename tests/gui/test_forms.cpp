@@ -10,7 +10,9 @@ namespace kp::test {
 
 // ---------------------------------------------------------------- title
 
-void TestTitel::Register() { CustomControl::RegisterWindowClass(KP_TEST_TITLE_CLASS); }
+void TestTitel::Register() {
+    CustomControl::RegisterWindowClass(KP_TEST_TITLE_CLASS);
+}
 
 void TestTitel::Expose(ExposeEvent& e) {
     ++exposes;
@@ -44,8 +46,10 @@ void TestTitel::MouseButtonDown(MouseEvent& e) {
 // ---------------------------------------------------------------- edit filter
 
 LRESULT SleFilter::Dispatch(Event& e) {
-    if (e.Message() == WM_KEYDOWN) keyDowns.push_back(e.wParam());
-    if (e.Message() == WM_CHAR && e.wParam() == 'x') return 1;  // handled: the edit never sees it
+    if (e.Message() == WM_KEYDOWN)
+        keyDowns.push_back(e.wParam());
+    if (e.Message() == WM_CHAR && e.wParam() == 'x')
+        return 1;  // handled: the edit never sees it
     return SingleLineEdit::Dispatch(e);
 }
 
@@ -82,7 +86,8 @@ void TestForm::PshRechnen() {
         err->Description = "test failure";
         Raise(err);
     }
-    if (throwInRechnen) throw std::runtime_error("boom");
+    if (throwInRechnen)
+        throw std::runtime_error("boom");
     ++rechnenFinished;
 }
 
@@ -107,7 +112,8 @@ Method TestForm::FindMethod(Symbol name) {
         {"PshRechnen", &TestForm::PshRechnen},
         {"Neu", &TestForm::Neu},
     };
-    if (Method m = methods.Bind(this, name)) return m;
+    if (Method m = methods.Bind(this, name))
+        return m;
     return TestFormLayout::FindMethod(name);
 }
 
@@ -128,7 +134,8 @@ void TestDialog::PshDlgOK() {
 
 Method TestDialog::FindMethod(Symbol name) {
     static const MethodTable<TestDialog> methods{{"PshDlgOK", &TestDialog::PshDlgOK}};
-    if (Method m = methods.Bind(this, name)) return m;
+    if (Method m = methods.Bind(this, name))
+        return m;
     return DialogWindow::FindMethod(name);
 }
 
@@ -175,8 +182,8 @@ DemoForm::DemoForm(Window* owner) : DemoFormLayout(owner) {
     MleNotiz->TextValue("Erste Zeile\r\nZweite Zeile");
     LstOrt->FillUsing(std::vector<std::string>{"Berlin", "Köln", "München", "Hamburg"});
     LstOrt->CurrentItemNo(2);
-    CmbArt->FillUsing(std::vector<std::pair<std::string, Usual>>{
-        {"Wohngebäude", Usual(1)}, {"Hausrat", Usual(2)}});
+    CmbArt->FillUsing(std::vector<std::pair<std::string, Usual>>{{"Wohngebäude", Usual(1)},
+                                                                 {"Hausrat", Usual(2)}});
     CmbArt->CurrentItemNo(1);
     IcoApp->Icon(std::make_shared<kp::Icon>(ResourceID(IDI_TEST)));
     Balken->Range(kp::Range(0, 100));
@@ -184,16 +191,21 @@ DemoForm::DemoForm(Window* owner) : DemoFormLayout(owner) {
     statusBar->ControlText("Bereit");
 }
 
-void DemoForm::PshAnpassen() { Balken->Advance(10); }
+void DemoForm::PshAnpassen() {
+    Balken->Advance(10);
+}
 
-void DemoForm::PshSchliessen() { EndWindow(); }
+void DemoForm::PshSchliessen() {
+    EndWindow();
+}
 
 Method DemoForm::FindMethod(Symbol name) {
     static const MethodTable<DemoForm> methods{
         {"PshAnpassen", &DemoForm::PshAnpassen},
         {"PshSchliessen", &DemoForm::PshSchliessen},
     };
-    if (Method m = methods.Bind(this, name)) return m;
+    if (Method m = methods.Bind(this, name))
+        return m;
     return DemoFormLayout::FindMethod(name);
 }
 

@@ -13,7 +13,7 @@ namespace kp::test {
 // A custom control that paints a two-colour bar with its title, like the
 // system's title controls. Counts its paints and mouse clicks.
 class TestTitel : public CustomControl {
-public:
+  public:
     TestTitel(Window* owner, const ResourceID& id) : CustomControl(owner, id) {}
     static void Register();
 
@@ -28,7 +28,7 @@ public:
 // An edit that sees every message: it counts key downs and keeps the
 // letter 'x' from the control.
 class SleFilter : public SingleLineEdit {
-public:
+  public:
     SleFilter(Window* owner, const ResourceID& id) : SingleLineEdit(owner, id) {}
     LRESULT Dispatch(Event& e) override;
     void __Scatter() override { ++scatters; }
@@ -38,7 +38,7 @@ public:
 };
 
 class TestFormLayout : public DataWindow {
-public:
+  public:
     explicit TestFormLayout(Window* owner);
 
     std::unique_ptr<PushButton> PshOK;
@@ -52,7 +52,7 @@ public:
 };
 
 class TestForm : public TestFormLayout {
-public:
+  public:
     explicit TestForm(Window* owner = nullptr) : TestFormLayout(owner) {}
 
     void PshOK() { ++okCalls; }
@@ -76,7 +76,7 @@ public:
 
 // A modal dialog whose OK button ends it with result 7.
 class TestDialog : public DialogWindow {
-public:
+  public:
     TestDialog(Window* owner, bool modal);
     void PshDlgOK();
     Method FindMethod(Symbol name) override;
@@ -88,7 +88,7 @@ public:
 
 // One of each control type, for looking at and for the control tests.
 class DemoFormLayout : public DataWindow {
-public:
+  public:
     explicit DemoFormLayout(Window* owner);
 
     std::unique_ptr<TestTitel> ccTitel;
@@ -112,7 +112,7 @@ public:
 };
 
 class DemoForm : public DemoFormLayout {
-public:
+  public:
     explicit DemoForm(Window* owner = nullptr);
     void PshAnpassen();
     void PshSchliessen();

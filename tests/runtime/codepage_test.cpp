@@ -14,13 +14,16 @@ TEST_F(CodePageTest, GermanLettersInEachCodePage) {
     EXPECT_EQ(CpToUtf8("\xE4\xF6\xFC\xC4\xD6\xDC\xDF\x80", 1252), "äöüÄÖÜß€");
     std::string out;
     ASSERT_TRUE(Utf8ToCp("WOHNGEBÄUDE", 850, out));
-    EXPECT_EQ(out, "WOHNGEB\x8E" "UDE");
+    EXPECT_EQ(out,
+              "WOHNGEB\x8E"
+              "UDE");
 }
 
 TEST_F(CodePageTest, EveryByteRoundTrips) {
     for (int cp : {437, 850, 1252}) {
         std::string all;
-        for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+        for (int b = 0; b < 256; ++b)
+            all += static_cast<char>(b);
         const std::string utf8 = CpToUtf8(all, cp);
         EXPECT_TRUE(IsValidUtf8(utf8));
         std::string back;
@@ -64,7 +67,10 @@ TEST_F(CodePageTest, SettingsChooseTheTableCodePage) {
 
 TEST_F(CodePageTest, OemAnsiTextConversion) {
     // "Größe" written by a DOS program and read as if it were ANSI.
-    const std::string misread = CpToUtf8("Gr\x94\xE1" "e", 1252);
+    const std::string misread = CpToUtf8(
+        "Gr\x94\xE1"
+        "e",
+        1252);
     EXPECT_EQ(Oem2Ansi(misread), "Größe");
     EXPECT_EQ(Ansi2Oem("Größe"), misread);
     EXPECT_EQ(Oem2Ansi(Ansi2Oem("Müller & Söhne")), "Müller & Söhne");

@@ -9,7 +9,7 @@ using DateTest = RuntimeTest;
 TEST_F(DateTest, FromYmdRejectsImpossibleDates) {
     EXPECT_TRUE(Date::FromYMD(2011, 2, 29).IsEmpty());
     EXPECT_FALSE(Date::FromYMD(2012, 2, 29).IsEmpty());
-    EXPECT_TRUE(Date::FromYMD(1900, 2, 29).IsEmpty());  // century, not leap
+    EXPECT_TRUE(Date::FromYMD(1900, 2, 29).IsEmpty());   // century, not leap
     EXPECT_FALSE(Date::FromYMD(2000, 2, 29).IsEmpty());  // 400 years, leap
     EXPECT_TRUE(Date::FromYMD(2010, 13, 1).IsEmpty());
     EXPECT_TRUE(Date::FromYMD(2010, 4, 31).IsEmpty());
@@ -27,7 +27,7 @@ TEST_F(DateTest, ArithmeticAndWeekdays) {
     EXPECT_EQ(Date::FromYMD(2011, 1, 1) - Date::FromYMD(2010, 1, 1), 365);
     EXPECT_TRUE((Date() + 5).IsEmpty());
     EXPECT_EQ(Date() - d, 0);
-    EXPECT_LT(Date(), d);  // the empty date sorts first
+    EXPECT_LT(Date(), d);                            // the empty date sorts first
     EXPECT_EQ(DoW(Date::FromYMD(1996, 10, 20)), 1);  // a Sunday
     EXPECT_EQ(DoW(Date::FromYMD(2009, 2, 1)), 1);
     EXPECT_EQ(DoW(Date::FromYMD(2010, 5, 1)), 7);  // a Saturday
@@ -51,7 +51,7 @@ TEST_F(DateTest, GermanFormatReadsAndPrints) {
     EXPECT_EQ(DToC(Date()), "  .  .    ");
     EXPECT_TRUE(CToD("  .  .    ").IsEmpty());
     EXPECT_TRUE(CToD("").IsEmpty());
-    EXPECT_TRUE(CToD("15.06.    ").IsEmpty());   // no year
+    EXPECT_TRUE(CToD("15.06.    ").IsEmpty());  // no year
     EXPECT_TRUE(CToD("32.01.2010").IsEmpty());
     EXPECT_TRUE(CToD("123.01.2010").IsEmpty());  // never read as 12.3.
     EXPECT_EQ(DToC(Date::FromYMD(2010, 6, 5)), "05.06.2010");

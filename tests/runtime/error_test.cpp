@@ -53,7 +53,8 @@ TEST_F(ErrorTest, RetryOnlyWhenAllowedAndAsked) {
     auto lockErr = MakeError(EG_LOCK, true);
     bool done = false;
     while (!(done = ++tries == 3)) {
-        if (!RaiseRetry(lockErr)) break;
+        if (!RaiseRetry(lockErr))
+            break;
     }
     EXPECT_TRUE(done);
     EXPECT_EQ(lockErr->Tries, 2);
@@ -66,7 +67,8 @@ TEST_F(ErrorTest, RetryOnlyWhenAllowedAndAsked) {
 TEST_F(ErrorTest, BreakReachesTheNearestRecoveryPoint) {
     EXPECT_FALSE(CanBreak());
     ErrorBlock([](std::shared_ptr<Error> e) -> Usual {
-        if (CanBreak()) Break(Usual(e));
+        if (CanBreak())
+            Break(Usual(e));
         return false;
     });
     std::vector<std::string> trail;
@@ -189,11 +191,11 @@ TEST_F(ErrorTest, MessageBoxIsReplaceable) {
     EXPECT_EQ(ErrorMessageBox("t", "ERROR", 1, 0, 0x80000000u), 1);
     EXPECT_EQ(ErrorMessageBox("t", "ERROR", 0, 2, 0x80000003u), 3);
     std::string shown;
-    auto old = SetErrorMessageBox([&](const std::string& text, const std::string& word, uint32_t,
-                                      uint32_t retry, uint32_t) {
-        shown = word + ": " + text;
-        return retry ? 2 : 1;
-    });
+    auto old = SetErrorMessageBox(
+        [&](const std::string& text, const std::string& word, uint32_t, uint32_t retry, uint32_t) {
+            shown = word + ": " + text;
+            return retry ? 2 : 1;
+        });
     EXPECT_EQ(ErrorMessageBox("OPEN ERROR", "ERROR", 1, 2, 0x80000000u), 2);
     EXPECT_EQ(shown, "ERROR: OPEN ERROR");
     SetErrorMessageBox(old);

@@ -37,9 +37,10 @@ TEST_F(NumbersTest, FormatAgreesWithDecimalRoundingOfThreeDecimalValues) {
     for (int k = -200000; k <= 200000; k += 7) {
         const int mag = k < 0 ? -k : k;
         const int rounded = (mag + 5) / 10;  // in hundredths
-        std::string want = std::to_string(rounded / 100) + "." +
-                           (rounded % 100 < 10 ? "0" : "") + std::to_string(rounded % 100);
-        if (k < 0 && rounded != 0) want = "-" + want;
+        std::string want = std::to_string(rounded / 100) + "." + (rounded % 100 < 10 ? "0" : "") +
+                           std::to_string(rounded % 100);
+        if (k < 0 && rounded != 0)
+            want = "-" + want;
         ASSERT_EQ(FormatNumber(k / 1000.0, 2), want) << k;
     }
 }

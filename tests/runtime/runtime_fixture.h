@@ -12,14 +12,16 @@
 namespace kp {
 // Readable dates in failure messages.
 inline void PrintTo(const Date& d, std::ostream* os) {
-    if (d.IsEmpty()) *os << "(empty date)";
-    else *os << DToS(d);
+    if (d.IsEmpty())
+        *os << "(empty date)";
+    else
+        *os << DToS(d);
 }
 }  // namespace kp
 
 // Every test starts from the run-time's defaults and without an error block.
 class RuntimeTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         kp::ResetSettings();
         kp::ErrorBlock(nullptr);

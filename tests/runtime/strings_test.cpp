@@ -16,7 +16,8 @@ TEST(StringsTest, CaseCoversTheWindowsRepertoire) {
     EXPECT_EQ(Upper("αβγ жизнь"), "ΑΒΓ ЖИЗНЬ");
     // Every 1252 letter maps back through its other case.
     for (char32_t c = 0xC0; c <= 0xFF; ++c) {
-        if (c == 0xD7 || c == 0xF7 || c == 0xDF) continue;
+        if (c == 0xD7 || c == 0xF7 || c == 0xDF)
+            continue;
         EXPECT_EQ(LowerChar(UpperChar(c)), LowerChar(c)) << static_cast<int>(c);
         EXPECT_NE(UpperChar(c), LowerChar(c)) << static_cast<int>(c);
     }
@@ -58,10 +59,16 @@ TEST(StringsTest, CountsCharactersNotBytes) {
     EXPECT_EQ(Stuff("Größe", 3, 1, "oe"), "Groeße");
     EXPECT_EQ(Stuff("ab", 9, 1, "c"), "abc");
     // A malformed byte counts as one character and survives.
-    const std::string bad = "a\xFF" "b";
+    const std::string bad =
+        "a\xFF"
+        "b";
     EXPECT_EQ(Len(bad), 3u);
-    EXPECT_EQ(Upper(bad), "A\xFF" "B");
-    EXPECT_EQ(Right(bad, 2), "\xFF" "b");
+    EXPECT_EQ(Upper(bad),
+              "A\xFF"
+              "B");
+    EXPECT_EQ(Right(bad, 2),
+              "\xFF"
+              "b");
 }
 
 TEST(StringsTest, ReplaceAndRepeat) {
@@ -83,7 +90,7 @@ TEST(StringsTest, WideConversionRoundTrips) {
     EXPECT_EQ(w.size(), sizeof(wchar_t) == 2 ? 10u : 9u);  // the clef is a surrogate pair
     EXPECT_EQ(WideToUtf8(w), s);
     EXPECT_EQ(WideToUtf8(Utf8ToWide("a\xC3")), "a\xEF\xBF\xBD");  // cut sequence -> U+FFFD
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));  // overlong
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));                        // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));                    // surrogate
     EXPECT_TRUE(IsValidUtf8("Größe"));
 }

@@ -15,9 +15,9 @@ TEST(GradientStrips, RunFromTheRightEdgeAndDarkenOneUnitPerStrip) {
     EXPECT_EQ(s[0].right, 9);  // the first strip ends at W - 1
     EXPECT_EQ(s[3].left, -3);
     EXPECT_EQ(s[3].right, 0);
-    EXPECT_EQ(s[0].color, RGB(99, 49, 7));   // already one below in the first strip
-    EXPECT_EQ(s[1].color, RGB(98, 48, 7));   // green stops at its end value
-    EXPECT_EQ(s[3].color, RGB(96, 48, 7));   // blue below its end never moves
+    EXPECT_EQ(s[0].color, RGB(99, 49, 7));  // already one below in the first strip
+    EXPECT_EQ(s[1].color, RGB(98, 48, 7));  // green stops at its end value
+    EXPECT_EQ(s[3].color, RGB(96, 48, 7));  // blue below its end never moves
 }
 
 TEST(GradientStrips, WidthAndStepEdges) {
@@ -52,7 +52,7 @@ TEST(LayoutTitel, IconTextAndShadowPlaces) {
 }
 
 class Owner : public DataWindow, public TitelControlRegistry, public TitelMouseListener {
-public:
+  public:
     Owner() : DataWindow(nullptr) {}
     void RegisterControl(TitelControl* c) override { registered.push_back(c); }
     void OnMouseInTitelDown(TitelControl* c) override { clicked.push_back(c); }
@@ -81,7 +81,7 @@ COLORREF PaintedPixel(Window& control, int x, int y) {
 }
 
 class TitelControlTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         InitGuiLibrary();
         RegisterTitelClasses();

@@ -60,10 +60,11 @@ int main(int argc, char** argv) {
     auto sum = demo::WriteVertrag(d, n, 42);
     double gen = Seconds(t0);
     auto size = fs::file_size(d + "Vertrag.DBF");
-    std::printf("generate  %u records (%.1f MB) and 2 indexes: %.2f s\n", n, static_cast<double>(size) / 1e6, gen);
+    std::printf("generate  %u records (%.1f MB) and 2 indexes: %.2f s\n", n,
+                static_cast<double>(size) / 1e6, gen);
 
-    const Symbol VSTEUER("VSTEUER"), VERSSPARTE("VERSSPARTE"), VSTEUERDM("VSTEUERDM"), BEITRAG("BEITRAG"),
-        VERSNR("VERSNR");
+    const Symbol VSTEUER("VSTEUER"), VERSSPARTE("VERSSPARTE"), VSTEUERDM("VSTEUERDM"),
+        BEITRAG("BEITRAG"), VERSNR("VERSNR");
     {
         DBServer db(d + "Vertrag.DBF");
         auto t = std::chrono::steady_clock::now();
@@ -76,8 +77,11 @@ int main(int argc, char** argv) {
             ++visited;
         }
         double s = Seconds(t);
-        std::printf("scan      %llu records, 2 fields each: %.3f s = %.2f million records/s (checksum %.0f/%zu)\n",
-                    static_cast<unsigned long long>(visited), s, static_cast<double>(visited) / s / 1e6, total, chars);
+        std::printf(
+            "scan      %llu records, 2 fields each: %.3f s = %.2f million records/s (checksum "
+            "%.0f/%zu)\n",
+            static_cast<unsigned long long>(visited), s, static_cast<double>(visited) / s / 1e6,
+            total, chars);
     }
     {
         DBServer db(d + "Vertrag.DBF");
@@ -86,10 +90,12 @@ int main(int argc, char** argv) {
         for (db.GoTop(); !db.EoF(); db.Skip(1)) {
             ++visited;
             double rate = db.FieldGet(VSTEUER).AsFloat();
-            if (rate != 18 && rate != 17.75 && rate != 14) continue;
+            if (rate != 18 && rate != 17.75 && rate != 14)
+                continue;
             std::string line = db.FieldGet(VERSSPARTE).AsString();
             // About 8 % of the records: the conversion's rows, thinned out.
-            if (db.RecNo() % 6 != 0 || line.find_first_not_of(' ') == std::string::npos) continue;
+            if (db.RecNo() % 6 != 0 || line.find_first_not_of(' ') == std::string::npos)
+                continue;
             double newRate = rate == 18 ? 16.15 : (rate == 17.75 ? 16.34 : 13.2);
             double tax = db.FieldGet(VSTEUERDM).AsFloat(), premium = db.FieldGet(BEITRAG).AsFloat();
             db.FieldPut(BEITRAG, Usual(premium - tax + tax / rate * newRate));
@@ -99,10 +105,11 @@ int main(int argc, char** argv) {
         }
         db.Close();
         double s = Seconds(t);
-        std::printf("convert   %llu records, %llu written (%.1f %%): %.3f s = %.2f million records/s\n",
-                    static_cast<unsigned long long>(visited), static_cast<unsigned long long>(changed),
-                    100.0 * static_cast<double>(changed) / static_cast<double>(visited ? visited : 1), s,
-                    static_cast<double>(visited) / s / 1e6);
+        std::printf(
+            "convert   %llu records, %llu written (%.1f %%): %.3f s = %.2f million records/s\n",
+            static_cast<unsigned long long>(visited), static_cast<unsigned long long>(changed),
+            100.0 * static_cast<double>(changed) / static_cast<double>(visited ? visited : 1), s,
+            static_cast<double>(visited) / s / 1e6);
     }
     {
         DBServer db(d + "Vertrag.DBF");
@@ -116,13 +123,17 @@ int main(int argc, char** argv) {
         db.SetIndex("Vertrag5.ntx");
         auto t = std::chrono::steady_clock::now();
         int found = 0;
-        for (const auto& k : keys) found += db.Seek(Usual(k)) ? 1 : 0;
+        for (const auto& k : keys)
+            found += db.Seek(Usual(k)) ? 1 : 0;
         double s = Seconds(t);
-        std::printf("seek      10000 random keys in a %u-key index: %.3f s (%d found; the rest are deleted records)\n",
-                    n, s, found);
+        std::printf(
+            "seek      10000 random keys in a %u-key index: %.3f s (%d found; the rest are deleted "
+            "records)\n",
+            n, s, found);
     }
     std::printf("peak RSS  %.1f MB\n", PeakRssMb());
     (void)sum;
-    if (ownDir) fs::remove_all(dir);
+    if (ownDir)
+        fs::remove_all(dir);
     return 0;
 }

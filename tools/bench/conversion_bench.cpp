@@ -23,13 +23,15 @@ double Seconds(std::chrono::steady_clock::duration d) {
 
 int main(int argc, char** argv) {
     using Clock = std::chrono::steady_clock;
-    const uint32_t records = argc > 1 ? static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10)) : 1000000;
+    const uint32_t records =
+        argc > 1 ? static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10)) : 1000000;
     const std::filesystem::path dir =
         argc > 2 ? std::filesystem::path(argv[2])
                  : std::filesystem::temp_directory_path() / "kp_bench_conversion";
     std::filesystem::create_directories(dir);
     std::string folder = dir.string();
-    if (folder.back() != '/' && folder.back() != '\\') folder += std::filesystem::path::preferred_separator;
+    if (folder.back() != '/' && folder.back() != '\\')
+        folder += std::filesystem::path::preferred_separator;
 
     // The program's own settings.
     kp::SetDateCountry(5);
@@ -59,9 +61,10 @@ int main(int argc, char** argv) {
     const auto r = walk.Convert(counts.Total() ? counts.Total() : 1, [&](uint32_t) { ++moves; });
     t1 = Clock::now();
     const double convSecs = Seconds(t1 - t0);
-    std::printf("convert: %u converted, %u skipped in %.3f s, %.0f records/s walked, %.0f converted/s; "
-                "progress moved %u times\n",
-                r.converted, r.skipped, convSecs, s.records / convSecs, r.converted / convSecs, moves);
+    std::printf(
+        "convert: %u converted, %u skipped in %.3f s, %.0f records/s walked, %.0f converted/s; "
+        "progress moved %u times\n",
+        r.converted, r.skipped, convSecs, s.records / convSecs, r.converted / convSecs, moves);
     db.Close();
     std::filesystem::remove_all(dir);
     return 0;

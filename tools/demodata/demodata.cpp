@@ -14,7 +14,7 @@ namespace {
 // A small generator of our own, so that a seed gives the same table on
 // every platform.
 class Rng {
-public:
+  public:
     explicit Rng(uint64_t seed) : s_(seed * 0x9E3779B97F4A7C15ULL + 0x632BE59BD9B4E019ULL) {}
     uint64_t Next() {
         uint64_t z = (s_ += 0x9E3779B97F4A7C15ULL);
@@ -24,7 +24,7 @@ public:
     }
     uint32_t Below(uint32_t n) { return static_cast<uint32_t>(Next() % n); }
 
-private:
+  private:
     uint64_t s_;
 };
 
@@ -35,34 +35,43 @@ struct Weighted {
 
 const char* Pick(Rng& rng, const std::vector<Weighted>& list) {
     int total = 0;
-    for (const auto& w : list) total += w.weight;
+    for (const auto& w : list)
+        total += w.weight;
     int r = static_cast<int>(rng.Below(static_cast<uint32_t>(total)));
     for (const auto& w : list) {
-        if (r < w.weight) return w.text;
+        if (r < w.weight)
+            return w.text;
         r -= w.weight;
     }
     return list.back().text;
 }
 
 const std::vector<Weighted> kLines = {
-    {"WOHNGEBÄUDE", 24}, {" Wohngebäude ", 5}, {"Wohngebäude", 3}, {"HAUSRAT", 18}, {" hausrat", 3},
-    {"WOHNGEBAEUDE", 3},  {"KFZ", 14},          {"HAFTPFLICHT", 12}, {"UNFALL", 9},    {"RECHTSSCHUTZ", 6},
-    {"GLAS", 3},
+    {"WOHNGEBÄUDE", 24}, {" Wohngebäude ", 5}, {"Wohngebäude", 3}, {"HAUSRAT", 18},
+    {" hausrat", 3},     {"WOHNGEBAEUDE", 3},  {"KFZ", 14},        {"HAFTPFLICHT", 12},
+    {"UNFALL", 9},       {"RECHTSSCHUTZ", 6},  {"GLAS", 3},
 };
-const std::vector<Weighted> kBuildingRates = {{"17.75", 60}, {"14", 20}, {"16.34", 6}, {"19", 8}, {"17.7", 4}, {"13.2", 2}};
+const std::vector<Weighted> kBuildingRates = {{"17.75", 60}, {"14", 20},  {"16.34", 6},
+                                              {"19", 8},     {"17.7", 4}, {"13.2", 2}};
 const std::vector<Weighted> kContentsRates = {{"18", 70}, {"16.15", 10}, {"19", 15}, {"17.75", 5}};
-const std::vector<Weighted> kOtherRates = {{"19", 80}, {"18", 8}, {"14", 4}, {"17.75", 4}, {"16.34", 4}};
-const char* kNames[] = {"Müller", "Schmidt", "Schneider", "Fischer", "Weber", "Meyer", "Wagner", "Becker",
-                        "Schulz", "Hoffmann", "Schäfer", "Koch", "Bauer", "Richter", "Klein", "Wolf",
-                        "Schröder", "Neumann", "Schwarz", "Zimmermann", "Braun", "Krüger", "Hofmann", "Hartmann",
-                        "Lange", "Schmitt", "Werner", "Schmitz", "Krause", "Meier", "Lehmann", "Schmid",
-                        "Özdemir", "Jäger", "Groß", "Weiß"};
-const char* kPlaces[] = {"Köln", "Düsseldorf", "München", "Nürnberg", "Würzburg", "Lübeck", "Essen", "Bonn",
-                         "Aachen", "Münster", "Göttingen", "Bad Tölz", "Saarbrücken", "Osnabrück", "Fürth"};
-const char* kPlates[] = {"K", "D", "M", "N", "WÜ", "HL", "E", "BN", "AC", "MS", "GÖ", "TÖL", "SB", "OS", "FÜ"};
+const std::vector<Weighted> kOtherRates = {
+    {"19", 80}, {"18", 8}, {"14", 4}, {"17.75", 4}, {"16.34", 4}};
+const char* kNames[] = {"Müller",  "Schmidt",    "Schneider", "Fischer",  "Weber",    "Meyer",
+                        "Wagner",  "Becker",     "Schulz",    "Hoffmann", "Schäfer",  "Koch",
+                        "Bauer",   "Richter",    "Klein",     "Wolf",     "Schröder", "Neumann",
+                        "Schwarz", "Zimmermann", "Braun",     "Krüger",   "Hofmann",  "Hartmann",
+                        "Lange",   "Schmitt",    "Werner",    "Schmitz",  "Krause",   "Meier",
+                        "Lehmann", "Schmid",     "Özdemir",   "Jäger",    "Groß",     "Weiß"};
+const char* kPlaces[] = {"Köln",      "Düsseldorf", "München",     "Nürnberg",  "Würzburg",
+                         "Lübeck",    "Essen",      "Bonn",        "Aachen",    "Münster",
+                         "Göttingen", "Bad Tölz",   "Saarbrücken", "Osnabrück", "Fürth"};
+const char* kPlates[] = {"K",  "D",  "M",  "N",   "WÜ", "HL", "E", "BN",
+                         "AC", "MS", "GÖ", "TÖL", "SB", "OS", "FÜ"};
 const char* kPay[] = {"jährlich", "halbjährlich", "vierteljährl.", "monatlich"};
 
-bool Is(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+bool Is(const char* a, const char* b) {
+    return std::strcmp(a, b) == 0;
+}
 
 std::string Normalised(const std::string& s) {
     // Trim and upper-case the way the conversion compares lines.
@@ -72,7 +81,8 @@ std::string Normalised(const std::string& s) {
     for (size_t i = 0; i < t.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(t[i]);
         if (c == 0xC3 && i + 1 < t.size() && static_cast<unsigned char>(t[i + 1]) >= 0xA0 &&
-            static_cast<unsigned char>(t[i + 1]) <= 0xBE && static_cast<unsigned char>(t[i + 1]) != 0xB7) {
+            static_cast<unsigned char>(t[i + 1]) <= 0xBE &&
+            static_cast<unsigned char>(t[i + 1]) != 0xB7) {
             out += static_cast<char>(0xC3);
             out += static_cast<char>(static_cast<unsigned char>(t[i + 1]) - 0x20);
             ++i;
@@ -87,21 +97,23 @@ std::string Normalised(const std::string& s) {
 
 Summary WriteVertrag(const std::string& dir, uint32_t count, uint64_t seed, bool withIndexes) {
     std::string d = dir;
-    if (!d.empty() && d.back() != '/' && d.back() != '\\') d += '/';
+    if (!d.empty() && d.back() != '/' && d.back() != '\\')
+        d += '/';
     const std::string path = d + "Vertrag.DBF";
-    Table::Create(path, {{"VERSNR", 'C', 15, 0},
-                         {"ADRESSNR", 'C', 6, 0},
-                         {"NNAME", 'C', 25, 0},
-                         {"ORT_S_FZKZ", 'C', 25, 0},
-                         {"GESNR", 'C', 4, 0},
-                         {"VERSSPARTE", 'C', 20, 0},
-                         {"VSTEUER", 'N', 6, 2},
-                         {"VSTEUERDM", 'N', 12, 2},
-                         {"BEITRAG", 'N', 12, 2},
-                         {"ZAHLWEISE", 'C', 13, 0},
-                         {"BEGINN", 'D', 8, 0},
-                         {"AKTIV", 'L', 1, 0},
-                         {"NOTIZ", 'M', 10, 0}},
+    Table::Create(path,
+                  {{"VERSNR", 'C', 15, 0},
+                   {"ADRESSNR", 'C', 6, 0},
+                   {"NNAME", 'C', 25, 0},
+                   {"ORT_S_FZKZ", 'C', 25, 0},
+                   {"GESNR", 'C', 4, 0},
+                   {"VERSSPARTE", 'C', 20, 0},
+                   {"VSTEUER", 'N', 6, 2},
+                   {"VSTEUERDM", 'N', 12, 2},
+                   {"BEITRAG", 'N', 12, 2},
+                   {"ZAHLWEISE", 'C', 13, 0},
+                   {"BEGINN", 'D', 8, 0},
+                   {"AKTIV", 'L', 1, 0},
+                   {"NOTIZ", 'M', 10, 0}},
                   850);
     TableOptions opt;
     opt.exclusive = true;
@@ -113,35 +125,39 @@ Summary WriteVertrag(const std::string& dir, uint32_t count, uint64_t seed, bool
     std::vector<char> buf;
     buf.reserve(static_cast<size_t>(batch) * t->RecLen());
     auto field = [&](const char* name) { return t->FieldIndex(name); };
-    const int fVersnr = field("VERSNR"), fAdr = field("ADRESSNR"), fName = field("NNAME"), fOrt = field("ORT_S_FZKZ"),
-              fGes = field("GESNR"), fLine = field("VERSSPARTE"), fRate = field("VSTEUER"), fTax = field("VSTEUERDM"),
-              fPrem = field("BEITRAG"), fPay = field("ZAHLWEISE"), fBegin = field("BEGINN"), fAct = field("AKTIV"),
+    const int fVersnr = field("VERSNR"), fAdr = field("ADRESSNR"), fName = field("NNAME"),
+              fOrt = field("ORT_S_FZKZ"), fGes = field("GESNR"), fLine = field("VERSSPARTE"),
+              fRate = field("VSTEUER"), fTax = field("VSTEUERDM"), fPrem = field("BEITRAG"),
+              fPay = field("ZAHLWEISE"), fBegin = field("BEGINN"), fAct = field("AKTIV"),
               fMemo = field("NOTIZ");
     std::vector<char> rec(t->RecLen());
     for (uint32_t i = 1; i <= count; ++i) {
         t->BlankRecord(rec.data());
         const char* line = Pick(rng, kLines);
         std::string norm = Normalised(line);
-        const char* rate = norm == "WOHNGEBÄUDE" || norm == "WOHNGEBAEUDE" ? Pick(rng, kBuildingRates)
-                           : norm == "HAUSRAT"                             ? Pick(rng, kContentsRates)
-                                                                           : Pick(rng, kOtherRates);
+        const char* rate = norm == "WOHNGEBÄUDE" || norm == "WOHNGEBAEUDE"
+                               ? Pick(rng, kBuildingRates)
+                           : norm == "HAUSRAT" ? Pick(rng, kContentsRates)
+                                               : Pick(rng, kOtherRates);
         double r = std::atof(rate);
         double net = 40 + static_cast<double>(rng.Below(250000)) / 100.0;
         double tax = std::round(net * r) / 100.0;
         char versnr[32];
-        std::snprintf(versnr, sizeof versnr, "%02u-%07u/%u", rng.Below(90) + 10, rng.Below(10000000), rng.Below(10));
+        std::snprintf(versnr, sizeof versnr, "%02u-%07u/%u", rng.Below(90) + 10,
+                      rng.Below(10000000), rng.Below(10));
         char adr[16];
         std::snprintf(adr, sizeof adr, "%06u", rng.Below(999999) + 1);
         std::string ort;
         if (norm == "KFZ") {
             uint32_t p = rng.Below(15);
             char plate[40];
-            std::snprintf(plate, sizeof plate, "%s-%c%c %u", kPlates[p], 'A' + rng.Below(26), 'A' + rng.Below(26),
-                          rng.Below(9999) + 1);
+            std::snprintf(plate, sizeof plate, "%s-%c%c %u", kPlates[p], 'A' + rng.Below(26),
+                          'A' + rng.Below(26), rng.Below(9999) + 1);
             ort = plate;
         } else {
             ort = kPlaces[rng.Below(15)];
-            if (rng.Below(3) == 0) ort += ", Ring " + std::to_string(rng.Below(200) + 1);
+            if (rng.Below(3) == 0)
+                ort += ", Ring " + std::to_string(rng.Below(200) + 1);
         }
         char ges[8];
         std::snprintf(ges, sizeof ges, "%04u", rng.Below(400) + 1);
@@ -155,11 +171,14 @@ Summary WriteVertrag(const std::string& dir, uint32_t count, uint64_t seed, bool
         t->PutValue(rec.data(), fTax, Usual(tax));
         t->PutValue(rec.data(), fPrem, Usual(net + tax));
         t->PutValue(rec.data(), fPay, Usual(std::string(kPay[rng.Below(4)])));
-        t->PutValue(rec.data(), fBegin, Usual(Date::FromYMD(1990 + static_cast<int>(rng.Below(20)),
-                                                             1 + static_cast<int>(rng.Below(12)), 1)));
+        t->PutValue(rec.data(), fBegin,
+                    Usual(Date::FromYMD(1990 + static_cast<int>(rng.Below(20)),
+                                        1 + static_cast<int>(rng.Below(12)), 1)));
         t->PutValue(rec.data(), fAct, Usual(rng.Below(10) != 0));
         if (rng.Below(50) == 0)
-            t->PutValue(rec.data(), fMemo, Usual("Rückfrage beim Kunden " + std::string(adr) + "\r\nam Telefon klären."));
+            t->PutValue(
+                rec.data(), fMemo,
+                Usual("Rückfrage beim Kunden " + std::string(adr) + "\r\nam Telefon klären."));
         bool del = rng.Below(50) == 0;
         if (del) {
             rec[0] = '*';

@@ -15,6 +15,7 @@ struct Summary {
 };
 
 // Writes dir/Vertrag.DBF (+ .DBT) and the two indexes; throws DbError.
-Summary WriteVertrag(const std::string& dir, uint32_t count, uint64_t seed, bool withIndexes = true);
+Summary WriteVertrag(const std::string& dir, uint32_t count, uint64_t seed,
+                     bool withIndexes = true);
 
 }  // namespace kp::demo

@@ -21,10 +21,13 @@ int main(int argc, char** argv) {
     uint64_t seed = args.size() == 4 ? std::strtoull(args[3].c_str(), nullptr, 10) : 1;
     try {
         auto s = kp::demo::WriteVertrag(args[1], static_cast<uint32_t>(n), seed);
-        std::printf("Vertrag.DBF: %u contracts, %u deleted; WOHNGEBÄUDE 17.75: %u, WOHNGEBÄUDE 14: %u, HAUSRAT 18: %u\n",
-                    s.records, s.deleted, s.row1, s.row2, s.row3);
+        std::printf(
+            "Vertrag.DBF: %u contracts, %u deleted; WOHNGEBÄUDE 17.75: %u, WOHNGEBÄUDE 14: %u, "
+            "HAUSRAT 18: %u\n",
+            s.records, s.deleted, s.row1, s.row2, s.row3);
     } catch (const kp::DbError& e) {
-        std::fprintf(stderr, "kpdemo: %s: %s (os %u)\n", e.fileName.c_str(), e.description.c_str(), e.osCode);
+        std::fprintf(stderr, "kpdemo: %s: %s (os %u)\n", e.fileName.c_str(), e.description.c_str(),
+                     e.osCode);
         return 1;
     }
     return 0;

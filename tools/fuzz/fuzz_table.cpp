@@ -14,8 +14,10 @@ namespace {
 
 void Put(const std::string& path, const uint8_t* p, size_t n) {
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    if (n) std::fwrite(p, 1, n, f);
+    if (!f)
+        return;
+    if (n)
+        std::fwrite(p, 1, n, f);
     std::fclose(f);
 }
 
@@ -30,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kp::SetOemCodePage(850);
     // Input: u16 length of the table part, u16 length of the index part, the
     // parts, then the memo file.
-    if (size < 4) return 0;
+    if (size < 4)
+        return 0;
     size_t a = data[0] | (data[1] << 8), b = data[2] | (data[3] << 8);
     data += 4;
     size -= 4;
@@ -41,21 +44,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Put(dir + "f.dbt", data + a + b, size - a - b);
     kp::SetDeleted((size & 1) != 0);
     kp::DBServer db(dir + "f.dbf");
-    if (!db.Used()) return 0;
+    if (!db.Used())
+        return 0;
     db.SetLockTimeout(0);
     db.SetIndex("f.ntx");
     int steps = 0;
     for (db.GoTop(); !db.EoF() && steps < 64; ++steps) {
-        for (int i = 1; i <= db.FCount(); ++i) db.FieldGet(i);
-        if (!db.Skip(1)) break;
+        for (int i = 1; i <= db.FCount(); ++i)
+            db.FieldGet(i);
+        if (!db.Skip(1))
+            break;
     }
     for (db.GoBottom(); !db.BoF() && !db.EoF() && steps < 128; ++steps)
-        if (!db.Skip(-1)) break;
+        if (!db.Skip(-1))
+            break;
     db.Seek(kp::Usual(std::string("A")));
     db.Seek(kp::Usual(1.0));
     db.SetOrder(0);
     db.GoTo(2);
-    if (db.FCount() > 0) db.FieldPut(1, db.FieldGet(1));
+    if (db.FCount() > 0)
+        db.FieldPut(1, db.FieldGet(1));
     db.Append();
     db.Close();
     return 0;

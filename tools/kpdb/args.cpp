@@ -17,12 +17,14 @@ std::vector<std::string> Arguments(int argc, char** argv) {
     for (int i = 0; i < n; ++i) {
         int len = WideCharToMultiByte(CP_UTF8, 0, w[i], -1, nullptr, 0, nullptr, nullptr);
         std::string s(static_cast<size_t>(len > 0 ? len - 1 : 0), '\0');
-        if (len > 1) WideCharToMultiByte(CP_UTF8, 0, w[i], -1, s.data(), len, nullptr, nullptr);
+        if (len > 1)
+            WideCharToMultiByte(CP_UTF8, 0, w[i], -1, s.data(), len, nullptr, nullptr);
         out.push_back(s);
     }
     LocalFree(w);
 #else
-    for (int i = 0; i < argc; ++i) out.emplace_back(argv[i]);
+    for (int i = 0; i < argc; ++i)
+        out.emplace_back(argv[i]);
 #endif
     return out;
 }

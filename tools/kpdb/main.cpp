@@ -56,15 +56,20 @@ std::string Text(Table& t, const char* rec, int i) {
     const DbfField& f = t.Fields()[static_cast<size_t>(i)];
     std::string raw(rec + f.offset, static_cast<size_t>(f.width));
     switch (f.type) {
-        case 'C': return Trimmed(CpToUtf8(raw, t.CodePage()));
+        case 'C':
+            return Trimmed(CpToUtf8(raw, t.CodePage()));
         case 'M': {
             Usual v = t.GetValue(rec, i);
             std::string out;
             for (char c : v.AsString()) {
-                if (c == '\n') out += "\\n";
-                else if (c == '\r') out += "\\r";
-                else if (c == '|') out += "\\|";
-                else out += c;
+                if (c == '\n')
+                    out += "\\n";
+                else if (c == '\r')
+                    out += "\\r";
+                else if (c == '|')
+                    out += "\\|";
+                else
+                    out += c;
             }
             return out;
         }
@@ -77,12 +82,14 @@ std::string Text(Table& t, const char* rec, int i) {
 
 int Dump(Table& t, bool withDeleted) {
     std::string line = "RECNO|DEL";
-    for (const auto& f : t.Fields()) line += "|" + f.name;
+    for (const auto& f : t.Fields())
+        line += "|" + f.name;
     std::puts(line.c_str());
     for (uint32_t r = 1; r <= t.Count(); ++r) {
         const char* rec = t.Fetch(r, true);
         bool del = rec[0] == '*';
-        if (del && !withDeleted) continue;
+        if (del && !withDeleted)
+            continue;
         std::vector<char> copy(rec, rec + t.RecLen());
         line = std::to_string(r) + (del ? "|*" : "| ");
         for (size_t i = 0; i < t.Fields().size(); ++i) {
@@ -101,9 +108,12 @@ int Check(const std::string& table, const std::vector<std::string>& idx, int cp)
     CheckReport rep = CheckTable(table, idx, cp);
     std::printf("records %u (deleted %u)\n", rep.records, rep.deleted);
     for (size_t i = 0; i < rep.indexKeys.size(); ++i)
-        std::printf("index %s: %llu keys\n", idx[i].c_str(), static_cast<unsigned long long>(rep.indexKeys[i]));
-    for (const auto& n : rep.notes) std::printf("note: %s\n", n.c_str());
-    for (const auto& f : rep.faults) std::printf("FAULT: %s\n", f.c_str());
+        std::printf("index %s: %llu keys\n", idx[i].c_str(),
+                    static_cast<unsigned long long>(rep.indexKeys[i]));
+    for (const auto& n : rep.notes)
+        std::printf("note: %s\n", n.c_str());
+    for (const auto& f : rep.faults)
+        std::printf("FAULT: %s\n", f.c_str());
     std::puts(rep.Ok() ? "check: ok" : "check: FAULTS");
     return rep.Ok() ? 0 : 1;
 }
@@ -118,7 +128,8 @@ int main(int argc, char** argv) {
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--cp" && i + 1 < args.size()) {
             cp = std::atoi(args[++i].c_str());
-            if (cp != 437 && cp != 850 && cp != 1252) return Usage();
+            if (cp != 437 && cp != 850 && cp != 1252)
+                return Usage();
         } else if (args[i] == "--unique") {
             unique = true;
         } else if (args[i] == "--deleted") {
@@ -127,10 +138,12 @@ int main(int argc, char** argv) {
             pos.push_back(args[i]);
         }
     }
-    if (pos.size() < 2) return Usage();
+    if (pos.size() < 2)
+        return Usage();
     const std::string& cmd = pos[0];
     try {
-        if (cmd == "check") return Check(pos[1], std::vector<std::string>(pos.begin() + 2, pos.end()), cp);
+        if (cmd == "check")
+            return Check(pos[1], std::vector<std::string>(pos.begin() + 2, pos.end()), cp);
         TableOptions opt;
         opt.codePage = cp;
         opt.readOnly = cmd != "index";
@@ -149,8 +162,8 @@ int main(int argc, char** argv) {
             return 0;
         }
     } catch (const kp::DbError& e) {
-        std::fprintf(stderr, "kpdb: %s: %s (error %d, os %u)\n", e.fileName.c_str(), e.description.c_str(),
-                     e.genCode, e.osCode);
+        std::fprintf(stderr, "kpdb: %s: %s (error %d, os %u)\n", e.fileName.c_str(),
+                     e.description.c_str(), e.genCode, e.osCode);
         return 2;
     }
     return Usage();
