@@ -54,16 +54,6 @@ std::string Hex2(unsigned v) {
     return s;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 void WriteDateBytes(unsigned char* p, Date d) {
     p[0] = static_cast<unsigned char>(d.Year() - 1900);
     p[1] = static_cast<unsigned char>(d.Month());
@@ -700,6 +690,16 @@ void Table::Create(const std::string& path, const std::vector<FieldDef>& fields,
         if (!m->WriteAt(0, block.data(), block.size()))
             ThrowDb(EG_WRITE, mp, "Die Memo-Datei kann nicht geschrieben werden.", m->LastError());
     }
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
 }
 
 }  // namespace kp

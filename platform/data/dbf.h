@@ -133,4 +133,7 @@ class Table {
 // The DBT file name beside a DBF (extension case follows the table's).
 std::string MemoPathFor(const std::string& dbfPath);
 
+// Field and index names compare without regard to ASCII case.
+bool EqualNoCase(std::string_view a, std::string_view b);
+
 }  // namespace kp

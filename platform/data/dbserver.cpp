@@ -33,16 +33,6 @@ bool HasExtension(const std::string& path) {
     return dot != std::string::npos && (s == std::string::npos || dot > s);
 }
 
-bool SameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 }  // namespace
 
 struct DBServer::Impl {
@@ -633,7 +623,7 @@ bool DBServer::SetOrder(const std::string& name) {
     Impl& m = *impl_;
     std::string want = BaseName(name);
     for (size_t i = 0; i < m.orders.size(); ++i)
-        if (SameNoCase(BaseName(m.orders[i]->Path()), want))
+        if (EqualNoCase(BaseName(m.orders[i]->Path()), want))
             return SetOrder(static_cast<int>(i) + 1);
     m.Run("SETORDER",
           [&] { ThrowDb(EG_NOORDER, m.path, "Der Index „" + name + "“ ist nicht geöffnet."); });
@@ -752,18 +742,17 @@ bool DBServer::Append() {
 }
 
 bool DBServer::Delete() {
-    if (!Used())
-        return false;
-    bool ok = impl_->SetDeletionFlag('*', "DELETE");
-    if (ok)
-        Notify(NOTIFYDELETE);
-    return ok;
+    return MarkDeleted('*', "DELETE");
 }
 
 bool DBServer::Recall() {
+    return MarkDeleted(' ', "RECALL");
+}
+
+bool DBServer::MarkDeleted(char flag, const char* op) {
     if (!Used())
         return false;
-    bool ok = impl_->SetDeletionFlag(' ', "RECALL");
+    bool ok = impl_->SetDeletionFlag(flag, op);
     if (ok)
         Notify(NOTIFYDELETE);
     return ok;

@@ -92,6 +92,8 @@ class DBServer : public DataServer {
     void SetLockTimeout(int ms);
 
   private:
+    bool MarkDeleted(char flag, const char* op);  // Delete and Recall
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
