@@ -104,7 +104,10 @@ void DtaStart::PshOK() {
         contractServer_.reset();
     }
     EndWindow();
-    Quit();
+    // Started on its own, the window is the program; opened by a shell, it
+    // is one window among others and the shell goes on.
+    if (!Owner())
+        Quit();
 }
 
 void DtaStart::Update() {

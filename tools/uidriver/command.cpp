@@ -1,11 +1,13 @@
 #include "tools/uidriver/command.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string_view>
 
 #include "tools/uidriver/desktop.h"
+#include "tools/uidriver/input.h"
 
 namespace kp::uidriver {
 
@@ -24,6 +26,18 @@ const char* const kUsage =
     "                                   a button id, or a caption (\"&Wiederholen\")\n"
     "  windows                          one line per visible top-level window:\n"
     "                                   hwnd= pid= class= caption=...\n"
+    "  menu CAPTION ID                  choose a menu item of the window (WM_COMMAND)\n"
+    "  keys CAPTION KEYS                type keys into the window: \"F3\", \"Ctrl+D\",\n"
+    "                                   \"Alt+F4\", \"Down Down Return\" (blank-separated)\n"
+    "  rclick CAPTION ID                right-click a control (ID 0: the window)\n"
+    "  enter-text CAPTION ID TEXT       type TEXT into an edit control, replacing it\n"
+    "  set-text CAPTION ID TEXT         set a control's text at once (WM_SETTEXT)\n"
+    "  tabs CAPTION ID                  one line per tab of a tab control (ID 0: the\n"
+    "                                   first one), the selected one marked with *\n"
+    "  tab-select CAPTION ID INDEX      select a tab (0-based) as a click on it does\n"
+    "  rows CAPTION ID FIRST COUNT      rows of a list view (ID 0: the first one),\n"
+    "                                   cells separated by |; first line count=N\n"
+    "  status CAPTION                   the text of the window's status bar\n"
     "  kill                             end the processes that --pid or --exe name\n"
     "                                   at once: killed=N (never without one of them)\n"
     "CAPTION and TITLE match exactly. ID is decimal or 0x hex. Windows are looked for\n"
@@ -49,7 +63,11 @@ constexpr Verb kVerbs[] = {
     {"list", 1, 1, false, false, -1},       {"close", 1, 1, false, false, -1},
     {"msgbox-text", 1, 2, false, false, 1}, {"msgbox-buttons", 1, 2, false, false, 1},
     {"msgbox-press", 2, 3, false, true, 2}, {"windows", 0, 0, false, false, -1},
-    {"kill", 0, 0, false, false, -1},
+    {"kill", 0, 0, false, false, -1},       {"menu", 2, 2, true, false, -1},
+    {"keys", 2, 2, false, false, -1},       {"rclick", 2, 2, true, false, -1},
+    {"enter-text", 3, 3, true, false, -1},  {"set-text", 3, 3, true, false, -1},
+    {"tabs", 2, 2, true, false, -1},        {"tab-select", 3, 3, true, false, -1},
+    {"rows", 4, 4, true, false, -1},        {"status", 1, 1, false, false, -1},
 };
 
 std::string Hex(const void* p) {
@@ -78,6 +96,70 @@ std::string ControlLine(const ControlInfo& c) {
 int Fail(std::string& err, const std::string& why) {
     err += "uidriver: " + why + "\n";
     return kExitFailed;
+}
+
+std::optional<int> Number(const std::string& s) {
+    try {
+        size_t used = 0;
+        const int n = std::stoi(s, &used);
+        if (used == s.size())
+            return n;
+    } catch (...) {
+    }
+    return std::nullopt;
+}
+
+// The commands on one control that the newer verbs share.
+int RunOnControl(const Command& c, HWND control, std::string& out, std::string& err) {
+    const std::string name = "control " + std::to_string(c.id) + " of " + Quoted(c.caption);
+    auto done = [&](Outcome outcome) {
+        if (outcome != Outcome::kOk)
+            return Fail(err, name + ": " + std::string(Describe(outcome)));
+        out += "ok\n";
+        return kExitOk;
+    };
+    if (c.verb == "rclick")
+        return done(RightClick(control));
+    if (c.verb == "enter-text")
+        return done(EnterText(control, c.extra.at(0)));
+    if (c.verb == "set-text")
+        return done(SetControlText(control, c.extra.at(0)));
+    if (c.verb == "tab-select") {
+        auto index = Number(c.extra.at(0));
+        if (!index)
+            return Fail(err, "bad tab index: " + c.extra.at(0));
+        return done(SelectTab(control, *index));
+    }
+    if (c.verb == "tabs") {
+        auto captions = TabCaptions(control);
+        if (!captions)
+            return Fail(err, name + " is no tab control or does not answer");
+        const int selected = SelectedTab(control).value_or(-1);
+        for (size_t i = 0; i < captions->size(); ++i)
+            out +=
+                (static_cast<int>(i) == selected ? "*" : " ") + EscapeLine((*captions)[i]) + "\n";
+        return kExitOk;
+    }
+    // rows
+    auto first = Number(c.extra.at(0));
+    auto count = Number(c.extra.at(1));
+    auto total = ListViewCount(control);
+    auto columns = ListViewColumnCount(control);
+    if (!first || !count || *first < 0 || *count < 0)
+        return Fail(err, "bad row range");
+    if (!total || !columns)
+        return Fail(err, name + " is no list view or does not answer");
+    out += "count=" + std::to_string(*total) + "\n";
+    for (int r = *first; r < std::min(*total, *first + *count); ++r) {
+        auto cells = ListViewRow(control, r, *columns);
+        if (!cells)
+            return Fail(err, name + ": row " + std::to_string(r) + " does not answer");
+        std::string line;
+        for (size_t i = 0; i < cells->size(); ++i)
+            line += (i ? "|" : "") + EscapeLine((*cells)[i]);
+        out += line + "\n";
+    }
+    return kExitOk;
 }
 
 }  // namespace
@@ -152,6 +234,9 @@ std::optional<Command> ParseCommand(const std::vector<std::string>& args, std::s
         }
         command.id = *id;
     }
+    for (size_t i = verb->id ? 3 : 2;
+         i < positional.size() && !verb->button && verb->timeout_at < 0; ++i)
+        command.extra.push_back(positional[i]);
     if (verb->button)
         command.button = ParseButtonChoice(positional[2]);
     if (verb->timeout_at >= 0 && n > verb->timeout_at) {
@@ -251,10 +336,48 @@ int RunCommand(const Command& c, std::string& out, std::string& err) {
         return kExitOk;
     }
 
+    if (c.verb == "status") {
+        HWND bar = FindControlByClass(top, "msctls_statusbar32");
+        auto text = bar ? Text(bar) : std::nullopt;
+        if (!text)
+            return Fail(err, "no status bar in " + Quoted(c.caption));
+        out += EscapeLine(*text) + "\n";
+        return kExitOk;
+    }
+    if (c.verb == "keys") {
+        auto keys = ParseKeys(c.extra.empty() ? std::string() : c.extra[0]);
+        if (!keys)
+            return Fail(err, "keys not understood: " + Quoted(c.extra.empty() ? "" : c.extra[0]));
+        const Outcome outcome = TypeKeys(top, *keys);
+        if (outcome != Outcome::kOk)
+            return Fail(err, std::string(Describe(outcome)));
+        out += "ok\n";
+        return kExitOk;
+    }
+    if (c.verb == "menu") {
+        const Outcome outcome = ChooseMenuItem(top, c.id);
+        if (outcome != Outcome::kOk)
+            return Fail(
+                err, "menu item " + std::to_string(c.id) + ": " + std::string(Describe(outcome)));
+        out += "ok\n";
+        return kExitOk;
+    }
+    if (c.id == 0 &&
+        (c.verb == "rclick" || c.verb == "tabs" || c.verb == "tab-select" || c.verb == "rows")) {
+        HWND target = c.verb == "rclick" ? top
+                      : c.verb == "rows" ? FindControlByClass(top, "SysListView32")
+                                         : FindControlByClass(top, "SysTabControl32");
+        if (!target)
+            return Fail(err, "no such control in " + Quoted(c.caption));
+        return RunOnControl(c, target, out, err);
+    }
+
     HWND control = FindControl(top, c.id);
     const std::string name = "control " + std::to_string(c.id) + " of " + Quoted(c.caption);
     if (!control)
         return Fail(err, name + " not found");
+    if (c.verb != "click" && c.verb != "text" && c.verb != "state")
+        return RunOnControl(c, control, out, err);
     if (c.verb == "click") {
         const Outcome outcome = Click(control);
         if (outcome != Outcome::kOk)

@@ -19,13 +19,14 @@ inline constexpr int kExitUsage = 2;
 extern const char* const kUsage;
 
 struct Command {
-    std::string verb;            // "wait-window", "click", ...
-    std::string caption;         // of the top-level window or the message box
-    int id = 0;                  // control id for click, text, state
-    ButtonChoice button;         // for msgbox-press
-    milliseconds timeout{5000};  // how long to wait for the window or box
-    Owner owner;                 // --pid / --exe
-    std::string desktop;         // --desktop: look there instead of our own desktop
+    std::string verb;                // "wait-window", "click", ...
+    std::string caption;             // of the top-level window or the message box
+    int id = 0;                      // control id for click, text, state
+    ButtonChoice button;             // for msgbox-press
+    milliseconds timeout{5000};      // how long to wait for the window or box
+    Owner owner;                     // --pid / --exe
+    std::string desktop;             // --desktop: look there instead of our own desktop
+    std::vector<std::string> extra;  // arguments after the id (text, keys, index)
     bool help = false;
 };
 

@@ -1,0 +1,112 @@
+#include "shell/KpShell.h"
+
+#include <algorithm>
+
+#include "app/dtaStart.h"
+#include "app/menShell_layout.h"
+#include "platform/gui/app.h"
+#include "platform/gui/boxes.h"
+
+namespace kp {
+
+namespace {
+
+// Posted to itself after a child is gone: its object is deleted outside the
+// child's own message handling.
+constexpr UINT kReapMessage = WM_APP + 0x4B50;
+
+// Items whose windows are not part of this program yet: they stay grey
+// rather than answering with a box.
+constexpr int kNotYetBuilt[] = {24563, 24568, 24570, 24572, 24573, 24575, 24576, 24578, 32031};
+
+}  // namespace
+
+KpShell::KpShell(ShellSettings settings) : ShellWindow(nullptr), settings_(std::move(settings)) {
+    Caption("KONTORPLUS");
+    auto menu = std::make_shared<MenShellLayout>();
+    for (int id : kNotYetBuilt)
+        menu->DisableItem(id);
+    Menu(menu);
+    statusBar_ = std::make_unique<kp::StatusBar>(this);
+    StatusBar(statusBar_.get());
+    Size(Dimension(900, 640));
+}
+
+KpShell::~KpShell() {
+    // Forms go before the frame that holds them.
+    owned_.clear();
+}
+
+Symbol KpShell::ClassName() const {
+    static const Symbol name("KPSHELL");
+    return name;
+}
+
+Method KpShell::FindMethod(Symbol name) {
+    static const MethodTable<KpShell> methods{
+        {"DATEIOEFFNEN", &KpShell::DATEIOEFFNEN},
+        {"DATEISTART", &KpShell::DATEISTART},
+        {"DATEIADRESSEN", &KpShell::DATEIADRESSEN},
+        {"DATEIGESELLSCHAFTEN", &KpShell::DATEIGESELLSCHAFTEN},
+        {"DATEIVERMITTLER", &KpShell::DATEIVERMITTLER},
+        {"DATEIENDE", &KpShell::DATEIENDE},
+        {"HILFEINDEX", &KpShell::HILFEINDEX},
+    };
+    if (Method m = methods.Bind(this, name))
+        return m;
+    return ShellWindow::FindMethod(name);
+}
+
+void KpShell::RegisterChild(Window* child) {
+    if (std::find(children_.begin(), children_.end(), child) == children_.end())
+        children_.push_back(child);
+}
+
+void KpShell::UnRegisterChild(Window* child) {
+    std::erase(children_, child);
+    if (Handle())
+        PostMessageW(Handle(), kReapMessage, 0, 0);
+}
+
+void KpShell::Reap() {
+    std::erase_if(owned_, [](const std::unique_ptr<Window>& w) { return !w->IsAlive(); });
+}
+
+LRESULT KpShell::Dispatch(Event& e) {
+    if (e.Message() == kReapMessage) {
+        Reap();
+        return 1;
+    }
+    return ShellWindow::Dispatch(e);
+}
+
+bool KpShell::QueryClose(Event&) {
+    return true;
+}
+
+void KpShell::Close(Event& e) {
+    // Forms first, so that each gives back its table before the frame goes.
+    for (auto& w : owned_)
+        if (w->IsAlive())
+            w->Destroy();
+    ShellWindow::Close(e);
+}
+
+void KpShell::DATEIOEFFNEN() {}
+
+void KpShell::DATEISTART() {
+    auto* window = Adopt(std::make_unique<DtaStart>(this, settings_.dataPath));
+    window->Show();
+}
+
+void KpShell::DATEIADRESSEN() {}
+void KpShell::DATEIGESELLSCHAFTEN() {}
+void KpShell::DATEIVERMITTLER() {}
+
+void KpShell::DATEIENDE() {
+    EndWindow();
+}
+
+void KpShell::HILFEINDEX() {}
+
+}  // namespace kp

@@ -1,0 +1,62 @@
+#pragma once
+// KpShell: the stand-in for the suite's shell window. An MDI frame with the
+// shell menu, a status bar for the items' help texts, and the owner
+// services the library's windows call (child registry, help display). Each
+// menu command opens the library window it names.
+#include <memory>
+#include <vector>
+
+#include "forms/dtaWindow.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/shellwindow.h"
+#include "shell/ShellSettings.h"
+
+namespace kp {
+
+class KpShell : public ShellWindow, public ChildRegistry {
+  public:
+    explicit KpShell(ShellSettings settings);
+    ~KpShell() override;
+    Symbol ClassName() const override;
+
+    const ShellSettings& Settings() const { return settings_; }
+
+    // The child registry of the forms it owns.
+    void RegisterChild(Window* child) override;
+    void UnRegisterChild(Window* child) override;
+    const std::vector<Window*>& Children() const { return children_; }
+
+    // Menu commands.
+    void DATEIOEFFNEN();
+    void DATEISTART();
+    void DATEIADRESSEN();
+    void DATEIGESELLSCHAFTEN();
+    void DATEIVERMITTLER();
+    void DATEIENDE();
+    void HILFEINDEX();
+
+    LRESULT Dispatch(Event& e) override;
+    bool QueryClose(Event& e) override;
+    void Close(Event& e) override;
+
+  protected:
+    Method FindMethod(Symbol name) override;
+
+  private:
+    // Takes ownership of a window the shell opened; windows whose handle is
+    // gone are deleted when the queue is next idle.
+    template <class W>
+    W* Adopt(std::unique_ptr<W> window) {
+        W* raw = window.get();
+        owned_.push_back(std::move(window));
+        return raw;
+    }
+    void Reap();
+
+    ShellSettings settings_;
+    std::unique_ptr<kp::StatusBar> statusBar_;
+    std::vector<Window*> children_;
+    std::vector<std::unique_ptr<Window>> owned_;
+};
+
+}  // namespace kp

@@ -1,0 +1,45 @@
+// KpShell: a small stand-in for the suite's shell window. It opens the
+// library's windows from the shell menu, on the tables of the data path
+// that KpShell.ini beside the program names.
+#include <windows.h>
+
+#include "app/Start.h"
+#include "app/funGlobal.h"
+#include "platform/gui/app.h"
+#include "platform/runtime/date.h"
+#include "platform/runtime/program.h"
+#include "platform/runtime/settings.h"
+#include "shell/KpShell.h"
+
+namespace {
+
+class ShellApp : public kp::App {
+  public:
+    void Start() override {
+        kp::SetDateCountry(5);
+        kp::SetCentury(true);
+        kp::SetEpoch(1920);
+        kp::SetAnsi(false);
+        kp::SetDeleted(true);
+        kp::SetExclusive(false);
+        kp::ShellSettings settings = kp::LoadShellSettings(kp::ProgramDir());
+        kp::PublishShellSettings(settings);
+        {
+            kp::KpShell shell(std::move(settings));
+            shell.Show(kp::SHOWNORMAL);
+            Exec();
+        }
+        kp::AxitGlobal();
+    }
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    kp::PrepareProcess();
+    {
+        ShellApp app;
+        app.Start();
+    }
+    return kp::ErrorLevel();
+}

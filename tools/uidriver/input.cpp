@@ -1,0 +1,384 @@
+#include "tools/uidriver/input.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+namespace kp::uidriver {
+
+namespace {
+
+constexpr UINT kSendTimeoutMs = 5000;
+
+std::optional<LRESULT> Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result))
+        return std::nullopt;
+    return static_cast<LRESULT>(result);
+}
+
+// Memory lent in the process that owns a window, for messages whose
+// arguments point to structures (common controls copy nothing across
+// processes).
+class RemoteBuffer {
+  public:
+    RemoteBuffer(HWND hwnd, size_t size) : size_(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        process_ =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_)
+            address_ =
+                VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        if (address_)
+            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_)
+            CloseHandle(process_);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    explicit operator bool() const { return address_ != nullptr; }
+    void* Address(size_t offset = 0) const { return static_cast<char*>(address_) + offset; }
+    bool Write(const void* data, size_t n, size_t offset = 0) {
+        SIZE_T done = 0;
+        return offset + n <= size_ &&
+               WriteProcessMemory(process_, Address(offset), data, n, &done) && done == n;
+    }
+    bool Read(void* data, size_t n, size_t offset = 0) const {
+        SIZE_T done = 0;
+        return offset + n <= size_ &&
+               ReadProcessMemory(process_, Address(offset), data, n, &done) && done == n;
+    }
+
+  private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+    size_t size_ = 0;
+};
+
+std::string ClassName(HWND hwnd) {
+    wchar_t name[256];
+    const int n = GetClassNameW(hwnd, name, static_cast<int>(std::size(name)));
+    return n > 0 ? Narrow(std::wstring_view(name, static_cast<size_t>(n))) : std::string();
+}
+
+const std::map<std::string, WORD>& KeyNames() {
+    static const std::map<std::string, WORD> names{
+        {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN},  {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},
+        {"TAB", VK_TAB},       {"SPACE", VK_SPACE},   {"BACK", VK_BACK},     {"DELETE", VK_DELETE},
+        {"DEL", VK_DELETE},    {"INSERT", VK_INSERT}, {"INS", VK_INSERT},    {"HOME", VK_HOME},
+        {"END", VK_END},       {"PRIOR", VK_PRIOR},   {"PGUP", VK_PRIOR},    {"NEXT", VK_NEXT},
+        {"PGDN", VK_NEXT},     {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT},   {"UP", VK_UP},
+        {"DOWN", VK_DOWN},     {"APPS", VK_APPS},
+    };
+    return names;
+}
+
+std::optional<WORD> ParseKeyName(std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+        return static_cast<WORD>(name[0]);
+    if (name.size() >= 2 && name[0] == 'F') {
+        const std::string digits = name.substr(1);
+        if (std::all_of(digits.begin(), digits.end(),
+                        [](unsigned char c) { return std::isdigit(c); })) {
+            const int n = std::stoi(digits);
+            if (n >= 1 && n <= 24)
+                return static_cast<WORD>(VK_F1 + n - 1);
+        }
+    }
+    auto it = KeyNames().find(name);
+    if (it != KeyNames().end())
+        return it->second;
+    return std::nullopt;
+}
+
+INPUT KeyInput(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    switch (vk) {
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_HOME:
+        case VK_END:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_INSERT:
+        case VK_DELETE:
+            in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+            break;
+        default:
+            break;
+    }
+    return in;
+}
+
+}  // namespace
+
+std::optional<std::vector<KeyStroke>> ParseKeys(std::string_view spec) {
+    std::vector<KeyStroke> keys;
+    size_t pos = 0;
+    while (pos < spec.size()) {
+        while (pos < spec.size() && spec[pos] == ' ')
+            ++pos;
+        if (pos >= spec.size())
+            break;
+        size_t end = spec.find(' ', pos);
+        if (end == std::string_view::npos)
+            end = spec.size();
+        std::string_view word = spec.substr(pos, end - pos);
+        pos = end;
+        KeyStroke key;
+        while (true) {
+            const size_t plus = word.find('+');
+            if (plus == std::string_view::npos || plus + 1 == word.size())
+                break;
+            std::string mod(word.substr(0, plus));
+            std::transform(mod.begin(), mod.end(), mod.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+            if (mod == "CTRL" || mod == "STRG")
+                key.ctrl = true;
+            else if (mod == "ALT")
+                key.alt = true;
+            else if (mod == "SHIFT")
+                key.shift = true;
+            else
+                return std::nullopt;
+            word.remove_prefix(plus + 1);
+        }
+        auto vk = ParseKeyName(std::string(word));
+        if (!vk)
+            return std::nullopt;
+        key.vk = *vk;
+        keys.push_back(key);
+    }
+    if (keys.empty())
+        return std::nullopt;
+    return keys;
+}
+
+Outcome ChooseMenuItem(HWND top, int id) {
+    if (!IsWindow(top))
+        return Outcome::kNotFound;
+    if (!IsWindowEnabled(top))
+        return Outcome::kDisabled;
+    return PostMessageW(top, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? Outcome::kOk : Outcome::kNotFound;
+}
+
+Outcome TypeKeys(HWND top, const std::vector<KeyStroke>& keys) {
+    if (!IsWindow(top))
+        return Outcome::kNotFound;
+    SetForegroundWindow(top);
+    for (const KeyStroke& k : keys) {
+        std::vector<INPUT> inputs;
+        if (k.ctrl)
+            inputs.push_back(KeyInput(VK_CONTROL, false));
+        if (k.alt)
+            inputs.push_back(KeyInput(VK_MENU, false));
+        if (k.shift)
+            inputs.push_back(KeyInput(VK_SHIFT, false));
+        inputs.push_back(KeyInput(k.vk, false));
+        inputs.push_back(KeyInput(k.vk, true));
+        if (k.shift)
+            inputs.push_back(KeyInput(VK_SHIFT, true));
+        if (k.alt)
+            inputs.push_back(KeyInput(VK_MENU, true));
+        if (k.ctrl)
+            inputs.push_back(KeyInput(VK_CONTROL, true));
+        if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) !=
+            inputs.size())
+            return Outcome::kNotFound;
+        Sleep(30);
+    }
+    return Outcome::kOk;
+}
+
+Outcome RightClick(HWND window, std::optional<POINT> at) {
+    if (!IsWindow(window))
+        return Outcome::kNotFound;
+    if (!IsWindowVisible(window))
+        return Outcome::kHidden;
+    POINT p{};
+    if (at) {
+        p = *at;
+    } else {
+        RECT r{};
+        GetClientRect(window, &r);
+        p = {r.right / 2, r.bottom / 2};
+    }
+    // The program reads the mouse position for its pop-up menus.
+    POINT screen = p;
+    ClientToScreen(window, &screen);
+    SetCursorPos(screen.x, screen.y);
+    const LPARAM lp = MAKELPARAM(p.x, p.y);
+    PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, lp);
+    PostMessageW(window, WM_RBUTTONUP, 0, lp);
+    return Outcome::kOk;
+}
+
+Outcome SetControlText(HWND control, std::string_view text) {
+    if (!IsWindow(control))
+        return Outcome::kNotFound;
+    std::wstring wide = Widen(text);
+    // WM_SETTEXT's string is carried across processes by the system.
+    return Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()))
+               ? Outcome::kOk
+               : Outcome::kNotFound;
+}
+
+Outcome EnterText(HWND control, std::string_view text) {
+    if (!IsWindow(control))
+        return Outcome::kNotFound;
+    if (!IsWindowVisible(control))
+        return Outcome::kHidden;
+    if (!IsWindowEnabled(control))
+        return Outcome::kDisabled;
+    HWND top = GetAncestor(control, GA_ROOT);
+    SetForegroundWindow(top);
+    // Focus moves through the owner's thread: a click on the field does it.
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    PostMessageW(control, WM_LBUTTONUP, 0, 0);
+    Send(control, EM_SETSEL, 0, -1);
+    for (wchar_t ch : Widen(text))
+        PostMessageW(control, WM_CHAR, ch, 1);
+    // The posted characters are handled before this answer comes back.
+    Send(control, WM_NULL, 0, 0);
+    return Outcome::kOk;
+}
+
+std::optional<std::vector<std::string>> TabCaptions(HWND tab) {
+    auto count = Send(tab, TCM_GETITEMCOUNT, 0, 0);
+    if (!count)
+        return std::nullopt;
+    constexpr size_t kTextChars = 256;
+    RemoteBuffer buffer(tab, sizeof(TCITEMW) + kTextChars * sizeof(wchar_t));
+    if (!buffer)
+        return std::nullopt;
+    std::vector<std::string> captions;
+    for (int i = 0; i < static_cast<int>(*count); ++i) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = static_cast<wchar_t*>(buffer.Address(sizeof(TCITEMW)));
+        item.cchTextMax = kTextChars;
+        const wchar_t empty = 0;
+        if (!buffer.Write(&item, sizeof item) || !buffer.Write(&empty, sizeof empty, sizeof item))
+            return std::nullopt;
+        if (!Send(tab, TCM_GETITEMW, static_cast<WPARAM>(i),
+                  reinterpret_cast<LPARAM>(buffer.Address())))
+            return std::nullopt;
+        wchar_t text[kTextChars] = {};
+        if (!buffer.Read(text, sizeof text, sizeof(TCITEMW)))
+            return std::nullopt;
+        text[kTextChars - 1] = 0;
+        captions.push_back(Narrow(text));
+    }
+    return captions;
+}
+
+std::optional<int> SelectedTab(HWND tab) {
+    auto sel = Send(tab, TCM_GETCURSEL, 0, 0);
+    if (!sel)
+        return std::nullopt;
+    return static_cast<int>(*sel);
+}
+
+Outcome SelectTab(HWND tab, int index) {
+    if (!IsWindow(tab))
+        return Outcome::kNotFound;
+    if (!IsWindowEnabled(tab))
+        return Outcome::kDisabled;
+    auto count = Send(tab, TCM_GETITEMCOUNT, 0, 0);
+    if (!count || index < 0 || index >= static_cast<int>(*count))
+        return Outcome::kNotFound;
+    // Moving the focus to a tab selects it and notifies the owner, as a
+    // click does.
+    return Send(tab, TCM_SETCURFOCUS, static_cast<WPARAM>(index), 0) ? Outcome::kOk
+                                                                     : Outcome::kNotFound;
+}
+
+std::optional<int> ListViewCount(HWND list) {
+    auto n = Send(list, LVM_GETITEMCOUNT, 0, 0);
+    if (!n)
+        return std::nullopt;
+    return static_cast<int>(*n);
+}
+
+std::optional<int> ListViewTopIndex(HWND list) {
+    auto n = Send(list, LVM_GETTOPINDEX, 0, 0);
+    if (!n)
+        return std::nullopt;
+    return static_cast<int>(*n);
+}
+
+std::optional<int> ListViewColumnCount(HWND list) {
+    auto header = Send(list, LVM_GETHEADER, 0, 0);
+    if (!header || !*header)
+        return std::nullopt;
+    auto n = Send(reinterpret_cast<HWND>(*header), HDM_GETITEMCOUNT, 0, 0);
+    if (!n)
+        return std::nullopt;
+    return static_cast<int>(*n);
+}
+
+std::optional<std::vector<std::string>> ListViewRow(HWND list, int row, int columns) {
+    constexpr size_t kTextChars = 1024;
+    RemoteBuffer buffer(list, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
+    if (!buffer)
+        return std::nullopt;
+    std::vector<std::string> cells;
+    for (int c = 0; c < columns; ++c) {
+        LVITEMW item{};
+        item.iSubItem = c;
+        item.pszText = static_cast<wchar_t*>(buffer.Address(sizeof(LVITEMW)));
+        item.cchTextMax = kTextChars;
+        if (!buffer.Write(&item, sizeof item))
+            return std::nullopt;
+        auto n = Send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                      reinterpret_cast<LPARAM>(buffer.Address()));
+        if (!n)
+            return std::nullopt;
+        wchar_t text[kTextChars] = {};
+        const size_t chars = std::min<size_t>(static_cast<size_t>(*n), kTextChars - 1);
+        if (chars && !buffer.Read(text, chars * sizeof(wchar_t), sizeof(LVITEMW)))
+            return std::nullopt;
+        cells.push_back(Narrow(std::wstring_view(text, chars)));
+    }
+    return cells;
+}
+
+namespace {
+
+struct ClassSearch {
+    std::string cls;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchClass(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<ClassSearch*>(lp);
+    if (_stricmp(ClassName(hwnd).c_str(), s->cls.c_str()) == 0) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindControlByClass(HWND top, std::string_view window_class) {
+    ClassSearch search{std::string(window_class)};
+    EnumChildWindows(top, &MatchClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace kp::uidriver

@@ -1,0 +1,58 @@
+#pragma once
+// Driving a program's input: menu commands, keys as a user types them, text
+// entry, tab pages and list-view rows. Controls of another process answer
+// through memory lent in that process, as the common controls need.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/uidriver/uidriver.h"
+
+namespace kp::uidriver {
+
+// One key with its modifiers, as "F3", "Ctrl+D", "Alt+F4", "Shift+Tab",
+// "Return", "Down", "A".
+struct KeyStroke {
+    WORD vk = 0;
+    bool ctrl = false;
+    bool alt = false;
+    bool shift = false;
+};
+// A blank-separated list of keys; nullopt when one is not understood.
+std::optional<std::vector<KeyStroke>> ParseKeys(std::string_view spec);
+
+// Chooses a menu item of a top window by its id, as a click on the item does
+// (WM_COMMAND, posted). Refuses an item that is grey in the window's menu.
+Outcome ChooseMenuItem(HWND top, int id);
+// Brings the window to the front and types the keys through the system's
+// input queue, so accelerators, menus and dialog keys see real key states.
+Outcome TypeKeys(HWND top, const std::vector<KeyStroke>& keys);
+// Clicks the right mouse button on a window (posted, at its centre, or at a
+// point in its client area).
+Outcome RightClick(HWND window, std::optional<POINT> at = std::nullopt);
+// Replaces an edit control's text as typing would (focus, select all, the
+// characters posted one by one), so the program's key handling sees them.
+Outcome EnterText(HWND control, std::string_view text);
+// Sets a control's text at once (WM_SETTEXT), without key handling.
+Outcome SetControlText(HWND control, std::string_view text);
+
+// Tab controls: the captions, the selected index, and selecting a page as
+// a click on its tab does (with the change notifications).
+std::optional<std::vector<std::string>> TabCaptions(HWND tab);
+std::optional<int> SelectedTab(HWND tab);
+Outcome SelectTab(HWND tab, int index);
+
+// List views: the number of rows, and the texts of one row's cells.
+std::optional<int> ListViewCount(HWND list);
+std::optional<std::vector<std::string>> ListViewRow(HWND list, int row, int columns);
+std::optional<int> ListViewColumnCount(HWND list);
+std::optional<int> ListViewTopIndex(HWND list);
+
+// The first descendant of top of this window class (a status bar, a tab
+// control), depth first; nullptr if none.
+HWND FindControlByClass(HWND top, std::string_view window_class);
+
+}  // namespace kp::uidriver
