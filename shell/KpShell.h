@@ -38,8 +38,6 @@ class KpShell : public ShellWindow, public ChildRegistry {
     LRESULT Dispatch(Event& e) override;
     bool QueryClose(Event& e) override;
     void Close(Event& e) override;
-
-  protected:
     Method FindMethod(Symbol name) override;
 
   private:
