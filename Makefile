@@ -1,7 +1,9 @@
 # The two commands of the README.
-.PHONY: run test bench
+.PHONY: run shell test bench
 run:
 	@tools/run.sh
+shell:
+	@tools/shell.sh
 test:
 	@tools/test.sh
 bench:

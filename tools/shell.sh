@@ -1,0 +1,54 @@
+#!/bin/sh
+# Builds KpShell.exe, the stand-in for the suite's shell, lays it out in
+# run-shell/ with KpShell.ini and the demo tables in run-shell/Daten/, and
+# starts it under Wine. With a display the shell opens for the user. Without
+# one it runs on a virtual display inside a Wine desktop, is driven through
+# its menu as a user would drive it, and screenshots are saved in run-shell/.
+set -e
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repo"
+jobs=${KP_JOBS:-2}
+records=${KP_DEMO_RECORDS:-2000}
+out=run-shell
+
+tools/setup.sh
+
+cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw32.cmake" >/dev/null
+cmake --build build/win32 -j"$jobs" --target KpShell uidriver kpdemo
+
+mkdir -p "$out/Daten"
+cp build/win32/shell/KpShell.exe "$out/"
+# The profile functions read INI files in the ANSI code page.
+[ -f "$out/KpShell.ini" ] || iconv -f UTF-8 -t CP1252 shell/KpShell.ini > "$out/KpShell.ini"
+if [ ! -f "$out/Daten/Vertrag.DBF" ] || [ -n "$KP_DEMO_FRESH" ]; then
+    echo "shell: writing the demo tables to $out/Daten ($records contracts)"
+    rm -rf "$out/Daten" && mkdir -p "$out/Daten"
+    tools/wine/kpwine build/win32/tools/demodata/kpdemo.exe --suite "$out/Daten" "$records" 2010 >/dev/null
+fi
+
+if [ -n "$DISPLAY" ] && [ -z "$KP_HEADLESS" ]; then
+    cd "$out" && exec ../tools/wine/kpwine KpShell.exe
+fi
+
+rm -f "$out"/screenshot-*.png
+KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+    drv() { tools/wine/kpwine build/win32/tools/uidriver/uidriver.exe "$@" --desktop kpshell 2>/dev/null; }
+    shot() { sleep 1; import -window root "$KP_OUT/screenshot-$1.png"; echo "screenshot: $(pwd)/$KP_OUT/screenshot-$1.png"; }
+    tools/wine/kpwine-server start
+    (cd "$KP_OUT" && exec ../tools/wine/kpwine explorer /desktop=kpshell,1024x768 KpShell.exe) &
+    if drv wait-window KONTORPLUS --timeout 30000 >/dev/null; then
+        shot 1-shell
+        drv keys KONTORPLUS "Alt+D" >/dev/null; shot 2-menu
+        drv keys KONTORPLUS "Escape Escape" >/dev/null
+        for step in ${KP_SHELL_STEPS:-}; do
+            eval "$step"
+        done
+        drv keys KONTORPLUS "Alt+F4" >/dev/null || true
+    else
+        shot 1-error
+        drv windows || true
+    fi
+    sleep 2
+    tools/wine/kpwine-server stop
+'
