@@ -196,6 +196,19 @@ TEST_F(IniFileTest, FileIsWrittenInTheAnsiCodePage) {
     EXPECT_NE(bytes.substr(0, 3), "\xEF\xBB\xBF");
 }
 
+TEST_F(IniFileTest, AUtf16FileStaysUtf16) {
+    const std::string path = File("Unicode.ini");
+    const std::wstring text = L"\xFEFF[A]\r\nName=\u0141\u00f3d\u017a\r\n";
+    Put(path, std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+    IniFile ini(path);
+    EXPECT_EQ(ini.GetString("A", "Name"), "Łódź");
+    ini.WriteString("A", "Ort", "Köln");
+    const std::string bytes = Bytes(path);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(ini.GetString("A", "Ort"), "Köln");
+    EXPECT_EQ(ini.GetString("A", "Name"), "Łódź");
+}
+
 TEST_F(IniFileTest, IntegersAsTheProfileServiceReadsThem) {
     const std::string path = File("Zahlen.ini");
     Put(path, "[Z]\r\nA=-1\r\nB= 42 \r\nC=17abc\r\nD=abc\r\nE=2147483648\r\n");
