@@ -238,6 +238,23 @@ TEST_F(IniFileTest, PathsAndKeyListsOfSections) {
     EXPECT_TRUE(ini.GetSection("Fehlt").empty());
 }
 
+TEST_F(IniFileTest, LongKeyListsAreCutAtTheBuffer) {
+    const std::string path = File("Viele.ini");
+    std::string text = "[S]\r\n";
+    for (int i = 0; i < 500; ++i)
+        text += "Schluessel" + std::to_string(1000 + i) + "=x\r\n";
+    Put(path, text);
+    const Strings keys = IniFile(path).GetSection("S");
+    // 15 characters a name with its terminator: about 4096 / 15 of them.
+    ASSERT_GE(keys.size(), 270u);
+    ASSERT_LE(keys.size(), 274u);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const std::string want = "Schluessel" + std::to_string(1000 + i);
+        EXPECT_EQ(want.rfind(keys[i], 0), 0u) << keys[i];  // the last one may be cut
+        EXPECT_FALSE(keys[i].empty());
+    }
+}
+
 TEST_F(IniFileTest, LongValuesAreCutAtTheBuffer) {
     IniFile ini(File("Lang.ini"));
     std::string longValue;
