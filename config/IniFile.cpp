@@ -74,8 +74,8 @@ std::string IniFullPath(std::string_view name, std::string_view diskName, std::s
     std::string full(name);
     if (FileNamePart(name).find('.') == std::string_view::npos)
         full += ".INI";
-    const FileSpec spec(full);
-    if (!spec.Drive().empty() || !spec.Path().empty())
+    const FileSpec parts(full);
+    if (!parts.Drive().empty() || !parts.Path().empty())
         return full;
     std::string dir;
     if (!diskName.empty())

@@ -69,19 +69,19 @@ with tempfile.TemporaryDirectory(prefix="kpsuite-") as work:
     check("tables written", written, sorted(ref))
 
     records = {}
-    for table, spec in ref.items():
+    for table, described in ref.items():
         path = os.path.join(data, table)
         dbf = dbfread.DBF(path, encoding="cp850", char_decode_errors="strict")
         got = [(f.name, f.type, f.length, f.decimal_count) for f in dbf.fields]
-        check(f"{table} fields", got, spec["fields"])
+        check(f"{table} fields", got, described["fields"])
         records[table] = list(dbf)  # every record decodes
         check(f"{table} has records", len(records[table]) > 0, True)
 
-        orders = [o for _, o, _ in spec["indexes"]]
+        orders = [o for _, o, _ in described["indexes"]]
         check(f"{table} orders", orders, list(range(1, len(orders) + 1)))
-        for ntx, _, key in spec["indexes"]:
+        for ntx, _, key in described["indexes"]:
             check(f"{ntx} key expression", ntx_key(os.path.join(data, ntx)), key)
-        r = subprocess.run([KPDB, "check", path] + [os.path.join(data, n) for n, _, _ in spec["indexes"]],
+        r = subprocess.run([KPDB, "check", path] + [os.path.join(data, n) for n, _, _ in described["indexes"]],
                            capture_output=True, text=True)
         check(f"kpdb check {table}", (r.returncode, r.stdout.strip().splitlines()[-1:]), (0, ["check: ok"]))
 

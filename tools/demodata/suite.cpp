@@ -29,13 +29,13 @@ constexpr char kSep = '/';
 constexpr int kCodePage = 850;
 constexpr int kAblageWidth = 120;
 
-struct TableSpec {
+struct TableDef {
     const char* file;
     std::vector<FieldDef> fields;
     std::vector<SuiteIndex> indexes;
 };
 
-const TableSpec kAdressen = {
+const TableDef kAdressen = {
     "Adressen.dbf",
     {{"ADRESSNR", 'C', 6, 0},
      {"ANREDE", 'C', 15, 0},
@@ -58,7 +58,7 @@ const TableSpec kAdressen = {
      {"Adresort.ntx", "UPPER(ORT)+UPPER(NNAME)"}},
 };
 
-const TableSpec kGesellA = {
+const TableDef kGesellA = {
     "GesellA.dbf",
     {{"GESNR", 'C', 4, 0},
      {"GESELL", 'C', 15, 0},
@@ -73,7 +73,7 @@ const TableSpec kGesellA = {
     {{"Gesella.ntx", "UPPER(GESELL)"}, {"Gesella2.ntx", "GESNR"}},
 };
 
-const TableSpec kVermitt = {
+const TableDef kVermitt = {
     "Vermitt.dbf",
     {{"BETREUNR", 'C', 12, 0},
      {"ANREDE", 'C', 15, 0},
@@ -89,7 +89,7 @@ const TableSpec kVermitt = {
     {{"Vermitt.ntx", "BETREUNR"}, {"Vermitt2.ntx", "BETREUNR+UPPER(NNAME)"}},
 };
 
-const TableSpec kDokName = {
+const TableDef kDokName = {
     "DokName.dbf",
     {{"ADRESSNR", 'C', 6, 0},
      {"INITIAL", 'C', 2, 0},
@@ -103,7 +103,7 @@ const TableSpec kDokName = {
      {"DokName3.ntx", "TRIM(VERMITTNR)+INITIAL+JAHR"}},
 };
 
-const TableSpec kDokVW = {
+const TableDef kDokVW = {
     "DokVW.dbf",
     {{"DOKNR", 'N', 8, 0},
      {"DURSPRUNG", 'C', 20, 0},
@@ -128,7 +128,7 @@ const TableSpec kDokVW = {
      {"DokVW7.ntx", "DOKNR"}},
 };
 
-const TableSpec kTextVor = {
+const TableDef kTextVor = {
     "TextVor.dbf",
     {{"VORNR", 'N', 6, 0},
      {"VORTYP", 'C', 1, 0},
@@ -142,7 +142,7 @@ const TableSpec kTextVor = {
      {"TextVor4.ntx", "VORNR"}},
 };
 
-const TableSpec kDatWV = {
+const TableDef kDatWV = {
     "DatWV.dbf",
     {{"TAG", 'D', 8, 0},
      {"WV", 'C', 60, 0},
@@ -166,19 +166,19 @@ std::string Utf8Of(const std::filesystem::path& p) {
 // indexes are built at the end.
 class Writer {
   public:
-    Writer(const std::string& dir, const TableSpec& spec) : dir_(dir), spec_(spec) {
-        Table::Create(dir + spec.file, spec.fields, kCodePage);
+    Writer(const std::string& dir, const TableDef& def) : dir_(dir), def_(def) {
+        Table::Create(dir + def.file, def.fields, kCodePage);
         TableOptions opt;
         opt.exclusive = true;
         opt.codePage = kCodePage;
-        t_ = Table::Open(dir + spec.file, opt);
+        t_ = Table::Open(dir + def.file, opt);
         rec_.resize(t_->RecLen());
         t_->BlankRecord(rec_.data());
     }
     Writer& Set(const char* field, const Usual& value) {
         const int i = t_->FieldIndex(field);
         if (i < 0)
-            throw std::logic_error(std::string("no field ") + field + " in " + spec_.file);
+            throw std::logic_error(std::string("no field ") + field + " in " + def_.file);
         t_->PutValue(rec_.data(), i, value);
         return *this;
     }
@@ -188,7 +188,7 @@ class Writer {
         ++count_;
     }
     uint32_t Finish() {
-        for (const auto& index : spec_.indexes)
+        for (const auto& index : def_.indexes)
             NtxIndex::Create(dir_ + index.file, *t_, index.key, false);
         t_.reset();
         return count_;
@@ -196,7 +196,7 @@ class Writer {
 
   private:
     std::string dir_;
-    const TableSpec& spec_;
+    const TableDef& def_;
     std::unique_ptr<Table> t_;
     std::vector<char> rec_;
     uint32_t count_ = 0;
@@ -406,7 +406,7 @@ struct Letter {
 std::vector<SuiteTable> SuiteTables() {
     std::vector<SuiteTable> out;
     out.push_back({"Vertrag.DBF", {{"Vertrag5.ntx", "VERSNR"}, {"Vertrag6.ntx", "ORT_S_FZKZ"}}});
-    for (const TableSpec* t :
+    for (const TableDef* t :
          {&kAdressen, &kGesellA, &kVermitt, &kDokName, &kDokVW, &kTextVor, &kDatWV})
         out.push_back({t->file, t->indexes});
     return out;
