@@ -3,7 +3,8 @@
 #include <memory>
 
 #include "app/funVelto.h"
-#include "shell/ShellIni.h"
+#include "config/IniFile.h"
+#include "config/funString.h"
 
 namespace kp {
 
@@ -21,6 +22,13 @@ Usual StringArray(const std::vector<std::string>& items) {
     return Usual(std::move(a));
 }
 
+// A comma-separated list; nothing for an empty value.
+std::vector<std::string> List(const std::string& text) {
+    if (text.empty())
+        return {};
+    return String2Array(text);
+}
+
 }  // namespace
 
 std::string ResolveDataPath(const std::string& programDir, const std::string& path) {
@@ -33,15 +41,15 @@ std::string ResolveDataPath(const std::string& programDir, const std::string& pa
 ShellSettings LoadShellSettings(const std::string& programDir) {
     ShellSettings s;
     s.iniPath = programDir + "KpShell.ini";
-    const ShellIni ini(s.iniPath);
-    s.dataPath = ResolveDataPath(programDir, ini.String("Pfade", "Daten"));
-    const std::string second = ini.String("Pfade", "Daten2");
+    const IniFile ini(s.iniPath);
+    s.dataPath = ResolveDataPath(programDir, ini.GetString("Pfade", "Daten"));
+    const std::string second = ini.GetString("Pfade", "Daten2");
     s.dataPath2 = second.empty() ? s.dataPath : ResolveDataPath(programDir, second);
-    s.ursprung = ini.String("Dokumente", "Ursprung");
-    s.dokAufruf = ini.String("Dokumente", "Aufruf");
-    s.dokNameNeu = ini.String("Dokumente", "NameNeu");
-    s.versandArten = ini.List("Dokumente", "Versandarten");
-    s.versSparten = ini.List("Dokumente", "Sparten");
+    s.ursprung = ini.GetString("Dokumente", "Ursprung");
+    s.dokAufruf = ini.GetString("Dokumente", "Aufruf");
+    s.dokNameNeu = ini.GetString("Dokumente", "NameNeu");
+    s.versandArten = List(ini.GetString("Dokumente", "Versandarten"));
+    s.versSparten = List(ini.GetString("Dokumente", "Sparten"));
     return s;
 }
 
