@@ -129,6 +129,9 @@ void DtaAbstract::SetModal(bool on) {
 
 DtaAbstract& DtaAbstract::SetReadOnly() {
     ReadOnly(true);
+    const HWND canvas = CanvasHandle();
+    const HWND focus = GetFocus();
+    const bool focusHere = focus && canvas && IsChild(canvas, focus);
     // The controls change state without the focus visiting each of them:
     // that would run every field's when- and valid-actions.
     for (Control* c : Controls()) {
@@ -136,6 +139,17 @@ DtaAbstract& DtaAbstract::SetReadOnly() {
             edit->ReadOnly(true);
         else
             c->Disable();
+    }
+    // A disabled control loses the focus; it goes to the first field, which
+    // stays readable, so the keyboard keeps working in the form.
+    const HWND now = GetFocus();
+    if (focusHere && (!now || !IsChild(canvas, now))) {
+        for (Control* c : Controls()) {
+            if (dynamic_cast<kp::Edit*>(c) && c->IsVisible() && c->IsEnabled()) {
+                c->SetFocus();
+                break;
+            }
+        }
     }
     return *this;
 }

@@ -95,7 +95,8 @@ int DataPage::Save() {
             continue;
         if (!edit->Modified() && !edit->ValueChanged())
             continue;
-        const Usual value = edit->Value();
+        // What the edit shows is what the record gets.
+        const Usual value = edit->TextToValue(edit->TextValue());
         db->FieldPut(edit->NameSym(), value);
         if (!db->Status().IsNil())
             continue;  // the error was reported; the field keeps its text
