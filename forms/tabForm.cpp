@@ -107,6 +107,14 @@ int DataPage::Save() {
     return written;
 }
 
+void DataPage::MouseButtonDown(MouseEvent& e) {
+    SubWindow::MouseButtonDown(e);
+    if (!e.IsRightButton() || PopupMenu())
+        return;
+    if (auto* form = dynamic_cast<DtaAbstract*>(Owner()); form && form->PopupMenu())
+        form->ShowPopup();
+}
+
 // ---------------------------------------------------------------- form
 
 TabForm::TabForm(Window* owner, std::shared_ptr<DBServer> server, const std::string& caption,

@@ -13,7 +13,8 @@
 //
 // The tab names of the INI section (or of AddTabPages) choose the pages: a
 // tab whose name is a defined page shows that page, made when the tab is
-// first selected; other tabs show no page. "&Speichern" (PshSpeichern)
+// first selected; other tabs show no page. A right click on a page shows the
+// form's pop-up menu (PopupMenu, PopupMenuNo). "&Speichern" (PshSpeichern)
 // writes every changed field of every page to the current record and
 // commits; "&Schliessen" (PshSchliessen) ends the form. Read-only switching
 // applies to the pages as well.
@@ -62,6 +63,9 @@ class DataPage : public SubWindow {
     void Show(int showState = SHOWNORMAL) override;
     // Writes the changed edits to the current record; the number written.
     int Save();
+    // A right click on a page without a pop-up menu of its own shows the
+    // form's, whose commands then go to the form or its owner.
+    void MouseButtonDown(MouseEvent& e) override;
 
   private:
     void Scatter();

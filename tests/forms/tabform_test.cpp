@@ -158,5 +158,55 @@ TEST_F(TabFormTest, RefreshReadsTheRecordAgainWhereTheTableIsTheSame) {
     EXPECT_EQ(nameB->TextValue(), "getippt");
 }
 
+class OwnerShell : public ShellWindow {
+  public:
+    void Besitzer() { ++calls; }
+    Method FindMethod(Symbol name) override {
+        static const MethodTable<OwnerShell> methods{{"Besitzer", &OwnerShell::Besitzer}};
+        if (Method m = methods.Bind(this, name))
+            return m;
+        return ShellWindow::FindMethod(name);
+    }
+    int calls = 0;
+};
+
+class RecordingForm : public TabForm {
+  public:
+    using TabForm::TabForm;
+    void MenuInit(MenuInitEvent& e) override {
+        if (e.Message() == WM_INITMENUPOPUP)
+            popups.push_back(e.MenuHandle());
+        TabForm::MenuInit(e);
+    }
+    std::vector<HMENU> popups;
+};
+
+void CALLBACK EndMenuNow(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+TEST_F(TabFormTest, RightClickOnAPageShowsTheFormsPopupWhoseCommandsReachTheShell) {
+    OwnerShell shell;
+    shell.Show();
+    RecordingForm form(&shell, std::make_shared<DBServer>(path_), "Adressen");
+    form.DefinePage({"Allgemein", "pageAllgemein", {{201, "NAME", ""}}});
+    auto menu = std::make_shared<Menu>(ResourceID("testPopup"));
+    menu->RegisterItem(602, HyperLabel("Besitzer"));
+    form.PopupMenu(menu);
+    form.AddTabPages(form.Tabs(), {{Symbol("Allgemein"), "Allgemein", {}, {}}});
+    form.Show();
+    DataPage* page = form.Page(Symbol("Allgemein"));
+    ASSERT_NE(page, nullptr);
+
+    SetTimer(nullptr, 0, 150, &EndMenuNow);
+    SendMessageW(page->CanvasHandle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 100));
+    ASSERT_EQ(form.popups.size(), 1u);
+    EXPECT_EQ(form.popups[0], GetSubMenu(menu->Handle(), 0));
+    // The form has no method of the item's name: its owner's is called.
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(602, 0), 0);
+    EXPECT_EQ(shell.calls, 1);
+}
+
 }  // namespace
 }  // namespace kp
