@@ -188,6 +188,8 @@ Method TabForm::FindMethod(Symbol name) {
     static const MethodTable<TabForm> methods{
         {"PshSpeichern", &TabForm::PshSpeichern},
         {"PshSchliessen", &TabForm::PshSchliessen},
+        {"SetReadOnly", &TabForm::ReadOnlyCommand},
+        {"SetReadWrite", &TabForm::ReadWriteCommand},
     };
     if (Method m = methods.Bind(this, name))
         return m;

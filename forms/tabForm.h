@@ -17,7 +17,8 @@
 // form's pop-up menu (PopupMenu, PopupMenuNo). "&Speichern" (PshSpeichern)
 // writes every changed field of every page to the current record and
 // commits; "&Schliessen" (PshSchliessen) ends the form. Read-only switching
-// applies to the pages as well.
+// applies to the pages as well; menu items named "SetReadOnly" and
+// "SetReadWrite" switch it.
 #include <memory>
 #include <string>
 #include <utility>
@@ -95,6 +96,9 @@ class TabForm : public DtaWindow {
     bool Save();
     void PshSpeichern() { Save(); }
     void PshSchliessen() { EndWindow(); }
+    // By name, for menu items: "SetReadOnly", "SetReadWrite".
+    void ReadOnlyCommand() { SetReadOnly(); }
+    void ReadWriteCommand() { SetReadWrite(); }
     Method FindMethod(Symbol name) override;
 
     // The pages follow the form.

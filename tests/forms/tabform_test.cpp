@@ -134,6 +134,17 @@ TEST_F(TabFormTest, ReadOnlyReachesEveryPageAlsoThoseMadeLater) {
     form->SetReadWrite();
     EXPECT_FALSE(allgemein->Field(Symbol("NAME"))->ReadOnly());
     EXPECT_FALSE(anschrift->Field(Symbol("STRASSE"))->ReadOnly());
+
+    // The same from a menu item of the form's pop-up menu.
+    auto menu = std::make_shared<Menu>(ResourceID("testPopup"));
+    menu->RegisterItem(601, HyperLabel("SetReadOnly"));
+    menu->RegisterItem(602, HyperLabel("SetReadWrite"));
+    form->PopupMenu(menu);
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(601, 0), 0);
+    EXPECT_TRUE(anschrift->Field(Symbol("ORT"))->ReadOnly());
+    EXPECT_FALSE(form->Edit());
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(602, 0), 0);
+    EXPECT_FALSE(anschrift->Field(Symbol("ORT"))->ReadOnly());
 }
 
 TEST_F(TabFormTest, RefreshReadsTheRecordAgainWhereTheTableIsTheSame) {
@@ -156,6 +167,28 @@ TEST_F(TabFormTest, RefreshReadsTheRecordAgainWhereTheTableIsTheSame) {
     TabForm elsewhere(nullptr, std::make_shared<DBServer>(other), "Andere");
     b->Refresh(elsewhere);
     EXPECT_EQ(nameB->TextValue(), "getippt");
+}
+
+TEST_F(TabFormTest, TabKeyMovesThroughThePageAndOnToTheForm) {
+    auto form = OpenForm();
+    SetForegroundWindow(form->Handle());
+    SingleLineEdit* name = form->Page(Symbol("Allgemein"))->Field(Symbol("NAME"));
+    SingleLineEdit* vorname = form->Page(Symbol("Allgemein"))->Field(Symbol("VORNAME"));
+    name->SetFocus();
+    ApplicationExec(EXECWHILEEVENT);
+    ASSERT_EQ(GetFocus(), name->Handle());
+    auto tab = [] {
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
+        PostMessageW(GetFocus(), WM_KEYUP, VK_TAB, 0xC00F0001);
+        ApplicationExec(EXECWHILEEVENT);
+    };
+    tab();
+    EXPECT_EQ(GetFocus(), vorname->Handle());
+    tab();
+    // Out of the page onto the form's own controls, not back to its start.
+    EXPECT_NE(GetFocus(), name->Handle());
+    EXPECT_TRUE(IsChild(form->CanvasHandle(), GetFocus()));
+    EXPECT_FALSE(IsChild(form->Page(Symbol("Allgemein"))->Handle(), GetFocus()));
 }
 
 class OwnerShell : public ShellWindow {
