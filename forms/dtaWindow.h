@@ -64,7 +64,9 @@ struct IniSectionReader {
 // missing or nameless "Lasche" line gives no page.
 std::vector<TabPageDescription> TabPagesFromIni(const IniSectionReader& section);
 
-// The reader of a section of the INI file of that name (forms/tabPagesIni.cpp).
+// The reader of a section of the INI file of that name (IniFile: a name
+// without directory is in the current directory, ".INI" is appended to a
+// name without extension).
 IniSectionReader OpenIniSection(const std::string& iniName, const std::string& section);
 
 // Screen and system metrics, in pixels.
