@@ -115,6 +115,17 @@ void DataPage::MouseButtonDown(MouseEvent& e) {
         form->ShowPopup();
 }
 
+void DataPage::EditChange(ControlEvent& e) {
+    SubWindow::EditChange(e);
+    // Reading a record sets the texts as well; only what the user typed
+    // marks the edit as modified.
+    Control* control = e.Control();
+    if (!control || !control->Modified())
+        return;
+    if (auto* form = dynamic_cast<TabForm*>(Owner()))
+        form->PageEdited(*this, *control);
+}
+
 // ---------------------------------------------------------------- form
 
 TabForm::TabForm(Window* owner, std::shared_ptr<DBServer> server, const std::string& caption,

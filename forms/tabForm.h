@@ -67,6 +67,10 @@ class DataPage : public SubWindow {
     // A right click on a page without a pop-up menu of its own shows the
     // form's, whose commands then go to the form or its owner.
     void MouseButtonDown(MouseEvent& e) override;
+    // Tells the form when the user changes a field.
+    void EditChange(ControlEvent& e) override;
+    // Reads the current record into the edits again; what was typed is lost.
+    void Revert() { Scatter(); }
 
   private:
     void Scatter();
@@ -100,6 +104,9 @@ class TabForm : public DtaWindow {
     void ReadOnlyCommand() { SetReadOnly(); }
     void ReadWriteCommand() { SetReadWrite(); }
     Method FindMethod(Symbol name) override;
+
+    // A field of a page was changed by the user (not by reading a record).
+    virtual void PageEdited(DataPage&, Control&) {}
 
     // The pages follow the form.
     DtaAbstract& SetReadOnly() override;

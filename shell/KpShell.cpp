@@ -6,6 +6,7 @@
 #include "app/menShell_layout.h"
 #include "platform/gui/app.h"
 #include "platform/gui/boxes.h"
+#include "shell/ShellForms.h"
 
 namespace kp {
 
@@ -81,6 +82,20 @@ LRESULT KpShell::Dispatch(Event& e) {
 }
 
 bool KpShell::QueryClose(Event&) {
+    // A form with changes not yet saved keeps the shell open: closing would
+    // lose what the user typed.
+    for (Window* child : children_) {
+        auto* form = dynamic_cast<DtaAbstract*>(child);
+        if (form && form->IsAlive() && !form->Valid()) {
+            form->Show();
+            CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS",
+                                           "Das Formular „" + form->Caption() +
+                                               "“ enthält noch nicht gespeicherte Änderungen.\r\n"
+                                               "Bitte zuerst speichern oder die Änderungen verwerfen.",
+                                           MB_OK | MB_ICONEXCLAMATION);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -99,9 +114,22 @@ void KpShell::DATEISTART() {
     window->Show();
 }
 
-void KpShell::DATEIADRESSEN() {}
-void KpShell::DATEIGESELLSCHAFTEN() {}
-void KpShell::DATEIVERMITTLER() {}
+void KpShell::OpenRecordForm(RecordFormKind kind) {
+    auto* form = Adopt(std::make_unique<ShellRecordForm>(this, kind, settings_.dataPath, settings_.iniPath));
+    form->Show();
+}
+
+void KpShell::DATEIADRESSEN() {
+    OpenRecordForm(RecordFormKind::Adressen);
+}
+
+void KpShell::DATEIGESELLSCHAFTEN() {
+    OpenRecordForm(RecordFormKind::Gesellschaften);
+}
+
+void KpShell::DATEIVERMITTLER() {
+    OpenRecordForm(RecordFormKind::Vermittler);
+}
 
 void KpShell::DATEIENDE() {
     EndWindow();

@@ -9,6 +9,7 @@
 #include "forms/dtaWindow.h"
 #include "platform/gui/controls.h"
 #include "platform/gui/shellwindow.h"
+#include "shell/ShellForms.h"
 #include "shell/ShellSettings.h"
 
 namespace kp {
@@ -50,6 +51,7 @@ class KpShell : public ShellWindow, public ChildRegistry {
         return raw;
     }
     void Reap();
+    void OpenRecordForm(RecordFormKind kind);
 
     ShellSettings settings_;
     std::unique_ptr<kp::StatusBar> statusBar_;

@@ -4,7 +4,9 @@
 
 #include <fstream>
 
+#include "platform/data/dbserver.h"
 #include "platform/runtime/settings.h"
+#include "platform/runtime/strings.h"
 #include "tests/e2e/e2e_program.h"
 #include "tools/demodata/demodata.h"
 #include "tools/uidriver/input.h"
@@ -95,6 +97,147 @@ TEST_F(Shell, MenuItemsShowTheirHelpTextInTheStatusBar) {
     // "&Ende" from the menu ends the shell.
     ASSERT_EQ(ui::ChooseMenuItem(program_.Window(), 24580), ui::Outcome::kOk);
     EXPECT_EQ(program_.WaitExit(), 0u);
+}
+
+// The address form: tabs from the INI, pages, descriptions in the status
+// bar, the pop-up menu, read-only switching and the valid flag.
+class AddressForm : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetExclusive(false);
+        SetDeleted(false);
+        SetAnsi(false);
+        const auto data = folder_.path() / "Daten";
+        std::filesystem::create_directories(data);
+        demo::WriteSuite(ui::Narrow(data.wstring()), 60, 3);
+        std::ofstream ini(folder_.path() / "KpShell.ini", std::ios::binary);
+        ini << "[Pfade]\r\nDaten=Daten\r\n[Adressen]\r\nLaschen=3\r\n"
+               "Lasche1=Person,Stammdaten,0,Name und Anschrift\r\n"
+               "Lasche2=Kontakt,Erreichbarkeit,1,Telefon\r\n"
+               "Lasche3=Notizen,Bemerkungen\r\n";
+    }
+    void TearDown() override {
+        if (HasFailure())
+            folder_.Keep();
+    }
+    HWND Form() {
+        HWND found = nullptr;
+        E2eProgram::WaitUntil([&] {
+            for (const ui::ControlInfo& c : ui::ListControls(program_.Window()))
+                if (c.text == "Interessenten und Kunden" && c.window_class == "KpFrame" && c.visible)
+                    found = c.hwnd;
+            return found != nullptr;
+        });
+        return found;
+    }
+    std::string Status() {
+        HWND bar = ui::FindControlByClass(program_.Window(), "msctls_statusbar32");
+        return bar ? ui::Text(bar).value_or("?") : "(no status bar)";
+    }
+    void Keys(std::string_view keys) {
+        auto parsed = ui::ParseKeys(keys);
+        ASSERT_TRUE(parsed);
+        ASSERT_EQ(ui::TypeKeys(program_.Window(), *parsed), ui::Outcome::kOk);
+    }
+    // Answers the box and waits until it is gone, so the next box looked
+    // for is not this one on its way out.
+    void PressOk() {
+        program_.Press("KONTORPLUS", "OK");
+        EXPECT_TRUE(E2eProgram::WaitUntil(
+            [&] { return !ui::FindMessageBox("KONTORPLUS", {program_.pid(), {}}); }));
+    }
+    bool ReadOnly(int id) {
+        HWND edit = program_.Control(id);
+        return edit && (GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
+    }
+
+    TempFolder folder_;
+    E2eProgram program_{"KONTORPLUS"};
+};
+
+TEST_F(AddressForm, TabsFromTheIniPagesAndFieldDescriptions) {
+    program_.Start(folder_.path());
+    Keys("F3");
+    HWND form = Form();
+    ASSERT_TRUE(form) << "F3 opened no address form";
+    HWND tabs = ui::FindControlByClass(form, "SysTabControl32");
+    ASSERT_TRUE(tabs);
+    EXPECT_EQ(ui::TabCaptions(tabs).value_or(std::vector<std::string>{}),
+              (std::vector<std::string>{"Stammdaten", "Erreichbarkeit", "Bemerkungen"}));
+    EXPECT_EQ(ui::SelectedTab(tabs), 0);
+    EXPECT_TRUE(program_.Visible(304));  // VNAME on the first page
+
+    ASSERT_EQ(ui::SelectTab(tabs, 1), ui::Outcome::kOk);
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return program_.Visible(311); }));  // TELEFON
+    EXPECT_FALSE(program_.Visible(304));
+    ASSERT_EQ(ui::SelectTab(tabs, 0), ui::Outcome::kOk);
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return program_.Visible(304); }));
+
+    // A field of a page that gets the focus tells the shell what it is for.
+    ASSERT_EQ(ui::EnterText(program_.Control(305), "Müller"), ui::Outcome::kOk);
+    EXPECT_TRUE(E2eProgram::WaitUntil(
+        [&] { return Status() == "Nachname oder zweite Zeile des Firmennamens"; }))
+        << Status();
+}
+
+TEST_F(AddressForm, PopupCommandsReachTheFormOrTheShell) {
+    program_.Start(folder_.path());
+    Keys("F3");
+    HWND form = Form();
+    ASSERT_TRUE(form);
+    EXPECT_FALSE(ReadOnly(304));
+    // "Nur lesen" is the form's own command: every edit turns read-only.
+    HWND page = GetParent(program_.Control(304));
+    ASSERT_EQ(ui::RightClick(page), ui::Outcome::kOk);
+    ASSERT_TRUE(E2eProgram::WaitUntil([] { return FindWindowW(L"#32768", nullptr) != nullptr; }))
+        << "no pop-up menu";
+    Keys("L");  // "Nur &lesen"
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return ReadOnly(304) && ReadOnly(305) && ReadOnly(308); }));
+    ASSERT_EQ(ui::RightClick(page), ui::Outcome::kOk);
+    ASSERT_TRUE(E2eProgram::WaitUntil([] { return FindWindowW(L"#32768", nullptr) != nullptr; }));
+    Keys("B");  // "&Bearbeiten"
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !ReadOnly(304) && !ReadOnly(305); }));
+
+    // "Startbildschirm" is no command of the form: the shell opens its window.
+    ASSERT_EQ(ui::RightClick(page), ui::Outcome::kOk);
+    ASSERT_TRUE(E2eProgram::WaitUntil([] { return FindWindowW(L"#32768", nullptr) != nullptr; }));
+    Keys("T");
+    bool opened = E2eProgram::WaitUntil([&] {
+        for (const ui::ControlInfo& c : ui::ListControls(program_.Window()))
+            if (c.text == "VeltoTax2010" && c.visible)
+                return true;
+        return false;
+    });
+    EXPECT_TRUE(opened) << "the shell's start screen did not open";
+}
+
+TEST_F(AddressForm, UnsavedChangesKeepTheFormAndTheShellOpen) {
+    program_.Start(folder_.path());
+    Keys("F3");
+    HWND form = Form();
+    ASSERT_TRUE(form);
+    ASSERT_EQ(ui::EnterText(program_.Control(304), "Jürgen"), ui::Outcome::kOk);
+    // Closing the form is refused while the change is not saved ...
+    ASSERT_EQ(ui::PostClose(form), ui::Outcome::kOk);
+    EXPECT_NE(program_.MessageBoxText("KONTORPLUS").find("noch nicht gespeichert"), std::string::npos);
+    PressOk();
+    EXPECT_TRUE(IsWindowVisible(form));
+    // ... and so is closing the shell.
+    program_.Close();
+    EXPECT_NE(program_.MessageBoxText("KONTORPLUS").find("Interessenten und Kunden"), std::string::npos);
+    PressOk();
+    EXPECT_TRUE(program_.Running());
+
+    // Saved, both may close.
+    program_.Click(101);  // "&Speichern"
+    ASSERT_EQ(ui::PostClose(form), ui::Outcome::kOk);
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(form) || !IsWindowVisible(form); }));
+    program_.Close();
+    EXPECT_EQ(program_.WaitExit(), 0u);
+
+    DBServer db(ui::Narrow((folder_.path() / "Daten" / "Adressen.dbf").wstring()));
+    db.GoTop();
+    EXPECT_EQ(Trim(db.FieldGet(Symbol("VNAME")).AsString()), "Jürgen");
 }
 
 }  // namespace

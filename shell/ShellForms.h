@@ -1,0 +1,53 @@
+#pragma once
+// The shell's record forms: addresses ("Interessenten und Kunden"),
+// insurers and brokers. Each is a tab form over its table whose tabs come
+// from KpShell.ini; the pages are sub-forms with the table's fields, and a
+// right click offers saving, read-only switching and the shell's start
+// screen.
+#include <memory>
+#include <string>
+
+#include "forms/tabForm.h"
+
+namespace kp {
+
+// Which form: its table, the INI section of its tabs, its caption.
+enum class RecordFormKind { Adressen, Gesellschaften, Vermittler };
+
+class ShellRecordForm : public TabForm {
+  public:
+    // Opens the kind's table under dataPath and its tabs from the section of
+    // iniPath; the pages are those the form knows for the kind.
+    ShellRecordForm(Window* owner, RecordFormKind kind, const std::string& dataPath,
+                    const std::string& iniPath);
+    Symbol ClassName() const override;
+
+    void PshVorher();
+    void PshWeiter();
+    // Saves the record; the form is valid again when every change is in.
+    void PshSpeichern();
+    // Takes back what was typed since the last save.
+    void Verwerfen();
+    Method FindMethod(Symbol name) override;
+
+    // A changed field makes the form invalid until it is saved or taken
+    // back: the Close entries grey, and closing asks to save first.
+    void PageEdited(DataPage& page, Control& control) override;
+    bool QueryClose(Event& e) override;
+    bool HasUnsavedChanges();
+
+  private:
+    void Move(int step);
+    std::unique_ptr<PushButton> PshVorherButton_;
+    std::unique_ptr<PushButton> PshWeiterButton_;
+};
+
+// The table file, INI section and caption of a kind.
+struct RecordFormInfo {
+    const char* table;
+    const char* section;
+    const char* caption;
+};
+RecordFormInfo RecordFormInfoOf(RecordFormKind kind);
+
+}  // namespace kp
