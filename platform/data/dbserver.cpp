@@ -73,7 +73,7 @@ struct DBServer::Impl {
                 return true;
             } catch (const DbError& e) {
                 auto err = std::make_shared<Error>();
-                err->SubSystem = "DBFNTX";
+                err->SubSystem = "KPDB";
                 err->GenCode = e.genCode;
                 err->SubCode = 1000 + e.genCode;
                 err->OsCode = e.osCode;

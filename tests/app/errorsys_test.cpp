@@ -11,7 +11,7 @@ namespace {
 
 std::shared_ptr<Error> OpenError() {
     auto e = std::make_shared<Error>();
-    e->SubSystem = "DBFNTX";
+    e->SubSystem = "KPDB";
     e->GenCode = EG_OPEN;
     e->OsCode = 2;
     e->Severity = 2;
@@ -35,7 +35,7 @@ TEST(ErrorMessageText, ListsWhatTheErrorCarriesLineByLine) {
     const std::string t = ErrorMessageText(*e);
     EXPECT_EQ(t, "Error Code:  " + ErrString(EG_OPEN) +
                      "\r\nDatei nicht gefunden\r\n"
-                     "Subsystem: DBFNTX\r\n"
+                     "Subsystem: KPDB\r\n"
                      "Error Subcode: 1001 (open)\r\n"
                      "Operation: Open\r\n"
                      "Function: DBSERVER:INIT\r\n"
@@ -108,7 +108,7 @@ TEST_F(DefErrorTest, LogsShowsAndAnswersWithTheChosenButton) {
                        "Error Object created:\r\n--------------------\r\n"),
               std::string::npos);
     for (const char* line :
-         {"SubSystem       :DBFNTX\r\n", "OsCode          :2\r\n", "Severity        :2\r\n",
+         {"SubSystem       :KPDB\r\n", "OsCode          :2\r\n", "Severity        :2\r\n",
           "CanDefault      :.T.\r\n", "CanSubstitute   :.F.\r\n",
           "FuncSym         :DBSERVER:INIT\r\n", "Tries           :0\r\n",
           "FileName        :C:\\KONTORPLUS\\PROGRAMM\\VERZEICHNIS\\SEHR\\LANG\\Vertrag.DBF\r\n"})
