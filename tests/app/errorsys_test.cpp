@@ -1,6 +1,8 @@
 // The default error handler: its text, its log, its choices.
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "app/ErrorSys.h"
 #include "platform/runtime/program.h"
 #include "platform/runtime/settings.h"
@@ -218,6 +220,32 @@ TEST_F(DefErrorTest, DefErrorGenReportsANullRecord) {
     r.GenCode = ErrorRecord::Num(EG_ZERODIV);
     r.Description = ErrorRecord::Text("Division");
     EXPECT_EQ(DefErrorGen(&r)->GenCode, EG_ZERODIV);
+}
+
+TEST_F(DefErrorTest, DefErrorGenSaysSoWhenNoErrorObjectCanBeCreated) {
+    auto outOfMemory = []() -> std::shared_ptr<Error> { throw std::bad_alloc(); };
+    ErrorRecord r{};
+    r.GenCode = ErrorRecord::Num(EG_ZERODIV);
+    EXPECT_EQ(DefErrorGen(&r, outOfMemory), nullptr);
+    EXPECT_EQ(host.plainBoxes,
+              std::vector<std::string>{"FROM DefErrorGen|No error object created !"});
+
+    // Raised through the run-time, such an error reaches no handler and is
+    // answered like an unhandled one; nothing crashes on the missing object.
+    host.plainBoxes.clear();
+    ErrorFunctionFn old = SetErrorFunction(
+        [](const ErrorRecord* rec) { return DefErrorGen(rec, [] { return nullptr; }); });
+    EXPECT_EQ(RaiseRecord(r), Usual(false));
+    SetErrorFunction(old);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(host.plainBoxes.size(), 1u);
+
+    // Both faults at once: both boxes, in the order of the checks.
+    host.plainBoxes.clear();
+    EXPECT_EQ(DefErrorGen(nullptr, outOfMemory), nullptr);
+    EXPECT_EQ(host.plainBoxes,
+              (std::vector<std::string>{"FROM DefErrorGen|No error object created !",
+                                        "FROM DefErrorGen|Error structure has wrong tag"}));
 }
 
 }  // namespace
