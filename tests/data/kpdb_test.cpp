@@ -86,6 +86,49 @@ TEST_F(KpdbTest, ScratchFilesOfAKilledRebuildAreClearedByTheNextOne) {
     EXPECT_EQ(rep.indexKeys[0], 30u);
 }
 
+TEST_F(KpdbTest, AKilledRebuildLeavesAWholeIndexAndTheNextBuildClearsItsScratch) {
+    // Enough keys for the sort to spill runs into its scratch file.
+    std::string p = dir_ + "big.dbf";
+    Table::Create(p, {{"K", 'C', 10, 0}}, 850);
+    {
+        TableOptions o;
+        o.exclusive = true;
+        auto t = Table::Open(p, o);
+        const uint32_t n = 260000;
+        std::vector<char> recs;
+        recs.reserve(size_t{n} * t->RecLen());
+        std::vector<char> rec(t->RecLen());
+        for (uint32_t i = 0; i < n; ++i) {
+            t->BlankRecord(rec.data());
+            t->PutValue(rec.data(), 0, Usual("K" + std::to_string((i * 7919u) % n)));
+            recs.insert(recs.end(), rec.begin(), rec.end());
+        }
+        t->AppendRecords(recs.data(), n);
+        NtxIndex::Create(dir_ + "big.ntx", *t, "K", false);
+    }
+    const std::string ip = dir_ + "big.ntx";
+    for (int round = 0; round < 3; ++round) {
+        std::string ready = dir_ + "ready" + std::to_string(round);
+        auto helper = Process::StartHelper({"reindex", p, ip, ready});
+        ASSERT_TRUE(helper);
+        for (int i = 0; i < 1500 && !FileExists(ready); ++i)
+            SleepMillis(10);
+        ASSERT_TRUE(FileExists(ready));
+        SleepMillis(60 + 230 * round);
+        helper->Kill();
+        helper->Wait();
+        // The old index or a complete new one, never a part of one.
+        CheckReport rep = CheckTable(p, {ip}, 850);
+        EXPECT_TRUE(rep.Ok()) << round << ": " << rep.faults[0];
+        EXPECT_EQ(rep.indexKeys[0], 260000u) << round;
+    }
+    auto t = Table::Open(p, TableOptions{});
+    NtxIndex::Create(ip, *t, "K", false);
+    EXPECT_FALSE(FileExists(ip + ".new"));
+    EXPECT_FALSE(FileExists(ip + ".srt"));
+    EXPECT_TRUE(CheckTable(p, {ip}, 850).Ok());
+}
+
 TEST_F(KpdbTest, ARebuildOfAnIndexAnotherProgramHasOpenIsRefusedAndChangesNothing) {
     std::string p = MakeDated(10);
     std::string ip = dir_ + "o.ntx";
