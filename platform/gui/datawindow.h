@@ -76,6 +76,12 @@ class DataWindow : public Window, public DataClient {
     // controls; a closing server is let go.
     void Notify(int code, const Usual& description) override;
 
+    // Whether the window shows its server as a browse view (rows) rather
+    // than the form view (one record), and the refresh of that view's rows
+    // from the server. A window without a browse view shows the form view.
+    virtual bool ShowsBrowseView() const { return false; }
+    virtual void RefreshBrowseView() {}
+
     LRESULT Dispatch(Event& e) override;
 
   protected:
