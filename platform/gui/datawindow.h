@@ -50,6 +50,10 @@ class DataWindow : public Window, public DataClient {
 
     HWND CanvasHandle() const override;
     Window* __GetFormSurface() const { return surface_.get(); }
+    // The frame window of the form (the DataWindow's own window) and the
+    // form's surface inside it, the dialog that holds the controls.
+    Window* FormFrame() { return this; }
+    FormSurface* Surface() const { return surface_.get(); }
 
     void Show(int showState = SHOWNORMAL) override;
     void Menu(std::shared_ptr<kp::Menu> menu) override;
