@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/runtime/strings.h"
+#include "platform/runtime/strevaluate.h"
 
 namespace kp {
 
@@ -17,11 +17,6 @@ constexpr int kHelpPopup = 24581;
 // evaluation; the two others are taken as they are.
 bool Evaluated(const MenShellItem& item) {
     return item.id != 24563 && item.id != 24572;
-}
-
-// Until the run-time's string evaluation lands.
-std::string EvaluateCaption(const std::string& s) {
-    return s;
 }
 
 }  // namespace
@@ -62,7 +57,7 @@ MenShellLayout::MenShellLayout() : Menu(ResourceID("MENSHELL_LAYOUT")) {
     for (const MenShellItem& item : MenShellItems()) {
         std::string caption(item.caption);
         if (Evaluated(item))
-            caption = EvaluateCaption(caption);
+            caption = StrEvaluate(caption);
         const kp::HyperLabel label(Symbol(item.command), caption, std::string(item.help));
         if (item.popupPosition >= 0)
             RegisterItem(item.id, label, Handle(), item.popupPosition);

@@ -6,6 +6,7 @@
 #include "app/menShell_layout.h"
 #include "platform/gui/app.h"
 #include "platform/gui/boxes.h"
+#include "platform/gui/helpdisplay.h"
 #include "shell/ShellForms.h"
 
 namespace kp {
@@ -31,6 +32,17 @@ KpShell::KpShell(ShellSettings settings) : ShellWindow(nullptr), settings_(std::
     statusBar_ = std::make_unique<kp::StatusBar>(this);
     StatusBar(statusBar_.get());
     Size(Dimension(900, 640));
+
+    auto help = std::make_shared<kp::HelpDisplay>(this);
+    help->Topic("Index",
+                "KONTORPLUS – Hilfe\r\n\r\n"
+                "F3\tInteressenten und Kunden\r\n"
+                "F5\tGesellschaften\r\n"
+                "Strg+D\teine Tabelle (*.dbf) in einer Tabellenansicht öffnen\r\n"
+                "Start\tden Startbildschirm (Umstellung der Versicherungssteuer)\r\n"
+                "Alt+F4\tProgramm beenden\r\n\r\n"
+                "In den Formularen: rechte Maustaste für Speichern, Nur lesen und Bearbeiten.");
+    HelpDisplay(help);
 }
 
 KpShell::~KpShell() {
@@ -88,11 +100,12 @@ bool KpShell::QueryClose(Event&) {
         auto* form = dynamic_cast<DtaAbstract*>(child);
         if (form && form->IsAlive() && !form->Valid()) {
             form->Show();
-            CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS",
-                                           "Das Formular „" + form->Caption() +
-                                               "“ enthält noch nicht gespeicherte Änderungen.\r\n"
-                                               "Bitte zuerst speichern oder die Änderungen verwerfen.",
-                                           MB_OK | MB_ICONEXCLAMATION);
+            CurrentPresenter().ShowMessage(
+                Handle(), "KONTORPLUS",
+                "Das Formular „" + form->Caption() +
+                    "“ enthält noch nicht gespeicherte Änderungen.\r\n"
+                    "Bitte zuerst speichern oder die Änderungen verwerfen.",
+                MB_OK | MB_ICONEXCLAMATION);
             return false;
         }
     }
@@ -115,7 +128,8 @@ void KpShell::DATEISTART() {
 }
 
 void KpShell::OpenRecordForm(RecordFormKind kind) {
-    auto* form = Adopt(std::make_unique<ShellRecordForm>(this, kind, settings_.dataPath, settings_.iniPath));
+    auto* form =
+        Adopt(std::make_unique<ShellRecordForm>(this, kind, settings_.dataPath, settings_.iniPath));
     form->Show();
 }
 
@@ -135,6 +149,17 @@ void KpShell::DATEIENDE() {
     EndWindow();
 }
 
-void KpShell::HILFEINDEX() {}
+void KpShell::HILFEINDEX() {
+    if (HelpDisplay())
+        HelpDisplay()->Show("Index");
+}
+
+void KpShell::RefreshForms(DataWindow& changed) {
+    // Other forms on the same table show the saved record as it now is.
+    for (Window* child : children_)
+        if (auto* form = dynamic_cast<DtaAbstract*>(child);
+            form && form != &changed && form->IsAlive())
+            form->Refresh(changed);
+}
 
 }  // namespace kp

@@ -36,6 +36,9 @@ class KpShell : public ShellWindow, public ChildRegistry {
     void DATEIENDE();
     void HILFEINDEX();
 
+    // A form saved its record: the others on the same table refresh.
+    void RefreshForms(DataWindow& changed);
+
     LRESULT Dispatch(Event& e) override;
     bool QueryClose(Event& e) override;
     void Close(Event& e) override;

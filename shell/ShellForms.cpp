@@ -2,6 +2,7 @@
 
 #include "platform/data/dbserver.h"
 #include "platform/gui/boxes.h"
+#include "shell/KpShell.h"
 #include "shell/shellForms_ids.h"
 
 namespace kp {
@@ -9,7 +10,8 @@ namespace kp {
 namespace {
 
 void DefineAdressen(TabForm& f) {
-    f.DefinePage({"Person", "adrPerson_layout",
+    f.DefinePage({"Person",
+                  "adrPerson_layout",
                   {{ID_ADR_ADRESSNR, "ADRESSNR", "Adressnummer (wird vergeben)"},
                    {ID_ADR_ANREDE, "ANREDE", "Anrede: Herr, Frau, Eheleute oder Firma"},
                    {ID_ADR_TITEL, "TITEL", "akademischer Titel"},
@@ -18,7 +20,8 @@ void DefineAdressen(TabForm& f) {
                    {ID_ADR_STRASSE, "STRASSE", "Straße und Hausnummer"},
                    {ID_ADR_PLZ, "PLZ", "Postleitzahl"},
                    {ID_ADR_ORT, "ORT", "Wohnort"}}});
-    f.DefinePage({"Kontakt", "adrKontakt_layout",
+    f.DefinePage({"Kontakt",
+                  "adrKontakt_layout",
                   {{ID_ADR_TELEFON, "TELEFON", "Telefonnummer mit Vorwahl"},
                    {ID_ADR_GEBDATUM, "GEBDATUM", "Geburtsdatum (TT.MM.JJJJ)"},
                    {ID_ADR_KUNDE, "KUNDE", "J: Kunde mit Verträgen, N: Interessent"},
@@ -28,28 +31,33 @@ void DefineAdressen(TabForm& f) {
 }
 
 void DefineGesellschaften(TabForm& f) {
-    f.DefinePage({"Firma", "gesFirma_layout",
+    f.DefinePage({"Firma",
+                  "gesFirma_layout",
                   {{ID_GES_GESNR, "GESNR", "Nummer der Gesellschaft"},
                    {ID_GES_GESELL, "GESELL", "Kurzname, wie ihn die Listen zeigen"},
                    {ID_GES_GKURZ, "GKURZ", "Schlüsselwort der Briefe an die Gesellschaft"},
                    {ID_GES_SPARTE, "SPARTE", "Hauptsparte"},
                    {ID_GES_GESNAME, "GESNAME", "vollständiger Name"}}});
-    f.DefinePage({"Anschrift", "gesAnschrift_layout",
-                  {{ID_GES_STRASSE, "STRASSE", "Straße und Hausnummer"},
-                   {ID_GES_PLZ, "PLZ", "Postleitzahl"},
-                   {ID_GES_ORT, "ORT", "Ort"},
-                   {ID_GES_TELEFON, "TELEFON", "Telefonnummer"},
-                   {ID_GES_AGENTURNR, "AGENTURNR", "Agenturnummer des Büros bei der Gesellschaft"}}});
+    f.DefinePage(
+        {"Anschrift",
+         "gesAnschrift_layout",
+         {{ID_GES_STRASSE, "STRASSE", "Straße und Hausnummer"},
+          {ID_GES_PLZ, "PLZ", "Postleitzahl"},
+          {ID_GES_ORT, "ORT", "Ort"},
+          {ID_GES_TELEFON, "TELEFON", "Telefonnummer"},
+          {ID_GES_AGENTURNR, "AGENTURNR", "Agenturnummer des Büros bei der Gesellschaft"}}});
 }
 
 void DefineVermittler(TabForm& f) {
-    f.DefinePage({"Person", "verPerson_layout",
+    f.DefinePage({"Person",
+                  "verPerson_layout",
                   {{ID_VER_BETREUNR, "BETREUNR", "Betreuernummer"},
                    {ID_VER_ANREDE, "ANREDE", "Anrede"},
                    {ID_VER_TITEL, "TITEL", "akademischer Titel"},
                    {ID_VER_VNAME, "VNAME", "Vorname"},
                    {ID_VER_NNAME, "NNAME", "Nachname"}}});
-    f.DefinePage({"Anschrift", "verAnschrift_layout",
+    f.DefinePage({"Anschrift",
+                  "verAnschrift_layout",
                   {{ID_VER_STRASSE, "STRASSE", "Straße und Hausnummer"},
                    {ID_VER_PLZ, "PLZ", "Postleitzahl"},
                    {ID_VER_ORT, "ORT", "Ort"},
@@ -61,7 +69,7 @@ void DefineVermittler(TabForm& f) {
 std::shared_ptr<Menu> MakePopup() {
     auto menu = std::make_shared<Menu>(ResourceID("shellFormPopup"));
     menu->RegisterItem(ID_POPUP_SPEICHERN, kp::HyperLabel("PshSpeichern", "&Speichern",
-                                                           "Änderungen des Datensatzes speichern"));
+                                                          "Änderungen des Datensatzes speichern"));
     menu->RegisterItem(ID_POPUP_VERWERFEN,
                        kp::HyperLabel("Verwerfen", "Änderungen &verwerfen",
                                       "die Eingaben seit dem letzten Speichern zurücknehmen"));
@@ -70,7 +78,7 @@ std::shared_ptr<Menu> MakePopup() {
     menu->RegisterItem(ID_POPUP_BEARBEITEN,
                        kp::HyperLabel("SetReadWrite", "&Bearbeiten", "Felder bearbeiten"));
     menu->RegisterItem(ID_POPUP_START, kp::HyperLabel("DATEISTART", "S&tartbildschirm",
-                                                       "den Startbildschirm öffnen"));
+                                                      "den Startbildschirm öffnen"));
     return menu;
 }
 
@@ -131,9 +139,12 @@ void ShellRecordForm::PageEdited(DataPage&, Control&) {
 }
 
 void ShellRecordForm::PshSpeichern() {
-    Save();
+    const bool written = Save();
     if (!HasUnsavedChanges())
         Valid(true);
+    if (written)
+        if (auto* shell = dynamic_cast<KpShell*>(Owner()))
+            shell->RefreshForms(*this);
 }
 
 void ShellRecordForm::Verwerfen() {
@@ -145,10 +156,11 @@ void ShellRecordForm::Verwerfen() {
 
 bool ShellRecordForm::QueryClose(Event& e) {
     if (!Valid()) {
-        CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS",
-                                       "Der Datensatz wurde geändert und ist noch nicht gespeichert.\r\n"
-                                       "Bitte zuerst speichern oder die Änderungen verwerfen.",
-                                       MB_OK | MB_ICONEXCLAMATION);
+        CurrentPresenter().ShowMessage(
+            Handle(), "KONTORPLUS",
+            "Der Datensatz wurde geändert und ist noch nicht gespeichert.\r\n"
+            "Bitte zuerst speichern oder die Änderungen verwerfen.",
+            MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     return TabForm::QueryClose(e);

@@ -124,7 +124,8 @@ class AddressForm : public ::testing::Test {
         HWND found = nullptr;
         E2eProgram::WaitUntil([&] {
             for (const ui::ControlInfo& c : ui::ListControls(program_.Window()))
-                if (c.text == "Interessenten und Kunden" && c.window_class == "KpFrame" && c.visible)
+                if (c.text == "Interessenten und Kunden" && c.window_class == "KpFrame" &&
+                    c.visible)
                     found = c.hwnd;
             return found != nullptr;
         });
@@ -143,8 +144,9 @@ class AddressForm : public ::testing::Test {
     // for is not this one on its way out.
     void PressOk() {
         program_.Press("KONTORPLUS", "OK");
-        EXPECT_TRUE(E2eProgram::WaitUntil(
-            [&] { return !ui::FindMessageBox("KONTORPLUS", {program_.pid(), {}}); }));
+        EXPECT_TRUE(E2eProgram::WaitUntil([&] {
+            return !ui::FindMessageBox("KONTORPLUS", {program_.pid(), {}});
+        }));
     }
     bool ReadOnly(int id) {
         HWND edit = program_.Control(id);
@@ -175,9 +177,9 @@ TEST_F(AddressForm, TabsFromTheIniPagesAndFieldDescriptions) {
 
     // A field of a page that gets the focus tells the shell what it is for.
     ASSERT_EQ(ui::EnterText(program_.Control(305), "Müller"), ui::Outcome::kOk);
-    EXPECT_TRUE(E2eProgram::WaitUntil(
-        [&] { return Status() == "Nachname oder zweite Zeile des Firmennamens"; }))
-        << Status();
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] {
+        return Status() == "Nachname oder zweite Zeile des Firmennamens";
+    })) << Status();
 }
 
 TEST_F(AddressForm, PopupCommandsReachTheFormOrTheShell) {
@@ -192,7 +194,8 @@ TEST_F(AddressForm, PopupCommandsReachTheFormOrTheShell) {
     ASSERT_TRUE(E2eProgram::WaitUntil([] { return FindWindowW(L"#32768", nullptr) != nullptr; }))
         << "no pop-up menu";
     Keys("L");  // "Nur &lesen"
-    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return ReadOnly(304) && ReadOnly(305) && ReadOnly(308); }));
+    EXPECT_TRUE(
+        E2eProgram::WaitUntil([&] { return ReadOnly(304) && ReadOnly(305) && ReadOnly(308); }));
     ASSERT_EQ(ui::RightClick(page), ui::Outcome::kOk);
     ASSERT_TRUE(E2eProgram::WaitUntil([] { return FindWindowW(L"#32768", nullptr) != nullptr; }));
     Keys("B");  // "&Bearbeiten"
@@ -219,12 +222,14 @@ TEST_F(AddressForm, UnsavedChangesKeepTheFormAndTheShellOpen) {
     ASSERT_EQ(ui::EnterText(program_.Control(304), "Jürgen"), ui::Outcome::kOk);
     // Closing the form is refused while the change is not saved ...
     ASSERT_EQ(ui::PostClose(form), ui::Outcome::kOk);
-    EXPECT_NE(program_.MessageBoxText("KONTORPLUS").find("noch nicht gespeichert"), std::string::npos);
+    EXPECT_NE(program_.MessageBoxText("KONTORPLUS").find("noch nicht gespeichert"),
+              std::string::npos);
     PressOk();
     EXPECT_TRUE(IsWindowVisible(form));
     // ... and so is closing the shell.
     program_.Close();
-    EXPECT_NE(program_.MessageBoxText("KONTORPLUS").find("Interessenten und Kunden"), std::string::npos);
+    EXPECT_NE(program_.MessageBoxText("KONTORPLUS").find("Interessenten und Kunden"),
+              std::string::npos);
     PressOk();
     EXPECT_TRUE(program_.Running());
 

@@ -9,6 +9,7 @@
 #include "app/funVelto.h"
 #include "app/menShell_layout.h"
 #include "platform/gui/app.h"
+#include "platform/gui/boxes.h"
 #include "platform/runtime/utf8.h"
 #include "shell/KpShell.h"
 #include "shell/ShellSettings.h"
@@ -139,6 +140,40 @@ TEST(KpShell, ItemsNotBuiltAreGreyAndChildrenRegister) {
     EXPECT_EQ(shell.Children().size(), 1u);
     shell.UnRegisterChild(&child);
     EXPECT_TRUE(shell.Children().empty());
+}
+
+// Answers boxes without a screen and remembers them.
+class RecordingPresenter : public Presenter {
+  public:
+    int ShowMessage(HWND, const std::string& caption, const std::string& text, UINT) override {
+        boxes.emplace_back(caption, text);
+        return BOXREPLYOKAY;
+    }
+    bool ShowFileDialog(FileDialogRequest&) override { return false; }
+    std::vector<std::pair<std::string, std::string>> boxes;
+};
+
+TEST(KpShell, HelpIndexAndAnInvalidFormKeepTheShellOpen) {
+    RecordingPresenter presenter;
+    ScopedPresenter scoped(presenter);
+    ShellSettings settings;
+    KpShell shell(settings);
+    shell.HILFEINDEX();
+    ASSERT_EQ(presenter.boxes.size(), 1u);
+    EXPECT_EQ(presenter.boxes[0].first, "Hilfe");
+    EXPECT_NE(presenter.boxes[0].second.find("F3"), std::string::npos);
+
+    // A registered form whose valid flag is false refuses the shell's end.
+    DtaAbstract form(&shell, ResourceID("dtaStart_layout"));
+    shell.RegisterChild(&form);
+    form.Valid(false);
+    Event close(shell.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(shell.QueryClose(close));
+    ASSERT_EQ(presenter.boxes.size(), 2u);
+    EXPECT_NE(presenter.boxes[1].second.find("nicht gespeicherte"), std::string::npos);
+    form.Valid(true);
+    EXPECT_TRUE(shell.QueryClose(close));
+    shell.UnRegisterChild(&form);
 }
 
 }  // namespace
