@@ -6,7 +6,9 @@
 
 #include "platform/data/dbserver.h"
 #include "platform/runtime/settings.h"
+#include "platform/runtime/date.h"
 #include "platform/runtime/strings.h"
+#include "tools/uidriver/format.h"
 #include "tests/e2e/e2e_program.h"
 #include "tools/demodata/demodata.h"
 #include "tools/uidriver/input.h"
@@ -243,6 +245,61 @@ TEST_F(AddressForm, UnsavedChangesKeepTheFormAndTheShellOpen) {
     DBServer db(ui::Narrow((folder_.path() / "Daten" / "Adressen.dbf").wstring()));
     db.GoTop();
     EXPECT_EQ(Trim(db.FieldGet(Symbol("VNAME")).AsString()), "Jürgen");
+}
+
+// Where a test leaves tables for the independent reader that runs after it
+// (shell_dbfread_check.py): a folder per case with the table files and the
+// texts expected in them.
+std::filesystem::path HandOverFolder(std::string_view name) {
+    const auto dir =
+        std::filesystem::path(ui::Widen(ui::ToWindowsPath(KP_E2E_OUT))) / std::string(name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+TEST_F(AddressForm, TypedValuesAreStoredAsTyped) {
+    program_.Start(folder_.path());
+    Keys("F3");
+    HWND form = Form();
+    ASSERT_TRUE(form);
+    const std::vector<std::pair<int, std::pair<std::string, std::string>>> typed{
+        {304, {"VNAME", "Jürgen-Äöüß"}},        {305, {"NNAME", "Müller-Lüdenscheidt"}},
+        {306, {"STRASSE", "Königsallee 12 a"}}, {307, {"PLZ", "40212"}},
+        {308, {"ORT", "Düsseldorf"}},
+    };
+    for (const auto& [id, field] : typed)
+        ASSERT_EQ(ui::EnterText(program_.Control(id), field.second), ui::Outcome::kOk)
+            << field.first;
+    HWND tabs = ui::FindControlByClass(form, "SysTabControl32");
+    ASSERT_EQ(ui::SelectTab(tabs, 1), ui::Outcome::kOk);
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return program_.Visible(311); }));
+    ASSERT_EQ(ui::EnterText(program_.Control(311), "0211 / 12 34-5"), ui::Outcome::kOk);
+    ASSERT_EQ(ui::EnterText(program_.Control(312), "29.02.1960"), ui::Outcome::kOk);
+    program_.Click(101);  // "&Speichern"
+    ASSERT_EQ(ui::PostClose(form), ui::Outcome::kOk);
+    program_.Close();
+    ASSERT_EQ(program_.WaitExit(), 0u);
+
+    // Our own reader first; python's dbfread reads the same bytes afterwards.
+    const auto data = folder_.path() / "Daten";
+    DBServer db(ui::Narrow((data / "Adressen.dbf").wstring()));
+    db.GoTop();
+    for (const auto& [id, field] : typed)
+        EXPECT_EQ(Trim(db.FieldGet(Symbol(field.first)).AsString()), field.second);
+    EXPECT_EQ(Trim(db.FieldGet(Symbol("TELEFON")).AsString()), "0211 / 12 34-5");
+    EXPECT_EQ(db.FieldGet(Symbol("GEBDATUM")).AsDate(), Date::FromYMD(1960, 2, 29));
+    const std::string adressNr = Trim(db.FieldGet(Symbol("ADRESSNR")).AsString());
+    db.Close();
+
+    const auto out = HandOverFolder("adressen");
+    for (const char* f : {"Adressen.dbf", "Adressen.dbt"})
+        std::filesystem::copy_file(data / f, out / f);
+    std::ofstream expected(out / "expected.txt", std::ios::binary);
+    expected << "ADRESSNR=" << adressNr << "\n";
+    for (const auto& [id, field] : typed)
+        expected << field.first << "=" << field.second << "\n";
+    expected << "TELEFON=0211 / 12 34-5\nGEBDATUM=1960-02-29\n";
 }
 
 }  // namespace

@@ -124,6 +124,18 @@ INPUT KeyInput(WORD vk, bool up) {
     return in;
 }
 
+// Keys go to the foreground window: make it ours, and wait until the system
+// says so (another program may hold the foreground for a moment).
+bool BringToFront(HWND top) {
+    for (int i = 0; i < 100; ++i) {
+        if (GetForegroundWindow() == top)
+            return true;
+        SetForegroundWindow(top);
+        Sleep(20);
+    }
+    return GetForegroundWindow() == top;
+}
+
 }  // namespace
 
 std::optional<std::vector<KeyStroke>> ParseKeys(std::string_view spec) {
@@ -179,7 +191,8 @@ Outcome ChooseMenuItem(HWND top, int id) {
 Outcome TypeKeys(HWND top, const std::vector<KeyStroke>& keys) {
     if (!IsWindow(top))
         return Outcome::kNotFound;
-    SetForegroundWindow(top);
+    if (!BringToFront(top))
+        return Outcome::kHidden;
     for (const KeyStroke& k : keys) {
         std::vector<INPUT> inputs;
         if (k.ctrl)
@@ -244,16 +257,28 @@ Outcome EnterText(HWND control, std::string_view text) {
         return Outcome::kHidden;
     if (!IsWindowEnabled(control))
         return Outcome::kDisabled;
-    HWND top = GetAncestor(control, GA_ROOT);
-    SetForegroundWindow(top);
-    // Focus moves through the owner's thread: a click on the field does it.
+    BringToFront(GetAncestor(control, GA_ROOT));
+    // Everything is posted, so it arrives in this order: the click moves the
+    // focus to the field, the selection covers its text, the characters
+    // replace it.
     PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     PostMessageW(control, WM_LBUTTONUP, 0, 0);
-    Send(control, EM_SETSEL, 0, -1);
-    for (wchar_t ch : Widen(text))
+    PostMessageW(control, EM_SETSEL, 0, -1);
+    const std::wstring wide = Widen(text);
+    for (wchar_t ch : wide)
         PostMessageW(control, WM_CHAR, ch, 1);
-    // The posted characters are handled before this answer comes back.
-    Send(control, WM_NULL, 0, 0);
+    // Done when the field shows the text, or shows no more change (an
+    // editor of the field may format what was typed).
+    std::optional<std::string> last;
+    for (int i = 0; i < 200; ++i) {
+        Sleep(10);
+        auto now = Text(control);
+        if (now && *now == text)
+            break;
+        if (i > 20 && now == last)
+            break;
+        last = now;
+    }
     return Outcome::kOk;
 }
 

@@ -1,0 +1,69 @@
+#!/usr/bin/python3
+"""Reads the tables that the shell's end-to-end tests left behind with
+python's dbfread, a reader independent of ours, and compares them with the
+texts the tests typed or saw.
+
+    shell_dbfread_check.py HANDOVER_DIR
+"""
+import datetime
+import os
+import sys
+
+import dbfread
+
+
+def read_expected(path):
+    expected = {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.rstrip("\n")
+            if line:
+                key, _, value = line.partition("=")
+                expected[key] = value
+    return expected
+
+
+def record(table, field, key):
+    """The live record whose field holds the key."""
+    for rec in dbfread.DBF(table, encoding="cp850", load=False, ignore_missing_memofile=False):
+        if rec[field].rstrip() == key:
+            return rec
+    raise AssertionError(f"{table}: no record with {field} = {key!r}")
+
+
+def check_adressen(folder):
+    expected = read_expected(os.path.join(folder, "expected.txt"))
+    key = expected.pop("ADRESSNR")
+    rec = record(os.path.join(folder, "Adressen.dbf"), "ADRESSNR", key)
+    failures = []
+    for field, want in expected.items():
+        got = rec[field]
+        if isinstance(got, datetime.date):
+            got = got.isoformat()
+        elif isinstance(got, str):
+            got = got.rstrip()
+        if got != want:
+            failures.append(f"Adressen.dbf {field}: dbfread reads {got!r}, typed was {want!r}")
+    return failures
+
+
+def main():
+    handover = sys.argv[1]
+    checks = {"adressen": check_adressen}
+    passed, failed = 0, 0
+    for name, check in checks.items():
+        folder = os.path.join(handover, name)
+        if os.path.isdir(folder):
+            found = check(folder)
+        else:
+            found = [f"the end-to-end test left nothing in {folder}"]
+        for f in found:
+            print(f"FAIL: {name}: {f}")
+        passed += not found
+        failed += bool(found)
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
