@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/data/dbserver.h"
+#include "platform/data/fieldcodec.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/strings.h"
 
@@ -116,17 +117,35 @@ bool VSteuerUmstellung::FindFields() {
             return false;
         }
     }
+    const auto specs = server_.FieldSpecs();
+    rateIsNumber_ = specs[static_cast<size_t>(at_.vsteuer - 1)].second.ValType() == 'N';
     return true;
 }
 
 int VSteuerUmstellung::RowOf(RecordBlock& block, uint32_t r) {
-    Usual rate = block.FieldGet(r, at_.vsteuer);
-    if (!rate.IsNumeric())
-        return -1;  // unreadable: the data server has raised its error
-    return FindVSteuerRow(rate.AsFloat(), [&] {
-        Usual line = block.FieldGet(r, at_.sparte);
-        return line.IsString() ? NormalizeSparte(line.AsString()) : std::string();
-    });
+    double rate = 0;
+    if (!rateIsNumber_ || !ParseNumericField(block.FieldText(r, at_.vsteuer), &rate)) {
+        // Not plain numeric text: the data server decides, and raises its
+        // error if it is no number at all.
+        Usual v = block.FieldGet(r, at_.vsteuer);
+        if (!v.IsNumeric())
+            return -1;
+        rate = v.AsFloat();
+    }
+    return FindVSteuerRow(rate, [&] { return LineOf(block, r); });
+}
+
+std::string VSteuerUmstellung::LineOf(RecordBlock& block, uint32_t r) {
+    lineKey_.assign(block.FieldText(r, at_.sparte));
+    if (auto it = lines_.find(lineKey_); it != lines_.end())
+        return it->second;
+    Usual line = block.FieldGet(r, at_.sparte);
+    if (!line.IsString())
+        return std::string();
+    std::string norm = NormalizeSparte(line.AsString());
+    if (lines_.size() < kLineCacheSize)
+        lines_.emplace(lineKey_, norm);
+    return norm;
 }
 
 VSteuerCounts VSteuerUmstellung::Count() {

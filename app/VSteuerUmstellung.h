@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace kp {
 
@@ -107,12 +108,20 @@ class VSteuerUmstellung {
 
     bool FindFields();
     int RowOf(RecordBlock& block, uint32_t r);
+    std::string LineOf(RecordBlock& block, uint32_t r);
     void ConvertRun(Walk& w, uint32_t first, uint32_t last);
     void ConvertRecord(Walk& w, uint32_t r);
     void Converted(Walk& w, uint32_t n);
 
     DBServer& server_;
     Places at_;
+    bool rateIsNumber_ = false;  // VSTEUER is a numeric field: read it from its text
+    // Normalised lines by their stored text: a table has few distinct lines,
+    // each is decoded once (bounded, so memory stays independent of the
+    // table's size).
+    static constexpr size_t kLineCacheSize = 1024;
+    std::unordered_map<std::string, std::string> lines_;
+    std::string lineKey_;
     RunWritten runWritten_;
     uint32_t position_ = 0;
 };

@@ -835,6 +835,13 @@ Usual RecordBlock::FieldGet(uint32_t r, int pos) {
     return v;
 }
 
+std::string_view RecordBlock::FieldText(uint32_t r, int pos) const {
+    if (!server_ || !server_->Used() || !Contains(r) || pos < 1 || pos > server_->FCount())
+        return {};
+    const DbfField& f = server_->impl_->table->Fields()[static_cast<size_t>(pos - 1)];
+    return std::string_view(Rec(r) + f.offset, static_cast<size_t>(f.width));
+}
+
 bool RecordBlock::PutFields(uint32_t r, std::initializer_list<std::pair<int, Usual>> values) {
     if (!server_ || !server_->Used())
         return false;
@@ -887,6 +894,8 @@ bool DBServer::LockRun(uint32_t first, uint32_t last) {
         if (m.inRun)
             ThrowDb(EG_LOCK, m.path,
                     "Es ist schon ein Satzbereich gesperrt; er muss zuerst freigegeben werden.");
+        if (last > m.Count())
+            m.table->RefreshCount();  // someone may have appended meanwhile
         if (first == 0 || last < first || last > m.Count())
             ThrowDb(EG_ARG, m.path,
                     "Den Satzbereich " + std::to_string(first) + " bis " + std::to_string(last) +

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/data/dataserver.h"
@@ -31,6 +32,10 @@ class RecordBlock {
     bool Deleted(uint32_t r) const;
     // The value of field `pos` of record r; nil after an error.
     Usual FieldGet(uint32_t r, int pos);
+    // The bytes of field `pos` of record r as stored (the table's code page,
+    // padded), for comparing values without decoding them; empty when the
+    // record is not in the block or there is no such field.
+    std::string_view FieldText(uint32_t r, int pos) const;
     // Puts several fields of record r, all or none: false after an error,
     // with the record as it was.
     bool PutFields(uint32_t r, std::initializer_list<std::pair<int, Usual>> values);
