@@ -196,7 +196,7 @@ TEST_F(TwoPrograms, KilledAtRandomPointsEveryRecordIsOldOrNewAndARerunFinishes) 
     for (int round = 0; round < 4; ++round) {
         const std::string ready = dir.File("ready" + std::to_string(round));
         auto helper = Process::Start(
-            "conv_helper", {"convert", path, ready, std::to_string(5 + 20 * round)});
+            "conv_helper", {"convert", path, ready, std::to_string(3 + 9 * round)});
         ASSERT_TRUE(helper);
         ASSERT_TRUE(WaitForFile(ready));
         test::SleepMillis(static_cast<int>(rng() % 12));
