@@ -154,10 +154,11 @@ VSteuerCounts VSteuerUmstellung::Count() {
         return counts;
     RecordBlock block;
     const uint32_t per = std::max<uint32_t>(1, kBlockBytes / server_.RecordLength());
+    const bool hideDeleted = GetDeleted();
     // A block that cannot be read ends the walk (its error has been raised).
     for (uint32_t first = 1; server_.ReadBlock(first, per, block) > 0; first += block.Count()) {
         for (uint32_t r = first; r < first + block.Count(); ++r) {
-            if (GetDeleted() && block.Deleted(r))
+            if (hideDeleted && block.Deleted(r))
                 continue;
             int row = RowOf(block, r);
             if (row >= 0)
@@ -194,8 +195,9 @@ VSteuerUmstellung::Result VSteuerUmstellung::Convert(uint32_t affectedTotal,
     for (uint32_t first = 1; server_.ReadBlock(first, per, w.block) > 0; first += w.block.Count()) {
         const uint32_t end = first + w.block.Count();
         w.rows.assign(w.block.Count(), -1);
+        const bool hideDeleted = GetDeleted();
         for (uint32_t r = first; r < end; ++r)
-            if (!(GetDeleted() && w.block.Deleted(r)))
+            if (!(hideDeleted && w.block.Deleted(r)))
                 w.rows[r - first] = static_cast<signed char>(RowOf(w.block, r));
         auto affected = [&](uint32_t r) { return w.rows[r - first] >= 0; };
 

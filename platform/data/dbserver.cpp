@@ -835,13 +835,6 @@ Usual RecordBlock::FieldGet(uint32_t r, int pos) {
     return v;
 }
 
-std::string_view RecordBlock::FieldText(uint32_t r, int pos) const {
-    if (!server_ || !server_->Used() || !Contains(r) || pos < 1 || pos > server_->FCount())
-        return {};
-    const DbfField& f = server_->impl_->table->Fields()[static_cast<size_t>(pos - 1)];
-    return std::string_view(Rec(r) + f.offset, static_cast<size_t>(f.width));
-}
-
 bool RecordBlock::PutFields(uint32_t r, std::initializer_list<std::pair<int, Usual>> values) {
     if (!server_ || !server_->Used())
         return false;
@@ -879,6 +872,9 @@ uint32_t DBServer::ReadBlock(uint32_t first, uint32_t max, RecordBlock& block) {
             return;
         const uint32_t n = std::min(max, m.Count() - first + 1);
         block.recLen_ = m.table->RecLen();
+        block.places_.clear();
+        for (const DbfField& f : m.table->Fields())
+            block.places_.emplace_back(f.offset, static_cast<uint32_t>(f.width));
         block.data_.resize(static_cast<size_t>(n) * block.recLen_);
         block.count_ = m.table->ReadRecords(first, n, block.data_.data());
     });

@@ -35,7 +35,12 @@ class RecordBlock {
     // The bytes of field `pos` of record r as stored (the table's code page,
     // padded), for comparing values without decoding them; empty when the
     // record is not in the block or there is no such field.
-    std::string_view FieldText(uint32_t r, int pos) const;
+    std::string_view FieldText(uint32_t r, int pos) const {
+        if (!Contains(r) || pos < 1 || static_cast<size_t>(pos) > places_.size())
+            return {};
+        const auto [offset, width] = places_[static_cast<size_t>(pos - 1)];
+        return std::string_view(Rec(r) + offset, width);
+    }
     // Puts several fields of record r, all or none: false after an error,
     // with the record as it was.
     bool PutFields(uint32_t r, std::initializer_list<std::pair<int, Usual>> values);
@@ -49,7 +54,8 @@ class RecordBlock {
 
     DBServer* server_ = nullptr;
     std::vector<char> data_;
-    std::vector<char> scratch_;  // one record, for PutFields
+    std::vector<char> scratch_;                          // one record, for PutFields
+    std::vector<std::pair<uint32_t, uint32_t>> places_;  // offset and width of each field
     uint32_t first_ = 0;
     uint32_t count_ = 0;
     uint32_t recLen_ = 0;

@@ -62,8 +62,8 @@ constexpr uint32_t kHeld = 502;  // in the middle of the second run
 TEST_F(TwoPrograms, AHeldRecordWaitsAloneAndRetryConvertsItAfterTheRelease) {
     MakeTable(kRecords);
     const std::string ready = dir.File("ready"), release = dir.File("release");
-    auto helper = Process::Start("conv_helper",
-                                 {"hold", path, std::to_string(kHeld), ready, release});
+    auto helper =
+        Process::Start("conv_helper", {"hold", path, std::to_string(kHeld), ready, release});
     ASSERT_TRUE(helper);
     ASSERT_TRUE(WaitForFile(ready));
 
@@ -95,8 +95,8 @@ TEST_F(TwoPrograms, AHeldRecordWaitsAloneAndRetryConvertsItAfterTheRelease) {
 TEST_F(TwoPrograms, BreakLeavesExactlyTheHeldRecordAndTheOnesAfterIt) {
     MakeTable(kRecords);
     const std::string ready = dir.File("ready"), release = dir.File("release");
-    auto helper = Process::Start("conv_helper",
-                                 {"hold", path, std::to_string(kHeld), ready, release});
+    auto helper =
+        Process::Start("conv_helper", {"hold", path, std::to_string(kHeld), ready, release});
     ASSERT_TRUE(helper);
     ASSERT_TRUE(WaitForFile(ready));
     host.answer = [](const test::FakeHost::Box& b) {
@@ -155,6 +155,58 @@ TEST_F(TwoPrograms, ARecordOfARunBeingWrittenIsRefusedToOthersUntilTheUnlock) {
     EXPECT_TRUE(host.boxes.empty());
 }
 
+// One program alone, batched.
+class BatchTest : public TwoPrograms {};
+
+TEST_F(BatchTest, ABreakInsideARunKeepsWhatWasConvertedBeforeIt) {
+    MakeTable(6);  // records 1, 2, 4, 5 affected: one run
+    std::string bytes = test::ReadBytes(path);
+    test::SetRawField(bytes, 4, "VSTEUERDM", "  ***.**");
+    test::WriteBytes(path, bytes);
+    host.answer = [](const test::FakeHost::Box&) { return 3; };  // break
+    {
+        DBServer db(path);
+        VSteuerUmstellung walk(db);
+        const uint32_t total = walk.Count().Total();
+        EXPECT_FALSE(BeginSequence([&] { walk.Convert(total, nullptr); }));
+        EXPECT_EQ(walk.Position(), 50u);
+        db.Close();
+    }
+    EXPECT_EQ(host.boxes.size(), 1u);
+    bytes = test::ReadBytes(path);
+    EXPECT_EQ(test::RawField(bytes, 1, "BEITRAG"), "      116.15");
+    EXPECT_EQ(test::RawField(bytes, 2, "BEITRAG"), "      116.15");
+    EXPECT_EQ(test::RawField(bytes, 4, "VSTEUER"), " 18.00");
+    EXPECT_EQ(test::RawField(bytes, 5, "VSTEUER"), " 18.00");
+    // Nobody is kept waiting afterwards.
+    DBServer other(path);
+    other.SetLockTimeout(0);
+    for (uint32_t r = 1; r <= 6; ++r) {
+        other.GoTo(r);
+        EXPECT_TRUE(other.RLock()) << r;
+    }
+}
+
+TEST_F(BatchTest, TheHeaderCarriesTheDateOfTheConversion) {
+    MakeTable(30);
+    std::string bytes = test::ReadBytes(path);
+    bytes[1] = 99;  // 31.12.1999
+    bytes[2] = 12;
+    bytes[3] = 31;
+    test::WriteBytes(path, bytes);
+    {
+        DBServer db(path);
+        VSteuerUmstellung walk(db);
+        EXPECT_EQ(walk.Convert(walk.Count().Total(), nullptr).converted, 20u);
+        db.Close();
+    }
+    bytes = test::ReadBytes(path);
+    const Date today = Today();
+    EXPECT_EQ(static_cast<uint8_t>(bytes[1]), today.Year() - 1900);
+    EXPECT_EQ(static_cast<uint8_t>(bytes[2]), today.Month());
+    EXPECT_EQ(static_cast<uint8_t>(bytes[3]), today.Day());
+}
+
 // The records of a table as the conversion must leave them: converted
 // where they are affected, as they are elsewhere.
 std::string Converted(const std::string& path) {
@@ -195,8 +247,8 @@ TEST_F(TwoPrograms, KilledAtRandomPointsEveryRecordIsOldOrNewAndARerunFinishes) 
     uint32_t lastNew = 0;
     for (int round = 0; round < 4; ++round) {
         const std::string ready = dir.File("ready" + std::to_string(round));
-        auto helper = Process::Start(
-            "conv_helper", {"convert", path, ready, std::to_string(3 + 9 * round)});
+        auto helper =
+            Process::Start("conv_helper", {"convert", path, ready, std::to_string(3 + 9 * round)});
         ASSERT_TRUE(helper);
         ASSERT_TRUE(WaitForFile(ready));
         test::SleepMillis(static_cast<int>(rng() % 12));
@@ -220,8 +272,8 @@ TEST_F(TwoPrograms, KilledAtRandomPointsEveryRecordIsOldOrNewAndARerunFinishes) 
             if (now == want && now != was)
                 ++fresh;
             else
-                ASSERT_EQ(now, was) << "record " << r + 1 << " is half written (round " << round
-                                    << ")";
+                ASSERT_EQ(now, was)
+                    << "record " << r + 1 << " is half written (round " << round << ")";
         }
         EXPECT_GE(fresh, lastNew);
         EXPECT_GT(fresh, 0u);

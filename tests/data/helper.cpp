@@ -64,9 +64,8 @@ int main(int argc, char** argv) {
     }
     if (mode == "lockrun" && argc == 7) {
         DBServer db(argv[2]);
-        if (!db.Used() ||
-            !db.LockRun(static_cast<uint32_t>(std::atoi(argv[3])),
-                        static_cast<uint32_t>(std::atoi(argv[4]))))
+        if (!db.Used() || !db.LockRun(static_cast<uint32_t>(std::atoi(argv[3])),
+                                      static_cast<uint32_t>(std::atoi(argv[4]))))
             return 3;
         Ready(argv[5]);
         for (int i = 0; i < 6000 && !test::FileExists(argv[6]); ++i)
