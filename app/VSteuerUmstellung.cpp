@@ -1,6 +1,7 @@
 #include "app/VSteuerUmstellung.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -124,14 +125,39 @@ bool VSteuerUmstellung::FindFields() {
 
 int VSteuerUmstellung::RowOf(RecordBlock& block, uint32_t r) {
     double rate = 0;
-    if (!rateIsNumber_ || !ParseNumericField(block.FieldText(r, at_.vsteuer), &rate)) {
-        // Not plain numeric text: the data server decides, and raises its
-        // error if it is no number at all.
-        Usual v = block.FieldGet(r, at_.vsteuer);
-        if (!v.IsNumeric())
-            return -1;
-        rate = v.AsFloat();
+    bool known = false;
+    const std::string_view text = block.FieldText(r, at_.vsteuer);
+    RateText* slot = nullptr;
+    if (rateIsNumber_ && !text.empty() && text.size() <= RateText{}.text.size()) {
+        size_t h = 0;
+        for (char c : text)
+            h = h * 31 + static_cast<unsigned char>(c);
+        slot = &rates_[h % rates_.size()];
+        known = slot->size == text.size() &&
+                std::memcmp(slot->text.data(), text.data(), text.size()) == 0;
+        if (known)
+            rate = slot->rate;
     }
+    if (!known) {
+        if (rateIsNumber_ && ParseNumericField(text, &rate)) {
+            if (slot) {
+                std::memcpy(slot->text.data(), text.data(), text.size());
+                slot->size = text.size();
+                slot->rate = rate;
+            }
+        } else {
+            // Not plain numeric text: the data server decides, and raises
+            // its error if it is no number at all.
+            Usual v = block.FieldGet(r, at_.vsteuer);
+            if (!v.IsNumeric())
+                return -1;
+            rate = v.AsFloat();
+        }
+    }
+    // Most contracts are at a rate no row converts.
+    if (std::none_of(kVSteuerRows.begin(), kVSteuerRows.end(),
+                     [rate](const VSteuerRow& row) { return row.oldRate == rate; }))
+        return -1;
     return FindVSteuerRow(rate, [&] { return LineOf(block, r); });
 }
 

@@ -116,6 +116,14 @@ class VSteuerUmstellung {
     DBServer& server_;
     Places at_;
     bool rateIsNumber_ = false;  // VSTEUER is a numeric field: read it from its text
+    // The last rates read, by their stored text (a table has few distinct
+    // ones): most records are decided without parsing a number.
+    struct RateText {
+        std::array<char, 16> text{};
+        size_t size = 0;  // 0: empty slot
+        double rate = 0;
+    };
+    std::array<RateText, 64> rates_{};
     // Normalised lines by their stored text: a table has few distinct lines,
     // each is decoded once (bounded, so memory stays independent of the
     // table's size).
