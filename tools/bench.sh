@@ -35,7 +35,12 @@ echo "-- VeltoTax2010's walk under Wine --"
 tools/wine/kpwine build/win32/tools/bench/bench_conversion.exe run "$winwork\\wine" \
     | tee "$work/wine.txt"
 echo "-- python dbf script (Debian's python3-dbf), no locks, same table --"
-/usr/bin/python3 tools/bench/convert_dbf.py "$work/script/Vertrag.DBF" | tee "$work/script.txt"
+if /usr/bin/python3 -c 'import dbf' 2>/dev/null; then
+    /usr/bin/python3 tools/bench/convert_dbf.py "$work/script/Vertrag.DBF" | tee "$work/script.txt"
+else
+    echo "python3-dbf is not installed (apt-get install python3-dbf): no comparison"
+    : >"$work/script.txt"
+fi
 ours=$(sed -n 's/^count+convert: \([0-9.]*\) s (CPU \([0-9.]*\) s).*/\1 \2/p' "$work/wine.txt")
 theirs=$(sed -n 's/.*total \([0-9.]*\) s (CPU \([0-9.]*\) s).*/\1 \2/p' "$work/script.txt")
 echo "$ours $theirs" | awk '{
