@@ -5,7 +5,7 @@
 //       one attempt at the record's lock: exit 0 when granted, 1 refused
 //   conv_helper convert <table> <ready-file> <percent>
 //       counts and converts as the program does; writes ready-file once
-//       the progress reaches percent
+//       the progress reaches percent (or at the end, when it never does)
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -69,6 +69,8 @@ int main(int argc, char** argv) {
             }
         });
         db.Close();
+        if (!told)
+            Ready(argv[3]);
         return 0;
     }
     return 2;
