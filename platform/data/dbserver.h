@@ -23,7 +23,8 @@ class DBServer;
 // table (counting, bulk changes). Fields are read and put as with the
 // server's FieldGet and FieldPut, by 1-based field position, but only in
 // the block: DBServer::WriteRun puts changed records into the table. A
-// failure is raised through the error block as the server's own are.
+// failure is raised through the error block as the server's own are. A
+// block is used while the server that read it exists.
 class RecordBlock {
   public:
     uint32_t First() const { return first_; }
@@ -147,7 +148,9 @@ class DBServer : public DataServer {
     // Writes records first..last of `block` (inside the locked run) with one
     // write; the index keys of records that changed are updated before it.
     bool WriteRun(const RecordBlock& block, uint32_t first, uint32_t last);
-    // Releases the run lock with one unlock.
+    // Releases the run lock with one unlock. What WriteRun wrote is in the
+    // file before (another program that gets a record's lock then reads the
+    // new record); Commit puts it on disk.
     void UnlockRun();
     // Calls of the file layer on the table and its memo file since opening.
     IoCounts Io() const;
