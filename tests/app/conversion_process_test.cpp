@@ -4,6 +4,7 @@
 // every record old or new.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "app/VSteuerUmstellung.h"
@@ -185,6 +186,33 @@ TEST_F(BatchTest, ABreakInsideARunKeepsWhatWasConvertedBeforeIt) {
         other.GoTo(r);
         EXPECT_TRUE(other.RLock()) << r;
     }
+}
+
+TEST_F(BatchTest, ContractsAppendedAfterCountingAreConvertedToo) {
+    MakeTable(300);  // 200 affected
+    DBServer db(path);
+    VSteuerUmstellung walk(db);
+    const uint32_t total = walk.Count().Total();
+    {
+        DBServer other(path);  // another program appends two contracts
+        for (int i = 0; i < 2; ++i) {
+            other.Append();
+            other.FieldPut(Symbol("VERSSPARTE"), Usual(std::string("HAUSRAT")));
+            other.FieldPut(Symbol("VSTEUER"), Usual(18.0));
+            other.FieldPut(Symbol("VSTEUERDM"), Usual(18.0));
+            other.FieldPut(Symbol("BEITRAG"), Usual(118.0));
+        }
+    }
+    std::vector<uint32_t> shown;
+    const auto result = walk.Convert(total, [&](uint32_t p) { shown.push_back(p); });
+    db.Close();
+    EXPECT_EQ(result.converted, total + 2);
+    EXPECT_EQ(walk.Position(), 101u);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), 101u);
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+    const std::string bytes = test::ReadBytes(path);
+    EXPECT_EQ(test::RawField(bytes, 302, "VSTEUER"), " 16.15");
 }
 
 TEST_F(BatchTest, TheHeaderCarriesTheDateOfTheConversion) {
