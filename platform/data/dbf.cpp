@@ -288,6 +288,22 @@ void Table::ReadFresh(uint32_t r, char* out) {
         std::memcpy(window_.data() + static_cast<size_t>(r - winFirst_) * recLen_, out, recLen_);
 }
 
+uint32_t Table::ReadRun(uint32_t first, uint32_t n, char* out) {
+    if (first == 0 || n == 0)
+        return 0;
+    if (first + (n - 1) > count_)
+        RefreshCount();
+    if (first > count_)
+        return 0;
+    n = std::min(n, count_ - first + 1);
+    const uint64_t off = hdrLen_ + static_cast<uint64_t>(first - 1) * recLen_;
+    const int64_t got = file_->ReadAt(off, out, static_cast<size_t>(n) * recLen_);
+    if (got < 0)
+        Fail(EG_READ, "Der Datensatz " + std::to_string(first) + " kann nicht gelesen werden.",
+             file_->LastError());
+    return static_cast<uint32_t>(std::min<uint64_t>(n, static_cast<uint64_t>(got) / recLen_));
+}
+
 RangeLock Table::LockWait(OsFile* f, uint64_t off, uint64_t len, int32_t genCode, bool retry) {
     if (opt_.exclusive)
         return RangeLock();
