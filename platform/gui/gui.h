@@ -15,3 +15,5 @@
 #include "platform/gui/resource.h"
 #include "platform/gui/shellwindow.h"
 #include "platform/gui/window.h"
+#include "platform/gui/databrowser.h"
+#include "platform/gui/tablewindow.h"
