@@ -13,8 +13,10 @@ namespace kp {
 
 namespace {
 
-// Records are read in runs of about this many bytes.
+// Records are read in runs of about this many bytes; the pass over the
+// deletion flags reads larger ones.
 constexpr size_t kChunkBytes = 256 * 1024;
+constexpr size_t kScanBytes = 1024 * 1024;
 
 bool IsDeleted(const char* record) {
     return record[0] == '*';
@@ -30,8 +32,9 @@ template <class Fn>
 bool RowSource::ForEachRecord(uint32_t first, uint32_t last, uint32_t chunk, Fn&& fn) {
     if (recSize_ == 0 || first == 0 || first > last)
         return true;
-    const uint32_t per = std::max<uint32_t>(
-        1, std::min<uint32_t>(chunk, static_cast<uint32_t>(kChunkBytes / recSize_)));
+    const size_t bytes = chunk == UINT32_MAX ? kScanBytes : kChunkBytes;
+    const uint32_t per =
+        std::max<uint32_t>(1, std::min<uint32_t>(chunk, static_cast<uint32_t>(bytes / recSize_)));
     scratch_.resize(static_cast<size_t>(per) * recSize_);
     for (uint32_t r = first; r <= last;) {
         const uint32_t want = std::min(per, last - r + 1);
@@ -84,6 +87,8 @@ uint32_t RowSource::Refresh() {
         }
         return true;
     });
+    if (scratch_.size() > kChunkBytes)
+        std::vector<char>().swap(scratch_);  // the scan's buffer is not kept
     // What could be read is what there is.
     records_ = ok ? seen : 0;
     rows_ = ok ? rows : 0;

@@ -15,8 +15,13 @@ namespace kp {
 
 namespace {
 
-constexpr DWORD kListStyle = WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_OWNERDATA |
-                             LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+// Not LVS_SINGLESEL: with it, selecting one row walks every row of the
+// list in some list-view implementations (Wine's), a second per move in a
+// million rows. The grid keeps exactly one row selected itself: the keys
+// and mouse clicks that move the selection are handled here, and only the
+// rows concerned change state.
+constexpr DWORD kListStyle =
+    WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
 constexpr DWORD kListExStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
 constexpr int kMaxColumnChars = 40;
 
@@ -221,11 +226,7 @@ void DataBrowser::Refresh() {
         const int64_t row = rows_->RowOf(recNo);
         if (row >= 0) {
             moving_ = true;
-            LVITEMW item{};
-            item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-            item.state = LVIS_FOCUSED | LVIS_SELECTED;
-            SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                         reinterpret_cast<LPARAM>(&item));
+            GoToRow(static_cast<uint32_t>(row));
             moving_ = false;
         }
     }
@@ -265,15 +266,64 @@ void DataBrowser::CurrentColumn(int column) {
 bool DataBrowser::GoToRow(uint32_t row) {
     if (!Handle() || row >= RowCount())
         return false;
-    LVITEMW clear{};
-    clear.stateMask = LVIS_SELECTED;
-    SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(&clear));
+    const int before = CurrentRow();
+    if (before >= 0 && static_cast<uint32_t>(before) != row) {
+        LVITEMW off{};
+        off.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+        SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(before),
+                     reinterpret_cast<LPARAM>(&off));
+    }
     LVITEMW item{};
     item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
     item.state = LVIS_FOCUSED | LVIS_SELECTED;
     SendMessageW(Handle(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(Handle(), LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(row));
     SendMessageW(Handle(), LVM_ENSUREVISIBLE, row, FALSE);
+    return true;
+}
+
+int DataBrowser::RowAt(POINT client) {
+    LVHITTESTINFO hit{};
+    hit.pt = client;
+    SendMessageW(Handle(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (hit.iItem < 0)
+        return -1;
+    if (hit.iSubItem >= 0)
+        currentColumn_ = hit.iSubItem + 1;
+    return hit.iItem;
+}
+
+bool DataBrowser::MoveByKey(WPARAM key) {
+    const uint32_t count = RowCount();
+    if (count == 0)
+        return true;
+    const int now = CurrentRow();
+    const auto page = static_cast<int>(
+        std::max<LRESULT>(1, SendMessageW(Handle(), LVM_GETCOUNTPERPAGE, 0, 0) - 1));
+    int64_t to = now < 0 ? 0 : now;
+    switch (key) {
+        case VK_UP:
+            to -= 1;
+            break;
+        case VK_DOWN:
+            to += now < 0 ? 0 : 1;
+            break;
+        case VK_PRIOR:
+            to -= page;
+            break;
+        case VK_NEXT:
+            to += page;
+            break;
+        case VK_HOME:
+            to = 0;
+            break;
+        case VK_END:
+            to = count - 1;
+            break;
+        default:
+            return false;
+    }
+    GoToRow(static_cast<uint32_t>(std::clamp<int64_t>(to, 0, count - 1)));
     return true;
 }
 
@@ -463,19 +513,6 @@ bool DataBrowser::OnNotify(const NMHDR* header, LRESULT* result) {
             }
             return true;
         }
-        case NM_CLICK:
-        case NM_DBLCLK: {
-            const auto* act = reinterpret_cast<const NMITEMACTIVATE*>(header);
-            LVHITTESTINFO hit{};
-            hit.pt = act->ptAction;
-            SendMessageW(Handle(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-            if (hit.iItem >= 0 && hit.iSubItem >= 0) {
-                currentColumn_ = hit.iSubItem + 1;
-                if (header->code == NM_DBLCLK && !readOnly_)
-                    BeginEdit(static_cast<uint32_t>(hit.iItem), currentColumn_);
-            }
-            return true;
-        }
         case LVN_BEGINSCROLL:
             EndEdit(true);
             return true;
@@ -497,7 +534,27 @@ LRESULT DataBrowser::Dispatch(Event& e) {
                 Refresh();
                 return 1;
             }
+            if (MoveByKey(e.wParam()))
+                return 1;
+            if (e.wParam() == VK_SPACE)
+                return 1;  // no selection of more rows
             break;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN: {
+            // The row under the mouse becomes the one row selected; a double
+            // click in read-write mode edits the cell.
+            EndEdit(true);
+            ::SetFocus(Handle());
+            const POINT p{static_cast<short>(LOWORD(e.lParam())),
+                          static_cast<short>(HIWORD(e.lParam()))};
+            const int row = RowAt(p);
+            if (row >= 0)
+                GoToRow(static_cast<uint32_t>(row));
+            if (row >= 0 && e.Message() == WM_LBUTTONDBLCLK && !readOnly_)
+                BeginEdit(static_cast<uint32_t>(row), currentColumn_);
+            return 1;
         }
         case WM_GETDLGCODE:
             // Return and the arrows are the grid's, not a dialog's.

@@ -107,6 +107,11 @@ class DataBrowser : public Control {
     void BuildColumns();
     void SetCount(bool keepFocus);
     RECT CellRect(uint32_t row, int column) const;
+    // The row at a point of the client area (-1 for none); a cell there
+    // becomes the current column.
+    int RowAt(POINT client);
+    // Moves the selection for a navigation key; false for other keys.
+    bool MoveByKey(WPARAM key);
 
     DataWindow* form_;
     std::unique_ptr<RowSource> rows_;

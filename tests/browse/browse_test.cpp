@@ -179,6 +179,67 @@ TEST_F(BrowseTest, HiddenDeletedRecordsAreNoRowsAndTheFocusMovesTheServer) {
     EXPECT_EQ(grid->CurrentRow(), 6);
 }
 
+TEST_F(BrowseTest, KeysAndClicksMoveTheOneSelectedRowAndTheServerFollows) {
+    const std::string p = Make(60);
+    auto window = OpenTableWindow(nullptr, p);
+    ASSERT_TRUE(window);
+    window->Show();
+    Pump();
+    DataBrowser* grid = window->Browser();
+    HWND list = grid->Handle();
+    auto* server = dynamic_cast<DBServer*>(window->Server());
+    auto selected = [&] { return SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0); };
+    auto key = [&](WPARAM k) { SendMessageW(list, WM_KEYDOWN, k, 0); };
+
+    key(VK_DOWN);
+    EXPECT_EQ(grid->CurrentRow(), 1);
+    EXPECT_EQ(server->RecNo(), 2u);
+    key(VK_END);
+    EXPECT_EQ(grid->CurrentRow(), 59);
+    EXPECT_EQ(server->RecNo(), 60u);
+    key(VK_DOWN);  // stays on the last row
+    EXPECT_EQ(grid->CurrentRow(), 59);
+    key(VK_HOME);
+    EXPECT_EQ(grid->CurrentRow(), 0);
+    key(VK_UP);
+    EXPECT_EQ(grid->CurrentRow(), 0);
+    key(VK_NEXT);
+    const int page = grid->CurrentRow();
+    EXPECT_GT(page, 1);
+    key(VK_PRIOR);
+    EXPECT_EQ(grid->CurrentRow(), 0);
+    key(VK_SPACE);
+    EXPECT_EQ(selected(), 1);
+
+    // A click on the third row's name: that row, that column.
+    RECT r{};
+    r.top = 1;  // NAME
+    r.left = LVIR_BOUNDS;
+    ASSERT_TRUE(SendMessageW(list, LVM_GETSUBITEMRECT, 2, reinterpret_cast<LPARAM>(&r)));
+    const LPARAM at = MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2);
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(list, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(grid->CurrentRow(), 2);
+    EXPECT_EQ(grid->CurrentColumn(), 2);
+    EXPECT_EQ(server->RecNo(), 3u);
+    EXPECT_EQ(selected(), 1);
+    // With Shift, still one row: the grid selects no ranges.
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(r.left + 5, r.bottom + 3));
+    SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 5, r.bottom + 3));
+    EXPECT_EQ(grid->CurrentRow(), 3);
+    EXPECT_EQ(selected(), 1);
+
+    // A double click edits the cell in read-write mode only.
+    SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    EXPECT_FALSE(grid->IsEditing());
+    grid->ReadOnly(false);
+    SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    EXPECT_TRUE(grid->IsEditing());
+    EXPECT_EQ(GetWindowTextLengthW(GetFocus()),
+              static_cast<int>(std::string("Müller 3").size() - 1));
+    grid->EndEdit(false);
+}
+
 TEST_F(BrowseTest, RefreshPicksUpAnotherServersAppendAndSwitchingViewsKeepsTheRecord) {
     const std::string p = Make(5);
     auto window = OpenTableWindow(nullptr, p);
