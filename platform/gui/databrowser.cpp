@@ -394,8 +394,8 @@ bool DataBrowser::BeginEdit(uint32_t row, int column) {
     editOriginal_ = rows_->Text(row, column);
     editing_ = true;
     editor_->TextValue(editOriginal_);
-    SetWindowPos(editor_->Handle(), HWND_TOP, cell.left, cell.top, cell.right - cell.left,
-                 cell.bottom - cell.top + 1, SWP_SHOWWINDOW);
+    SetWindowPos(editor_->Handle(), HWND_TOP, cell.left, cell.top - 1, cell.right - cell.left,
+                 cell.bottom - cell.top + 3, SWP_SHOWWINDOW);
     ::SetFocus(editor_->Handle());
     SendMessageW(editor_->Handle(), EM_SETSEL, 0, -1);
     return true;

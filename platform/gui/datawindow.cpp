@@ -322,6 +322,11 @@ void DataWindow::Notify(int code, const Usual&) {
         case NOTIFYFIELDCHANGE:
             browser_->Redraw();
             break;
+        case NOTIFYRECORDCHANGE:
+            // The grid shows where the server stands.
+            if (auto* db = dynamic_cast<DBServer*>(server_.get()); browseView_ && db && !db->EoF())
+                browser_->GoToRecord(db->RecNo());
+            break;
         case NOTIFYFILECHANGE:
         case NOTIFYAPPEND:
         case NOTIFYDELETE:

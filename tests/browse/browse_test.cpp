@@ -276,11 +276,17 @@ TEST_F(BrowseTest, RefreshPicksUpAnotherServersAppendAndSwitchingViewsKeepsTheRe
     EXPECT_TRUE(IsWindowVisible(window->CanvasHandle()));
     auto* server = dynamic_cast<DBServer*>(window->Server());
     ASSERT_TRUE(server->GoTo(2));
+    EXPECT_EQ(grid->CurrentRow(), 4);  // the hidden grid stays
     window->ViewAs(BROWSE);
     EXPECT_EQ(window->Browser(), grid);  // the same browse view
     EXPECT_EQ(grid->CurrentRow(), 1);
     window->ViewAs(Symbol("NOSUCHVIEW"));
     EXPECT_EQ(window->CurrentView(), BROWSE);
+    // Shown, the grid follows the server as it moves.
+    ASSERT_TRUE(server->Skip(2));
+    EXPECT_EQ(grid->CurrentRow(), 3);
+    ASSERT_TRUE(server->GoBottom());
+    EXPECT_EQ(grid->CurrentRow(), 6);
 
     // A server's own append reaches the grid without a refresh call.
     ASSERT_TRUE(server->Append());
