@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "platform/runtime/date.h"
 #include "platform/runtime/numbers.h"
@@ -214,12 +215,29 @@ bool AppendErrorLog(const std::string& path, const std::string& entry) {
 }
 
 std::shared_ptr<Error> DefErrorGen(const ErrorRecord* record) {
-    if (record == nullptr) {
-        if (ErrorSysHost* host = GetErrorSysHost())
-            host->PlainBox("FROM DefErrorGen", "Error structure has wrong tag");
-        return std::make_shared<Error>();
+    return DefErrorGen(record, [] { return std::make_shared<Error>(); });
+}
+
+std::shared_ptr<Error> DefErrorGen(const ErrorRecord* record,
+                                   const std::function<std::shared_ptr<Error>()>& create) {
+    ErrorSysHost* host = GetErrorSysHost();
+    std::shared_ptr<Error> e;
+    try {
+        e = create();
+    } catch (const std::bad_alloc&) {
+        e = nullptr;
     }
-    return ErrorBuild(record);
+    if (!e && host)
+        host->PlainBox("FROM DefErrorGen", "No error object created !");
+    if (record == nullptr) {
+        if (host)
+            host->PlainBox("FROM DefErrorGen", "Error structure has wrong tag");
+        return e;
+    }
+    // Nothing to fill: the record cannot be reported without an object.
+    if (e)
+        ErrorFill(*e, *record);
+    return e;
 }
 
 Usual DefError(const Usual& error) {

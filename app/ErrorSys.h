@@ -6,6 +6,7 @@
 // the program.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,8 +53,14 @@ Usual DefError(const Usual& error);
 
 // The run-time's error function: a new error object filled from the
 // low-level record. A null record is reported in a plain box and gives an
-// unfilled object.
+// unfilled object. When no object can be created (no memory left) a plain
+// box says so and the result is null, which Raise answers like an
+// unhandled error.
 std::shared_ptr<Error> DefErrorGen(const ErrorRecord* record);
+// The same with the object made by `create`, which may fail by throwing
+// std::bad_alloc or by returning null.
+std::shared_ptr<Error> DefErrorGen(const ErrorRecord* record,
+                                   const std::function<std::shared_ptr<Error>()>& create);
 
 // The pieces of the handler, for the handler and its tests.
 std::string ErrorMessageText(const Error& e);

@@ -24,8 +24,9 @@ class DtaStart : public DtaStartLayout {
     void PshBerechnen();
     // "&Schliessen": closes the table and ends the program.
     void PshOK();
-    // Shows the progress position and lets pending events through.
-    void Update();
+    // The window's update: shows the progress position on the bar and lets
+    // pending events through. The conversion itself moves the bar as it goes.
+    void Update() override;
 
     Method FindMethod(Symbol name) override;
     // While a conversion runs the window cannot be closed: the walk needs

@@ -93,7 +93,9 @@ CheckReport CheckTable(const std::string& dbfPath, const std::vector<std::string
                             "key of record " + std::to_string(e.rec) + " does not match the record",
                             &suppressed);
                 } catch (const DbError& err) {
-                    Add(&faults, err.description, &suppressed);
+                    // A damaged field, or a value too wide for the key.
+                    Add(&faults, "record " + std::to_string(e.rec) + ": " + err.description,
+                        &suppressed);
                 }
             },
             &faults, &notes);

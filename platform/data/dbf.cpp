@@ -569,10 +569,15 @@ std::string Table::ReadMemo(uint32_t block) {
         ThrowDb(EG_CORRUPTION, memoPath_,
                 "Die Memo-Datei ist beschädigt: Block " + std::to_string(block) +
                     " liegt außerhalb der Datei.");
+    // A memo already found without an end marker is not scanned again (a
+    // damaged memo file may be referenced by many records).
+    if (size == memoNoEnd_.fileSize && off >= memoNoEnd_.from && off < memoNoEnd_.to)
+        MemoWithoutEnd();
+    const uint64_t start = off;
     std::string text;
-    char buf[4096];
+    std::vector<char> buf(4096);  // most memos are short; longer ones read in larger pieces
     for (;;) {
-        int64_t got = memo_->ReadAt(off, buf, sizeof buf);
+        int64_t got = memo_->ReadAt(off, buf.data(), buf.size());
         if (got < 0)
             ThrowDb(EG_READ, memoPath_, "Die Memo-Datei kann nicht gelesen werden.",
                     memo_->LastError());
@@ -581,18 +586,35 @@ std::string Table::ReadMemo(uint32_t block) {
         // We never store 0x1A in a memo, so the first one ends it; this also
         // takes memos ended by a single 0x1A.
         const char* end =
-            static_cast<const char*>(std::memchr(buf, 0x1A, static_cast<size_t>(got)));
+            static_cast<const char*>(std::memchr(buf.data(), 0x1A, static_cast<size_t>(got)));
         if (end) {
-            text.append(buf, static_cast<size_t>(end - buf));
+            text.append(buf.data(), static_cast<size_t>(end - buf.data()));
             break;
         }
-        text.append(buf, static_cast<size_t>(got));
-        if (text.size() > kMaxMemo)
-            ThrowDb(EG_CORRUPTION, memoPath_,
-                    "Die Memo-Datei ist beschädigt: Ein Memo hat kein Ende.");
+        text.append(buf.data(), static_cast<size_t>(got));
         off += static_cast<uint64_t>(got);
+        if (text.size() > kMaxMemo) {
+            // No marker in [start, off): every memo starting at least
+            // kMaxMemo bytes before off has no end either.
+            uint64_t to = off - kMaxMemo;
+            if (memoNoEnd_.fileSize == size && start <= memoNoEnd_.to && to >= memoNoEnd_.from) {
+                memoNoEnd_.from = std::min(memoNoEnd_.from, start);
+                memoNoEnd_.to = std::max(memoNoEnd_.to, to);
+            } else {
+                memoNoEnd_ = {start, to, size};
+            }
+            MemoWithoutEnd();
+        }
+        if (buf.size() < 65536)
+            buf.resize(65536);
     }
     return text;
+}
+
+void Table::MemoWithoutEnd() const {
+    ThrowDb(EG_CORRUPTION, memoPath_,
+            "Die Memo-Datei ist beschädigt: Ein Memo hat kein Ende. Bitte die Memo-Datei aus "
+            "einer Sicherung zurückholen.");
 }
 
 uint32_t Table::WriteMemo(std::string_view bytes) {

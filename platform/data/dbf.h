@@ -115,12 +115,21 @@ class Table {
     uint32_t WriteMemo(std::string_view bytes);
     RangeLock LockWait(OsFile* f, uint64_t off, uint64_t len, int32_t genCode, bool retry);
     [[noreturn]] void Fail(int32_t gen, const std::string& what, uint32_t os = 0) const;
+    [[noreturn]] void MemoWithoutEnd() const;
 
     std::string path_;
     TableOptions opt_;
     std::unique_ptr<OsFile> file_;
     std::unique_ptr<OsFile> memo_;
     std::string memoPath_;
+    // Memos starting at offsets in [from, to) of the memo file have no end
+    // marker within the longest memo we read (found while its size was
+    // fileSize; any change of the file forgets it).
+    struct MemoNoEnd {
+        uint64_t from = 0, to = 0;
+        int64_t fileSize = -1;
+    };
+    MemoNoEnd memoNoEnd_;
     std::vector<DbfField> fields_;
     uint8_t version_ = 3;
     uint8_t cpByte_ = 0;

@@ -73,7 +73,7 @@ struct DBServer::Impl {
                 return true;
             } catch (const DbError& e) {
                 auto err = std::make_shared<Error>();
-                err->SubSystem = "DBFNTX";
+                err->SubSystem = "KPDB";
                 err->GenCode = e.genCode;
                 err->SubCode = 1000 + e.genCode;
                 err->OsCode = e.osCode;
@@ -146,9 +146,14 @@ struct DBServer::Impl {
     void Flush() {
         if (!dirty)
             return;
+        // Every key first: a record whose key cannot be formed changes no index.
+        std::vector<std::string> keys;
+        keys.reserve(orders.size());
+        for (auto& x : orders)
+            keys.push_back(x->KeyOf(rec.data()));
         for (size_t i = 0; i < orders.size(); ++i) {
             NtxIndex& x = *orders[i];
-            std::string key = x.KeyOf(rec.data());
+            const std::string& key = keys[i];
             if (!heldKeys[i]) {
                 x.Insert(key, recNo);
                 heldKeys[i] = key;
@@ -524,9 +529,19 @@ Usual DBServer::FieldPut(int pos, const Usual& value) {
                     "Am Tabellenende steht kein Datensatz, in den geschrieben werden kann.");
         bool tookLock = !m.locked;
         m.LockCurrent();
+        const DbfField& f = m.table->Fields()[static_cast<size_t>(pos - 1)];
+        std::string before;
+        if (!m.orders.empty())
+            before.assign(m.rec.data() + f.offset, static_cast<size_t>(f.width));
         try {
             m.table->PutValue(m.rec.data(), pos - 1, value);
+            // A value that gives a key wider than an index's key is refused
+            // like a value wider than its field.
+            for (auto& x : m.orders)
+                x->KeyOf(m.rec.data());
         } catch (...) {
+            if (!m.orders.empty())
+                std::memcpy(m.rec.data() + f.offset, before.data(), before.size());
             // Nothing was changed: do not keep the record from others.
             if (tookLock && !m.dirty)
                 m.Unlock();
@@ -658,7 +673,12 @@ bool DBServer::Seek(const Usual& key) {
                 want.resize(ks);
             }
         } else if (key.IsNumeric() && t == 'N') {
-            want = NumericKey(key.AsFloat(), x->KeySize(), x->KeyDecimals());
+            // A number wider than the key cannot be in the index.
+            std::optional<std::string> k =
+                NumericKey(key.AsFloat(), x->KeySize(), x->KeyDecimals());
+            possible = k.has_value();
+            if (k)
+                want = *k;
         } else if (key.IsDate() && t == 'D') {
             char b[8];
             FormatDateField(key.AsDate(), b);

@@ -136,9 +136,9 @@ void FormatDateField(Date d, char* out) {
         out[i] = static_cast<char>('0' + parts[i]);
 }
 
-std::string NumericKey(double value, int width, int dec) {
-    if (!std::isfinite(value))
-        value = 0;
+std::optional<std::string> NumericKey(double value, int width, int dec) {
+    if (!std::isfinite(value) || width <= 0)
+        return std::nullopt;
     bool neg = value < 0;
     std::string s = FormatNumber(std::fabs(value), dec);
     if (s == "0" || s.find_first_not_of("0.") == std::string::npos)
@@ -146,7 +146,7 @@ std::string NumericKey(double value, int width, int dec) {
     if (s.size() < static_cast<size_t>(width))
         s.insert(0, static_cast<size_t>(width) - s.size(), '0');
     else if (s.size() > static_cast<size_t>(width))
-        s = s.substr(s.size() - static_cast<size_t>(width));
+        return std::nullopt;
     if (neg) {
         // Negatives sort below zero and larger magnitudes first.
         for (char& c : s)

@@ -1,6 +1,7 @@
 #pragma once
 // Field text <-> values, byte for byte as the tables store them.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,7 +29,9 @@ inline bool ParseLogicalField(char c) {
     return c == 'T' || c == 't' || c == 'Y' || c == 'y';
 }
 
-// Numeric index key of `width` bytes (see the NTX notes in ntx.h).
-std::string NumericKey(double value, int width, int dec);
+// Numeric index key of `width` bytes (see the NTX notes in ntx.h). Empty
+// when the number needs more than `width` bytes: cutting it to its
+// rightmost digits would put it out of order among the other keys.
+std::optional<std::string> NumericKey(double value, int width, int dec);
 
 }  // namespace kp

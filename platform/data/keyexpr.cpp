@@ -1,6 +1,7 @@
 #include "platform/data/keyexpr.h"
 
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -22,6 +23,9 @@ struct KeyExpr::Node {
     int field = -1;
     std::string text;
     double number = 0;
+    // A literal that is a whole number within int: its value, else -1 (the
+    // language has no negative literals).
+    int integer = -1;
     Fn fn = Fn::None;
     std::vector<std::unique_ptr<Node>> args;
 };
@@ -29,6 +33,9 @@ struct KeyExpr::Node {
 namespace {
 
 using Node = KeyExpr::Node;
+
+// Far more days than the calendar spans, and well within long.
+constexpr double kMaxDayShift = 1e8;
 
 struct Value {
     char type = 'C';
@@ -116,11 +123,12 @@ class Parser {
         return left;
     }
 
-    // A literal integer argument (positions and lengths).
+    // A literal integer argument (positions and lengths). Literals beyond
+    // the range of int are refused rather than converted.
     static bool ConstInt(const Node& n, int* v) {
-        if (n.kind != Node::Number)
+        if (n.kind != Node::Number || n.integer < 0)
             return false;
-        *v = static_cast<int>(n.number);
+        *v = n.integer;
         return true;
     }
 
@@ -162,6 +170,9 @@ class Parser {
             size_t dot = t.find('.');
             n->dec = dot == std::string::npos ? 0 : static_cast<int>(t.size() - dot - 1);
             n->width = 10;
+            // Fractions are cut off, as in positions like SUBSTR(X, 2.5).
+            if (n->number >= 0 && n->number <= static_cast<double>(INT_MAX))
+                n->integer = static_cast<int>(n->number);
             return n;
         }
         std::string id = Ident();
@@ -307,8 +318,8 @@ struct Evaluator {
 
     [[noreturn]] void Damage(const DbfField& f) const {
         ThrowDb(EG_CORRUPTION, k.fileName_,
-                "Das Feld " + f.name + " ist beschädigt; der Indexschlüssel „" + k.text_ +
-                    "“ kann nicht gebildet werden.");
+                "Das Feld " + f.name + " ist beschädigt; der Indexschlüssel „" +
+                    CpToUtf8(k.text_, k.codePage_) + "“ kann nicht gebildet werden.");
     }
 
     Value Eval(const Node& n) const {
@@ -357,7 +368,14 @@ struct Evaluator {
                     a.dec = std::max(a.dec, b.dec);
                     return a;
                 }
-                a.d = a.d.IsEmpty() ? a.d : a.d + static_cast<long>(b.n);
+                // Any day count beyond the calendar's range gives the empty
+                // date, as date arithmetic does; converting it to long
+                // first would be undefined.
+                if (a.d.IsEmpty())
+                    return a;
+                a.d = std::isfinite(b.n) && std::fabs(b.n) < kMaxDayShift
+                          ? a.d + static_cast<long>(b.n)
+                          : Date();
                 return a;
             }
             case Node::Call:
@@ -370,7 +388,7 @@ struct Evaluator {
         Value a = Eval(*n.args[0]);
         Value v;
         v.type = n.type;
-        auto intArg = [&](size_t i) { return static_cast<int>(n.args[i]->number); };
+        auto intArg = [&](size_t i) { return n.args[i]->integer; };
         switch (n.fn) {
             case Fn::Upper:
                 for (char& c : a.s)
@@ -463,6 +481,7 @@ std::unique_ptr<KeyExpr> KeyExpr::Compile(const std::string& text,
     k->fields_ = &fields;
     k->text_ = text;
     k->fileName_ = fileName;
+    k->codePage_ = codePage;
     Parser p(text, fields);
     k->root_ = p.Parse();
     if (!k->root_ || k->root_->width <= 0)
@@ -501,8 +520,17 @@ std::string KeyExpr::Key(const char* rec, int keySize, int keyDec) const {
     Evaluator ev{*this, rec};
     Value v = ev.Eval(n);
     switch (n.type) {
-        case 'N':
-            return NumericKey(v.n, keySize, keyDec);
+        case 'N': {
+            std::optional<std::string> key = NumericKey(v.n, keySize, keyDec);
+            if (!key)
+                ThrowDb(EG_DATAWIDTH, fileName_,
+                        "Der Wert " + FormatNumber(v.n, keyDec) + " passt nicht in den " +
+                            std::to_string(keySize) + " Stellen breiten Indexschlüssel „" +
+                            CpToUtf8(text_, codePage_) +
+                            "“; bitte einen kleineren Wert eingeben oder den Index mit einem "
+                            "passenden Ausdruck neu aufbauen.");
+            return *key;
+        }
         case 'D': {
             char buf[8];
             FormatDateField(v.d, buf);

@@ -25,7 +25,8 @@ class KeyExpr {
     int Decimals() const;  // numeric keys
     // The key of a record: C blank-padded or cut to keySize, N in the
     // index's numeric form, D as YYYYMMDD, L as T/F. Throws DbError when a
-    // field of the record holds damage (a numeric field without a number).
+    // field of the record holds damage (a numeric field without a number)
+    // and when a numeric value needs more than keySize bytes.
     std::string Key(const char* rec, int keySize, int keyDec) const;
 
     struct Node;
@@ -36,6 +37,7 @@ class KeyExpr {
     const std::vector<DbfField>* fields_ = nullptr;
     std::string text_;
     std::string fileName_;
+    int codePage_ = 850;
     unsigned char upper_[256];
     unsigned char lower_[256];
     friend struct Evaluator;

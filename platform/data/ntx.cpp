@@ -1015,6 +1015,20 @@ class KeySorter {
     size_t rdPos_ = 0;
 };
 
+// The scratch files of an index build; whatever is left of them when the
+// build ends (or fails) is removed.
+struct ScratchFiles {
+    std::string tree;  // the new index until it replaces the old one
+    std::string sort;  // sorted runs of keys
+    ScratchFiles(std::string t, std::string s) : tree(std::move(t)), sort(std::move(s)) {}
+    ~ScratchFiles() {
+        OsFile::Remove(tree);
+        OsFile::Remove(sort);
+    }
+    ScratchFiles(const ScratchFiles&) = delete;
+    ScratchFiles& operator=(const ScratchFiles&) = delete;
+};
+
 // Builds the tree bottom-up from the sorted stream, pages packed full (the
 // last ones evened out), every page written once, children before parents.
 class TreeBuilder {
@@ -1162,31 +1176,59 @@ void NtxIndex::Create(const std::string& path, Table& table, const std::string& 
     // No other program may change the table while its keys are gathered.
     RangeLock whole = table.LockFile();
 
+    // The old index stays as it is until the new one is complete: the tree
+    // is built in a file beside it that replaces it only at the end. Any
+    // failure (a damaged record, a full disk, a killed process) leaves the
+    // old index whole; scratch files of a killed build are overwritten and
+    // removed by the next one.
     uint32_t os = 0;
-    auto f = OsFile::Create(path, OsFile::Share::Exclusive, &os);
+    if (OsFile::Exists(path)) {
+        // Fail before the work, not after it, when another program uses it.
+        if (!OsFile::Open(path, OsFile::Share::Exclusive, OsFile::Access::ReadWrite, &os))
+            ThrowDb(EG_CREATE, path,
+                    "Der Index kann nicht neu aufgebaut werden: Ein anderes Programm hat ihn "
+                    "geöffnet, oder er ist schreibgeschützt. Bitte das Programm beenden bzw. den "
+                    "Schreibschutz aufheben und wiederholen.",
+                    os, os == OSERR_SHARING_VIOLATION);
+    }
+    ScratchFiles scratch{path + ".new", path + ".srt"};
+    OsFile::Remove(scratch.sort);
+    auto f = OsFile::Create(scratch.tree, OsFile::Share::Exclusive, &os);
     if (!f)
-        ThrowDb(EG_CREATE, path, "Der Index kann nicht angelegt werden.", os);
-    KeySorter sorter(static_cast<size_t>(keySize) + 4, path + ".srt", 4u << 20);
-    uint32_t count = table.RefreshCount();
-    for (uint32_t r = 1; r <= count; ++r)
-        sorter.Add(ke->Key(table.Fetch(r, true), keySize, keyDec), r);
-    sorter.Finish(unique);
+        ThrowDb(EG_CREATE, scratch.tree, "Der Index kann nicht angelegt werden.", os);
+    {
+        KeySorter sorter(static_cast<size_t>(keySize) + 4, scratch.sort, 4u << 20);
+        uint32_t count = table.RefreshCount();
+        for (uint32_t r = 1; r <= count; ++r)
+            sorter.Add(ke->Key(table.Fetch(r, true), keySize, keyDec), r);
+        sorter.Finish(unique);
 
-    unsigned char h[kPage] = {};
-    PutU16(h, 6);
-    PutU16(h + 12, static_cast<uint32_t>(g.itemSize));
-    PutU16(h + 14, static_cast<uint32_t>(keySize));
-    PutU16(h + 16, static_cast<uint32_t>(keyDec));
-    PutU16(h + 18, static_cast<uint32_t>(g.maxItem));
-    PutU16(h + 20, static_cast<uint32_t>(half));
-    std::memcpy(h + 22, expr.data(), expr.size());
-    h[278] = unique ? 1 : 0;
-    TreeBuilder tb(*f, path, g, half, sorter);
-    uint32_t root = tb.BuildAll(sorter.Count());
-    PutU32(h + 4, root);
-    if (!f->WriteAt(0, h, kPage))
-        ThrowDb(EG_WRITE, path, "Der Dateikopf des Index kann nicht geschrieben werden.",
-                f->LastError());
+        unsigned char h[kPage] = {};
+        PutU16(h, 6);
+        PutU16(h + 12, static_cast<uint32_t>(g.itemSize));
+        PutU16(h + 14, static_cast<uint32_t>(keySize));
+        PutU16(h + 16, static_cast<uint32_t>(keyDec));
+        PutU16(h + 18, static_cast<uint32_t>(g.maxItem));
+        PutU16(h + 20, static_cast<uint32_t>(half));
+        std::memcpy(h + 22, expr.data(), expr.size());
+        h[278] = unique ? 1 : 0;
+        TreeBuilder tb(*f, scratch.tree, g, half, sorter);
+        uint32_t root = tb.BuildAll(sorter.Count());
+        PutU32(h + 4, root);
+        if (!f->WriteAt(0, h, kPage))
+            ThrowDb(EG_WRITE, scratch.tree,
+                    "Der Dateikopf des Index kann nicht geschrieben werden.", f->LastError());
+    }
+    // On the disk before it takes the old one's place.
+    if (!f->Sync())
+        ThrowDb(EG_WRITE, scratch.tree,
+                "Der Index kann nicht auf den Datenträger geschrieben werden.", f->LastError());
+    f.reset();
+    if (!OsFile::Replace(scratch.tree, path, &os))
+        ThrowDb(EG_CREATE, path,
+                "Der neue Index kann den alten nicht ersetzen (von einem anderen Programm "
+                "geöffnet?); der alte bleibt unverändert. Bitte wiederholen.",
+                os, os == OSERR_SHARING_VIOLATION || os == OSERR_ACCESS_DENIED);
 }
 
 }  // namespace kp

@@ -38,6 +38,10 @@ class OsFile {
     // Creates (or truncates) a file for reading and writing.
     static std::unique_ptr<OsFile> Create(const std::string& path, Share share, uint32_t* osErr);
     static bool Remove(const std::string& path);
+    // Puts the file `from` in the place of `to` in one step: until it
+    // succeeds `to` is untouched. False on failure, *osErr then says why
+    // (a sharing violation while another program has `to` open).
+    static bool Replace(const std::string& from, const std::string& to, uint32_t* osErr);
     static bool Exists(const std::string& path);
 
     ~OsFile();

@@ -6,6 +6,7 @@
 // reading, an exclusive opener for writing.
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
@@ -140,6 +141,13 @@ std::unique_ptr<OsFile> OsFile::Create(const std::string& path, Share share, uin
 
 bool OsFile::Remove(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
+}
+
+bool OsFile::Replace(const std::string& from, const std::string& to, uint32_t* osErr) {
+    bool ok = ::rename(from.c_str(), to.c_str()) == 0;
+    if (osErr)
+        *osErr = ok ? 0 : MapErrno(errno);
+    return ok;
 }
 
 bool OsFile::Exists(const std::string& path) {

@@ -71,6 +71,14 @@ bool OsFile::Remove(const std::string& path) {
     return DeleteFileW(Wide(path).c_str()) != 0;
 }
 
+bool OsFile::Replace(const std::string& from, const std::string& to, uint32_t* osErr) {
+    bool ok = MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (osErr)
+        *osErr = ok ? 0 : GetLastError();
+    return ok;
+}
+
 bool OsFile::Exists(const std::string& path) {
     DWORD a = GetFileAttributesW(Wide(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);

@@ -175,6 +175,20 @@ void Control::__Scatter() {}
 
 void Control::Notified(int) {}
 
+LRESULT Control::Dispatch(Event& e) {
+    if (e.Message() == WM_CONTEXTMENU && contextMenu_ &&
+        reinterpret_cast<HWND>(e.wParam()) == Handle()) {
+        // From the keyboard (no mouse position) the menu opens at the
+        // control's lower-left corner, else at the mouse.
+        if (e.lParam() == static_cast<LPARAM>(-1) || static_cast<DWORD>(e.lParam()) == 0xFFFFFFFF)
+            contextMenu_->ShowAsPopup(this, Origin());
+        else
+            contextMenu_->ShowAsPopup(this);
+        return 1;
+    }
+    return Window::Dispatch(e);
+}
+
 void Control::BeforeDispatch(Event& e) {
     Window::BeforeDispatch(e);
     if (e.Message() == WM_SETFOCUS && Owner())

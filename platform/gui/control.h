@@ -63,6 +63,14 @@ class Control : public Window {
     virtual bool __Gather();
     virtual void __Scatter();
 
+    // The menu a right click (or the context-menu key) on the control shows
+    // instead of the control's own; its commands come to the control as
+    // menu commands (WM_COMMAND from no control).
+    std::shared_ptr<kp::Menu> ContextMenu() const { return contextMenu_; }
+    void ContextMenu(std::shared_ptr<kp::Menu> menu) { contextMenu_ = std::move(menu); }
+
+    LRESULT Dispatch(Event& e) override;
+
   protected:
     // Makes a new control of a Windows class on the owner's canvas (or on
     // another parent window of the owner, such as its frame).
@@ -92,6 +100,7 @@ class Control : public Window {
     std::shared_ptr<kp::Brush> background_;
     std::optional<kp::Color> textColor_;
     std::optional<kp::FieldSpec> fieldSpec_;
+    std::shared_ptr<kp::Menu> contextMenu_;
 };
 
 }  // namespace kp

@@ -253,6 +253,11 @@ void DataWindow::ViewAs(Symbol view) {
     }
 }
 
+void DataWindow::RefreshBrowseView() {
+    if (browser_)
+        browser_->Refresh();
+}
+
 Symbol DataWindow::CurrentView() const {
     return Symbol(browseView_ ? "BROWSEVIEW" : "FORMVIEW");
 }

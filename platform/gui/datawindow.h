@@ -51,6 +51,10 @@ class DataWindow : public Window, public DataClient {
 
     HWND CanvasHandle() const override;
     Window* __GetFormSurface() const { return surface_.get(); }
+    // The frame window of the form (the DataWindow's own window) and the
+    // form's surface inside it, the dialog that holds the controls.
+    Window* FormFrame() { return this; }
+    FormSurface* Surface() const { return surface_.get(); }
 
     void Show(int showState = SHOWNORMAL) override;
     void Menu(std::shared_ptr<kp::Menu> menu) override;
@@ -81,6 +85,11 @@ class DataWindow : public Window, public DataClient {
     Symbol CurrentView() const;
     // The browse view; null until it has been shown.
     DataBrowser* Browser() const { return browser_.get(); }
+    // Whether the window shows its server as the browse view (rows) rather
+    // than the form view (one record), and the refresh of that view's rows
+    // from the server (the count and the rows shown are read anew).
+    virtual bool ShowsBrowseView() const { return browseView_ && browser_; }
+    virtual void RefreshBrowseView();
 
     LRESULT Dispatch(Event& e) override;
 

@@ -15,5 +15,7 @@
 #include "platform/gui/resource.h"
 #include "platform/gui/shellwindow.h"
 #include "platform/gui/window.h"
+#include "platform/gui/helpdisplay.h"
+#include "platform/gui/tabcontrol.h"
 #include "platform/gui/databrowser.h"
 #include "platform/gui/tablewindow.h"

@@ -3,6 +3,9 @@
 // owned by a shell window become MDI children of it as well.
 #include <windows.h>
 
+#include <memory>
+
+#include "platform/gui/helpdisplay.h"
 #include "platform/gui/window.h"
 
 namespace kp {
@@ -28,12 +31,17 @@ class ShellWindow : public Window {
 
     LRESULT Dispatch(Event& e) override;
 
+    // The help its forms' help requests are shown with (none: no help).
+    std::shared_ptr<kp::HelpDisplay> HelpDisplay() const { return helpDisplay_; }
+    void HelpDisplay(std::shared_ptr<kp::HelpDisplay> help) { helpDisplay_ = std::move(help); }
+
   protected:
     void AfterDispatch(Event& e) override;
 
   private:
     void LayoutClient();
     HWND client_ = nullptr;
+    std::shared_ptr<kp::HelpDisplay> helpDisplay_;
 };
 
 class ChildAppWindow : public Window {

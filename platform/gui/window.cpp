@@ -575,6 +575,11 @@ void Window::Hide() {
         ShowWindow(hwnd_, SW_HIDE);
 }
 
+void Window::Update() {
+    if (hwnd_)
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 bool Window::IsVisible() const {
     return hwnd_ && IsWindowVisible(hwnd_);
 }

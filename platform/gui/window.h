@@ -72,6 +72,9 @@ class Window : public Object {
     virtual void Show(int showState = SHOWNORMAL);
     virtual void Hide();
     bool IsVisible() const;
+    // Paints what is waiting to be painted, in the window and its children,
+    // now rather than when the message loop gets to it.
+    virtual void Update();
     virtual void Enable();
     virtual void Disable();
     bool IsEnabled() const;

@@ -40,12 +40,17 @@ void ClearErrorRecord(ErrorRecord& record) {
 
 std::shared_ptr<Error> ErrorBuild(const ErrorRecord* record) {
     auto e = std::make_shared<Error>();
-    if (!record)
-        return e;
+    if (record)
+        ErrorFill(*e, *record);
+    return e;
+}
+
+void ErrorFill(Error& error, const ErrorRecord& record) {
     ErrorRecord& copy = ProcessErrorRecord();
-    if (&copy != record)
-        std::memcpy(&copy, record, sizeof copy);
-    const ErrorRecord& r = *record;
+    if (&copy != &record)
+        std::memcpy(&copy, &record, sizeof copy);
+    const ErrorRecord& r = record;
+    Error* e = &error;
 
     e->SubSystem = TextOf(r.SubSystem);
     e->SubCode = NumOf(r.SubCode);
@@ -81,7 +86,6 @@ std::shared_ptr<Error> ErrorBuild(const ErrorRecord* record) {
     if (e->Choice == 0)
         e->Choice = NumOf(r.Choice);
     e->CallFuncSym = SymbolOf(r.CallFuncSym);
-    return e;
 }
 
 ErrorFunctionFn SetErrorFunction(ErrorFunctionFn fn) {

@@ -74,6 +74,9 @@ void ClearErrorRecord(ErrorRecord& record);
 // Choice is taken since the new object's is 0.
 // A null record gives an unfilled Error.
 std::shared_ptr<Error> ErrorBuild(const ErrorRecord* record);
+// Fills an existing Error from the record as ErrorBuild does (the record is
+// copied into the process-wide one first).
+void ErrorFill(Error& e, const ErrorRecord& record);
 
 // The run-time's error function (ErrorBuild by default; the application may
 // install its own). RaiseRecord builds the error with it and

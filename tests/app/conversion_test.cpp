@@ -145,6 +145,36 @@ TEST_F(WalkTest, ProgressMovesAtMostOneHundredTimes) {
         EXPECT_EQ(shown[i], i + 1);
 }
 
+TEST_F(WalkTest, RecordsAppendedAfterCountingAreConvertedAndThePercentagePasses100) {
+    test::MakeVertrag(path,
+                      {{"HAUSRAT", 18, 18, 118}, {"KFZ", 19, 19, 119}, {"HAUSRAT", 18, 18, 118}});
+    DBServer db(path);
+    VSteuerUmstellung walk(db);
+    const uint32_t total = walk.Count().Total();
+    ASSERT_EQ(total, 2u);
+    {
+        // Another program adds two contracts between the count and the click.
+        DBServer other(path);
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(other.Append());
+            other.FieldPut(Symbol("VERSSPARTE"), Usual(std::string("HAUSRAT")));
+            other.FieldPut(Symbol("VSTEUER"), Usual(18.0));
+            other.FieldPut(Symbol("VSTEUERDM"), Usual(18.0));
+            other.FieldPut(Symbol("BEITRAG"), Usual(118.0));
+        }
+        other.Close();
+    }
+    std::vector<uint32_t> shown;
+    auto r = walk.Convert(total, [&](uint32_t p) { shown.push_back(p); });
+    db.Close();
+    EXPECT_EQ(r.converted, 4u);
+    EXPECT_EQ(shown, (std::vector<uint32_t>{50, 100, 150, 200}));
+    EXPECT_EQ(walk.Position(), 200u);
+    const std::string after = test::ReadBytes(path);
+    for (uint32_t rec : {1u, 3u, 4u, 5u})
+        EXPECT_EQ(test::RawField(after, rec, "BEITRAG"), "      116.15") << rec;
+}
+
 TEST_F(WalkTest, EmptyTableAndNoAffectedContractsCountZero) {
     test::MakeVertrag(path, {});
     {
@@ -167,10 +197,11 @@ TEST_F(WalkTest, DamagedNumberLeavesItsRecordUntouched) {
     // Take the default where the error allows it, else break off.
     host.answer = [](const test::FakeHost::Box& b) { return b.defaultFlag ? 1 : 3; };
     bool completed;
+    VSteuerUmstellung::Result result;
     {
         DBServer db(path);
         VSteuerUmstellung walk(db);
-        completed = BeginSequence([&] { walk.Convert(3, nullptr); });
+        completed = BeginSequence([&] { result = walk.Convert(3, nullptr); });
         db.Close();
     }
     ASSERT_FALSE(host.boxes.empty());
@@ -179,7 +210,12 @@ TEST_F(WalkTest, DamagedNumberLeavesItsRecordUntouched) {
     EXPECT_EQ(test::RawField(after, 2, "VSTEUERDM"), "  ***.**  ");
     EXPECT_EQ(test::RawField(after, 2, "BEITRAG"), damaged);
     EXPECT_EQ(test::RawField(after, 2, "VSTEUER"), " 18.00");
-    EXPECT_EQ(test::RawField(after, 3, "BEITRAG"), completed ? "      116.15" : "      118.00");
+    // The read error allows the default: the walk leaves the damaged record
+    // and converts the rest.
+    EXPECT_TRUE(completed);
+    EXPECT_EQ(result.converted, 2u);
+    EXPECT_EQ(result.skipped, 1u);
+    EXPECT_EQ(test::RawField(after, 3, "BEITRAG"), "      116.15");
 }
 
 class LockTest : public WalkTest {

@@ -1,6 +1,8 @@
 // The default error handler: its text, its log, its choices.
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "app/ErrorSys.h"
 #include "platform/runtime/program.h"
 #include "platform/runtime/settings.h"
@@ -11,7 +13,7 @@ namespace {
 
 std::shared_ptr<Error> OpenError() {
     auto e = std::make_shared<Error>();
-    e->SubSystem = "DBFNTX";
+    e->SubSystem = "KPDB";
     e->GenCode = EG_OPEN;
     e->OsCode = 2;
     e->Severity = 2;
@@ -35,7 +37,7 @@ TEST(ErrorMessageText, ListsWhatTheErrorCarriesLineByLine) {
     const std::string t = ErrorMessageText(*e);
     EXPECT_EQ(t, "Error Code:  " + ErrString(EG_OPEN) +
                      "\r\nDatei nicht gefunden\r\n"
-                     "Subsystem: DBFNTX\r\n"
+                     "Subsystem: KPDB\r\n"
                      "Error Subcode: 1001 (open)\r\n"
                      "Operation: Open\r\n"
                      "Function: DBSERVER:INIT\r\n"
@@ -108,7 +110,7 @@ TEST_F(DefErrorTest, LogsShowsAndAnswersWithTheChosenButton) {
                        "Error Object created:\r\n--------------------\r\n"),
               std::string::npos);
     for (const char* line :
-         {"SubSystem       :DBFNTX\r\n", "OsCode          :2\r\n", "Severity        :2\r\n",
+         {"SubSystem       :KPDB\r\n", "OsCode          :2\r\n", "Severity        :2\r\n",
           "CanDefault      :.T.\r\n", "CanSubstitute   :.F.\r\n",
           "FuncSym         :DBSERVER:INIT\r\n", "Tries           :0\r\n",
           "FileName        :C:\\KONTORPLUS\\PROGRAMM\\VERZEICHNIS\\SEHR\\LANG\\Vertrag.DBF\r\n"})
@@ -218,6 +220,32 @@ TEST_F(DefErrorTest, DefErrorGenReportsANullRecord) {
     r.GenCode = ErrorRecord::Num(EG_ZERODIV);
     r.Description = ErrorRecord::Text("Division");
     EXPECT_EQ(DefErrorGen(&r)->GenCode, EG_ZERODIV);
+}
+
+TEST_F(DefErrorTest, DefErrorGenSaysSoWhenNoErrorObjectCanBeCreated) {
+    auto outOfMemory = []() -> std::shared_ptr<Error> { throw std::bad_alloc(); };
+    ErrorRecord r{};
+    r.GenCode = ErrorRecord::Num(EG_ZERODIV);
+    EXPECT_EQ(DefErrorGen(&r, outOfMemory), nullptr);
+    EXPECT_EQ(host.plainBoxes,
+              std::vector<std::string>{"FROM DefErrorGen|No error object created !"});
+
+    // Raised through the run-time, such an error reaches no handler and is
+    // answered like an unhandled one; nothing crashes on the missing object.
+    host.plainBoxes.clear();
+    ErrorFunctionFn old = SetErrorFunction(
+        [](const ErrorRecord* rec) { return DefErrorGen(rec, [] { return nullptr; }); });
+    EXPECT_EQ(RaiseRecord(r), Usual(false));
+    SetErrorFunction(old);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(host.plainBoxes.size(), 1u);
+
+    // Both faults at once: both boxes, in the order of the checks.
+    host.plainBoxes.clear();
+    EXPECT_EQ(DefErrorGen(nullptr, outOfMemory), nullptr);
+    EXPECT_EQ(host.plainBoxes,
+              (std::vector<std::string>{"FROM DefErrorGen|No error object created !",
+                                        "FROM DefErrorGen|Error structure has wrong tag"}));
 }
 
 }  // namespace

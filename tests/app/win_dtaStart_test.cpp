@@ -116,6 +116,64 @@ TEST_F(DtaStartTest, ConversionEndsWithTheInfoBoxAndSchliessenEnabled) {
     EXPECT_TRUE(w.Valid());
 }
 
+TEST_F(DtaStartTest, ContractsAddedAfterTheCountTakeTheBarPast100AndUpdateShowsIt) {
+    test::MakeVertrag(folder + "Vertrag.DBF", {{"HAUSRAT", 18, 18, 118}, {"HAUSRAT", 18, 18, 118}});
+    DtaStart w(nullptr, folder);
+    ASSERT_EQ(w.AffectedTotal(), 2u);
+    {
+        DBServer other(folder + "Vertrag.DBF");
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(other.Append());
+            other.FieldPut(Symbol("VERSSPARTE"), Usual(std::string("HAUSRAT")));
+            other.FieldPut(Symbol("VSTEUER"), Usual(18.0));
+            other.FieldPut(Symbol("VSTEUERDM"), Usual(18.0));
+            other.FieldPut(Symbol("BEITRAG"), Usual(118.0));
+        }
+        other.Close();
+    }
+    w.Show();
+    w.PshBerechnen();
+    EXPECT_EQ(w.ProgressPosition(), 250u);
+    ASSERT_EQ(presenter.shown.size(), 1u);
+    EXPECT_EQ(presenter.shown[0].caption, "Hinweis");
+    // The bar takes the percentage and shows it full.
+    const HWND bar = Item(w, 114);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 100);
+    EXPECT_EQ(Text(w, 110), "2");  // the count of the start
+
+    // The window's update operation (through the base class) puts the
+    // progress position on the bar.
+    SendMessageW(bar, PBM_SETPOS, 0, 0);
+    static_cast<Window&>(w).Update();
+    EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 100);
+}
+
+TEST_F(DtaStartTest, AnIncompleteConversionEndsWithTheWarningBox) {
+    test::MakeVertrag(
+        folder + "Vertrag.DBF",
+        {{"HAUSRAT", 18, 18, 118}, {"HAUSRAT", 18, 18, 118}, {"WOHNGEBÄUDE", 14, 14, 114}});
+    std::string bytes = test::ReadBytes(folder + "Vertrag.DBF");
+    test::SetRawField(bytes, 2, "BEITRAG", "    ***.**");
+    test::WriteBytes(folder + "Vertrag.DBF", bytes);
+    host.answer = [](const test::FakeHost::Box&) { return 1; };  // take the default
+    DtaStart w(nullptr, folder);
+    ASSERT_EQ(w.AffectedTotal(), 3u);
+    w.PshBerechnen();
+    EXPECT_EQ(host.boxes.size(), 1u);  // the damaged number, reported once
+    ASSERT_EQ(presenter.shown.size(), 1u);
+    EXPECT_EQ(presenter.shown[0].caption, "KONTORPLUS");
+    EXPECT_EQ(presenter.shown[0].text,
+              "Die Umstellung der Versicherungssteueranpassungen\r\n"
+              "wurde nicht vollständig durchgeführt!\r\n"
+              "Nicht angepasste Verträge: 1\r\n"
+              "Bitte beheben Sie den gemeldeten Fehler und starten Sie das Programm erneut; es "
+              "passt dann die übrigen Verträge an.");
+    EXPECT_EQ(presenter.shown[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONWARNING));
+    EXPECT_TRUE(Enabled(w, 100));
+    EXPECT_FALSE(Enabled(w, 106));
+    EXPECT_EQ(w.ProgressPosition(), 66u);  // two of the three counted
+}
+
 TEST_F(DtaStartTest, ABreakOutOfTheErrorBoxReEnablesSchliessen) {
     test::MakeVertrag(folder + "Vertrag.DBF", {{"HAUSRAT", 18, 18, 118}, {"HAUSRAT", 18, 18, 118}});
     DBServer other(folder + "Vertrag.DBF");

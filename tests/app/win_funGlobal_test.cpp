@@ -3,6 +3,7 @@
 
 #include "app/funGlobal.h"
 #include "app/funVelto.h"
+#include "platform/gui/drawing.h"
 
 namespace kp {
 namespace {
@@ -54,6 +55,37 @@ TEST_F(FunGlobalTest, KillDestroysOnlyTheFourResourceClasses) {
     AxitGlobal();
     EXPECT_EQ(fonts, 2);
     EXPECT_TRUE(GetGlobal(Symbol("BRUSHFOCUS")).IsNil());
+}
+
+TEST_F(FunGlobalTest, KillAndAxitGiveBackTheHandlesOfRealFontsAndBrushes) {
+    auto font = std::make_shared<Font>(8, "MS Sans Serif");
+    auto brush = std::make_shared<Brush>(Color(255, 255, 192));
+    auto kept = std::make_shared<Brush>(Color(0, 0, 255));
+    const HFONT hFont = font->Handle();
+    const HBRUSH hBrush = brush->Handle();
+    ASSERT_NE(GetObjectType(hFont), 0u);
+    ASSERT_NE(GetObjectType(hBrush), 0u);
+    FunGlobal(Symbol("EDITFONT"), Usual(std::shared_ptr<Object>(font)), GlobalPut());
+    FunGlobal(Symbol("BRUSHFOCUS"), Usual(std::shared_ptr<Object>(brush)), GlobalPut());
+    FunGlobal(Symbol("BRUSHNOTFOCUS"), Usual(std::shared_ptr<Object>(kept)), GlobalPut());
+
+    // KILL destroys the font before it leaves the store, though the caller
+    // still holds the object.
+    const Usual old = FunGlobal(Symbol("EDITFONT"), Usual(), GlobalKill());
+    EXPECT_EQ(old.AsObject().get(), font.get());
+    EXPECT_EQ(GetObjectType(hFont), 0u);
+    EXPECT_TRUE(GetGlobal(Symbol("EDITFONT")).IsNil());
+    EXPECT_NE(GetObjectType(hBrush), 0u);
+
+    FunGlobal(Symbol("BRUSHFOCUS"), Usual(), GlobalKill());
+    EXPECT_EQ(GetObjectType(hBrush), 0u);
+    EXPECT_EQ(brush->Handle(), nullptr);
+
+    // The release of the whole store gives back what is left.
+    const HBRUSH hKept = kept->Handle();
+    ASSERT_NE(GetObjectType(hKept), 0u);
+    AxitGlobal();
+    EXPECT_EQ(GetObjectType(hKept), 0u);
 }
 
 TEST_F(FunGlobalTest, IsInstanceInListComparesTheOwnClassOnly) {

@@ -259,7 +259,7 @@ TEST_F(BrowseTest, RefreshPicksUpAnotherServersAppendAndSwitchingViewsKeepsTheRe
     EXPECT_EQ(ListText(*grid, 5, 2), "Schäfer");
     EXPECT_EQ(ListText(*grid, 5, 1), "99,90");
 
-    // F5 refreshes too.
+    // F5 refreshes too, and so does the refresh across forms.
     {
         DBServer other(p);
         ASSERT_TRUE(other.Append());
@@ -267,11 +267,24 @@ TEST_F(BrowseTest, RefreshPicksUpAnotherServersAppendAndSwitchingViewsKeepsTheRe
     }
     SendMessageW(grid->Handle(), WM_KEYDOWN, VK_F5, 0);
     EXPECT_EQ(ListCount(*grid), 7);
+    {
+        DBServer other(p);
+        ASSERT_TRUE(other.GoTo(7));
+        ASSERT_TRUE(other.Delete());
+    }
+    SetDeleted(true);
+    EXPECT_TRUE(window->ShowsBrowseView());
+    window->RefreshBrowseView();
+    EXPECT_EQ(ListCount(*grid), 6);
+    SetDeleted(false);
+    window->RefreshBrowseView();
+    EXPECT_EQ(ListCount(*grid), 7);
 
     // The form view and back: the grid stands on the server's record.
     ASSERT_TRUE(grid->GoToRow(4));
     window->ViewAs(FORM);
     EXPECT_EQ(window->CurrentView(), FORM);
+    EXPECT_FALSE(window->ShowsBrowseView());
     EXPECT_FALSE(IsWindowVisible(grid->Handle()));
     EXPECT_TRUE(IsWindowVisible(window->CanvasHandle()));
     auto* server = dynamic_cast<DBServer*>(window->Server());

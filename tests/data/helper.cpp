@@ -2,12 +2,14 @@
 //   data_helper lock    <table> <recno> <hold-ms> <ready-file>
 //   data_helper append  <table> <index> <count> <tag>
 //   data_helper rewrite <table> <ready-file>       (runs until killed)
+//   data_helper reindex <table> <index> <ready-file> (runs until killed)
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
 #include "platform/data/dbserver.h"
+#include "platform/data/ntx.h"
 #include "platform/runtime/codepage.h"
 #include "platform/runtime/error.h"
 #include "platform/runtime/settings.h"
@@ -71,6 +73,13 @@ int main(int argc, char** argv) {
                 db.FieldPut(Symbol("C"), Usual(3 * k));
             }
         }
+    }
+    if (mode == "reindex" && argc == 5) {
+        // Rebuilds the index again and again, on two expressions in turn.
+        auto t = Table::Open(argv[2], TableOptions{});
+        Ready(argv[4]);
+        for (int k = 0;; ++k)
+            NtxIndex::Create(argv[3], *t, k % 2 ? "K" : "RIGHT(K,6)+K", false);
     }
     return 2;
 }

@@ -9,6 +9,7 @@
 #include "platform/data/dberror.h"
 #include "platform/data/dbf.h"
 #include "platform/data/dbserver.h"
+#include "platform/data/fieldcodec.h"
 #include "platform/data/ntx.h"
 #include "tests/data/fixtures.h"
 
@@ -296,6 +297,111 @@ TEST_F(NtxTest, AnExpressionWeCannotEvaluateIsAnErrorNamingIt) {
         EXPECT_NO_THROW(NtxIndex::Create(dir_ + "y.ntx", *t, good, false)) << good;
         EXPECT_TRUE(CheckTable(p, {dir_ + "y.ntx"}, 850).Ok()) << good;
     }
+}
+
+TEST_F(NtxTest, ANumericKeyWiderThanItsKeyIsRefusedNeverCut) {
+    std::string p = dir_ + "n.dbf";
+    Table::Create(p, {{"A", 'N', 4, 0}, {"B", 'N', 4, 0}}, 850);
+    {
+        TableOptions o;
+        o.exclusive = true;
+        auto t = Table::Open(p, o);
+        std::vector<char> rec(t->RecLen());
+        for (double a : {1000.0, 20.0, 4000.0}) {
+            t->BlankRecord(rec.data());
+            t->PutValue(rec.data(), 0, Usual(a));
+            t->PutValue(rec.data(), 1, Usual(1000.0));
+            t->AppendRecords(rec.data(), 1);
+        }
+    }
+    const std::string ip = dir_ + "n.ntx";
+    {
+        auto t = Table::Open(p, TableOptions{});
+        NtxIndex::Create(ip, *t, "A+B", false);  // 2000, 1020, 5000: four digits each
+    }
+    EXPECT_EQ(NumericKey(12000, 4, 0), std::nullopt);
+    EXPECT_EQ(NumericKey(-9999, 4, 0).value_or("?").size(), 4u);
+
+    // Through the data server: the value that would overflow the key is
+    // refused like a value too wide for its field, and nothing is written.
+    CatchErrors();
+    {
+        DBServer db(p);
+        ASSERT_TRUE(db.SetIndex("n.ntx"));
+        db.GoTo(1);
+        EXPECT_TRUE(db.FieldPut(Symbol("A"), Usual(9999.0)).IsNil());
+        ASSERT_EQ(errors_.size(), 1u);
+        EXPECT_EQ(errors_[0]->GenCode, EG_DATAWIDTH);
+        EXPECT_NE(errors_[0]->Description.find("A+B"), std::string::npos);
+        EXPECT_EQ(db.FieldGet(Symbol("A")).AsFloat(), 1000.0);
+        EXPECT_FALSE(db.FieldPut(Symbol("A"), Usual(5000.0)).IsNil());
+        db.Commit();
+        // A sum no key can hold is not found in place of its rightmost digits.
+        EXPECT_FALSE(db.Seek(Usual(16000.0)));
+        EXPECT_TRUE(db.Seek(Usual(6000.0)));
+    }
+    EXPECT_EQ(errors_.size(), 1u);
+    CheckReport ok = CheckTable(p, {ip}, 850);
+    EXPECT_TRUE(ok.Ok()) << ok.faults[0];
+
+    // A record another program changed so that its key no longer fits: the
+    // cut key would even equal the stored one (2000 for 12000); check finds
+    // it, and a rebuild refuses it and keeps the old index.
+    {
+        std::string b = ReadFile(p);
+        auto t = Table::Open(p, TableOptions{});
+        size_t at = t->HdrLen() + 2 * t->RecLen() + 1;  // record 3, field A
+        t.reset();
+        b.replace(at, 8, "90003000");
+        WriteFile(p, b);
+    }
+    CheckReport bad = CheckTable(p, {ip}, 850);
+    ASSERT_EQ(bad.faults.size(), 1u);
+    EXPECT_EQ(bad.faults[0].find(ip + ": record 3: Der Wert 12000 passt nicht"), 0u)
+        << bad.faults[0];
+    const std::string before = ReadFile(ip);
+    auto t = Table::Open(p, TableOptions{});
+    try {
+        NtxIndex::Create(ip, *t, "A+B", false);
+        ADD_FAILURE() << "a key of five digits was cut to four";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.genCode, EG_DATAWIDTH);
+        EXPECT_NE(e.description.find("12000"), std::string::npos) << e.description;
+    }
+    EXPECT_EQ(ReadFile(ip), before);
+}
+
+TEST_F(NtxTest, IntegerLiteralsAndDayCountsBeyondTheirRangeAreSafe) {
+    std::string p = dir_ + "l.dbf";
+    Table::Create(p, {{"K", 'C', 10, 0}, {"N", 'N', 20, 0}, {"D", 'D', 8, 0}}, 850);
+    {
+        TableOptions o;
+        o.exclusive = true;
+        auto t = Table::Open(p, o);
+        std::vector<char> rec(t->RecLen());
+        t->BlankRecord(rec.data());
+        t->PutValue(rec.data(), 0, Usual(std::string("ABCDEFGHIJ")));
+        t->PutValue(rec.data(), 1, Usual(1e19));
+        t->PutValue(rec.data(), 2, Usual(Date::FromYMD(2010, 1, 1)));
+        t->AppendRecords(rec.data(), 1);
+    }
+    auto t = Table::Open(p, TableOptions{});
+    for (const char* bad :
+         {"SUBSTR(K,2147483648)", "SUBSTR(K,4294967298)", "LEFT(K,3000000000)",
+          "SUBSTR(K,1,99999999999999999999)", "STR(N,2147483649)", "RIGHT(K,1e3)"}) {
+        EXPECT_THROW(NtxIndex::Create(dir_ + "x.ntx", *t, bad, false), DbError) << bad;
+    }
+    EXPECT_FALSE(FileExists(dir_ + "x.ntx"));
+    // The largest literal that fits int is still taken as a position.
+    EXPECT_THROW(NtxIndex::Create(dir_ + "x.ntx", *t, "SUBSTR(K,2147483647)", false), DbError);
+    NtxIndex::Create(dir_ + "x.ntx", *t, "SUBSTR(K,2.9)", false);
+    auto x = NtxIndex::Open(dir_ + "x.ntx", *t, NtxIndex::Options{});
+    EXPECT_EQ(x->KeyOf(t->Fetch(1, false)), "BCDEFGHIJ");
+    x.reset();
+    // A date plus a day count far beyond the calendar is the empty date.
+    NtxIndex::Create(dir_ + "y.ntx", *t, "D+N", false);
+    x = NtxIndex::Open(dir_ + "y.ntx", *t, NtxIndex::Options{});
+    EXPECT_EQ(x->KeyOf(t->Fetch(1, false)), "        ");
 }
 
 }  // namespace

@@ -137,7 +137,7 @@ TEST_F(TableTest, ValuesThatDoNotFitAreErrorsAndWriteNothing) {
     EXPECT_TRUE(db.FieldPut(NUM, Usual(123456.0)).IsNil());  // N(8,2) holds at most 99999.99
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_EQ(errors_[0]->GenCode, EG_DATAWIDTH);
-    EXPECT_EQ(errors_[0]->SubSystem, "DBFNTX");
+    EXPECT_EQ(errors_[0]->SubSystem, "KPDB");
     EXPECT_FALSE(db.Status().IsNil());
     EXPECT_EQ(db.FieldGet(NUM).AsFloat(), 1.5);
     EXPECT_TRUE(db.Status().IsNil());

@@ -41,6 +41,11 @@ TEST_F(FormTest, ControlsAreBoundByResourceIdInCreationOrder) {
     EXPECT_EQ(form.TestFormLayout::PshOK->NameSym(), Symbol("PSHOK"));
     EXPECT_EQ(form.Caption(), "Testformular");
     EXPECT_EQ(form.__GetFormSurface()->Handle(), surface);
+    // The frame holds the surface, and the surface's events are the form's.
+    EXPECT_EQ(form.FormFrame(), &form);
+    EXPECT_EQ(form.Surface()->Handle(), surface);
+    EXPECT_EQ(form.Surface()->Form(), &form);
+    EXPECT_EQ(GetParent(surface), form.FormFrame()->Handle());
 }
 
 TEST_F(FormTest, MissingControlOrFormIsARunTimeError) {

@@ -111,7 +111,7 @@ TEST_F(ErrorTest, BuildFromTheLowLevelRecord) {
     auto args = std::make_shared<Array>(Array{Usual(1), Usual("two")});
     const Usual arg(42);
     ErrorRecord r;
-    r.SubSystem = ErrorRecord::Text("DBFNTX");
+    r.SubSystem = ErrorRecord::Text("KPDB");
     r.SubCode = 1001;
     r.GenCode = EG_OPEN;
     r.OsCode = 32;
@@ -136,7 +136,7 @@ TEST_F(ErrorTest, BuildFromTheLowLevelRecord) {
     r.Choice = 2;
     r.CallFuncSym = ErrorRecord::Text("Start");
     const auto e = ErrorBuild(&r);
-    EXPECT_EQ(e->SubSystem, "DBFNTX");
+    EXPECT_EQ(e->SubSystem, "KPDB");
     EXPECT_EQ(e->SubCode, 1001);
     EXPECT_EQ(e->GenCode, EG_OPEN);
     EXPECT_EQ(e->OsCode, 32u);

@@ -4,6 +4,7 @@
 #include "platform/gui/app.h"
 #include "platform/gui/datawindow.h"
 #include "titles/Farbverlauf.h"
+#include "titles/SystemColor.h"
 
 namespace kp {
 namespace {
@@ -139,6 +140,30 @@ TEST_F(TitelControlTest, ClickTellsTheOwner) {
     MlGrayTitel t(&owner, 101, Point(0, 0), Dimension(100, 20));
     SendMessageW(t.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(owner.clicked, std::vector<TitelControl*>{&t});
+}
+
+TEST(SystemColor, TakesTheSystemColourWhenMadeAndKeepsIt) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const SystemColor c(COLOR_BTNFACE);
+    EXPECT_EQ(c.Red(), GetRValue(face));
+    EXPECT_EQ(c.Green(), GetGValue(face));
+    EXPECT_EQ(c.Blue(), GetBValue(face));
+    EXPECT_EQ(c.ColorRef(), face);
+    EXPECT_EQ(SystemColor(COLOR_MENU).ColorRef(), GetSysColor(COLOR_MENU));
+    // An index Windows does not know: what GetSysColor gives for it (black).
+    EXPECT_EQ(SystemColor(9999).ColorRef(), GetSysColor(9999));
+    EXPECT_EQ(SystemColor(9999).ColorRef(), RGB(0, 0, 0));
+
+    // A snapshot: changing the scheme afterwards leaves the object as it was.
+    const int index = COLOR_INFOBK;
+    const COLORREF old = GetSysColor(index);
+    const SystemColor before(index);
+    const COLORREF other = old ^ RGB(0x55, 0x55, 0x55);
+    ASSERT_TRUE(SetSysColors(1, &index, &other));
+    const SystemColor after(index);
+    SetSysColors(1, &index, &old);
+    EXPECT_EQ(before.ColorRef(), old);
+    EXPECT_EQ(after.ColorRef(), other);
 }
 
 }  // namespace

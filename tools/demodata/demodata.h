@@ -4,6 +4,7 @@
 // search indexes Vertrag5.ntx (VERSNR) and Vertrag6.ntx (ORT_S_FZKZ).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kp::demo {
 
@@ -17,5 +18,38 @@ struct Summary {
 // Writes dir/Vertrag.DBF (+ .DBT) and the two indexes; throws DbError.
 Summary WriteVertrag(const std::string& dir, uint32_t count, uint64_t seed,
                      bool withIndexes = true);
+
+// ---- The suite's tables (docs/tables.md describes each one).
+
+struct SuiteSummary {
+    Summary vertrag;        // as WriteVertrag gives it for the same count and seed
+    uint32_t adressen = 0;  // address records: ...
+    uint32_t kunden = 0;    // ... customers (every address number of Vertrag.DBF)
+    uint32_t gesell = 0, vermitt = 0;
+    uint32_t dokName = 0, dokVW = 0, textVor = 0, datWV = 0;
+    uint32_t letters = 0;  // RTF files under Texte\ (letters and templates)
+};
+
+// Writes every table the library reads or writes into dir, with their NTX
+// indexes, in code page 850: Vertrag.DBF exactly as WriteVertrag writes it
+// (same bytes for the same count and seed), Adressen.dbf with one customer
+// for each address number of the contracts and some prospects, GesellA.dbf,
+// Vermitt.dbf, the document tables DokName.dbf, DokVW.dbf, TextVor.dbf and
+// DatWV.dbf, and the folders Texte\Kunden\, Texte\Gesell\ and
+// Texte\Vermitt\ with a few RTF letters and templates that the document
+// tables register. Existing files are overwritten. Throws DbError (tables)
+// or std::filesystem::filesystem_error (folders, letters).
+SuiteSummary WriteSuite(const std::string& dir, uint32_t contracts = 200, uint64_t seed = 1);
+
+struct SuiteIndex {
+    std::string file;  // "Adressnr.ntx"
+    std::string key;   // its key expression
+};
+struct SuiteTable {
+    std::string file;                 // "Adressen.dbf"
+    std::vector<SuiteIndex> indexes;  // in order: order 1, 2, ...
+};
+// The tables WriteSuite writes, with their indexes in order.
+std::vector<SuiteTable> SuiteTables();
 
 }  // namespace kp::demo

@@ -17,6 +17,7 @@
 #include "platform/runtime/codepage.h"
 #include "platform/runtime/date.h"
 #include "tools/kpdb/args.h"
+#include "tools/kpdb/dump.h"
 
 namespace {
 
@@ -30,12 +31,6 @@ int Usage() {
         "       kpdb check <table> [index ...] [--cp N]\n",
         stderr);
     return 2;
-}
-
-std::string Trimmed(std::string s) {
-    size_t e = s.find_last_not_of(' ');
-    s.resize(e == std::string::npos ? 0 : e + 1);
-    return s;
 }
 
 int Info(Table& t) {
@@ -52,56 +47,13 @@ int Info(Table& t) {
     return 0;
 }
 
-std::string Text(Table& t, const char* rec, int i) {
-    const DbfField& f = t.Fields()[static_cast<size_t>(i)];
-    std::string raw(rec + f.offset, static_cast<size_t>(f.width));
-    switch (f.type) {
-        case 'C':
-            return Trimmed(CpToUtf8(raw, t.CodePage()));
-        case 'M': {
-            Usual v = t.GetValue(rec, i);
-            std::string out;
-            for (char c : v.AsString()) {
-                if (c == '\n')
-                    out += "\\n";
-                else if (c == '\r')
-                    out += "\\r";
-                else if (c == '|')
-                    out += "\\|";
-                else
-                    out += c;
-            }
-            return out;
-        }
-        default: {
-            size_t b = raw.find_first_not_of(' ');
-            return b == std::string::npos ? std::string() : Trimmed(raw.substr(b));
-        }
-    }
-}
-
 int Dump(Table& t, bool withDeleted) {
-    std::string line = "RECNO|DEL";
-    for (const auto& f : t.Fields())
-        line += "|" + f.name;
-    std::puts(line.c_str());
-    for (uint32_t r = 1; r <= t.Count(); ++r) {
-        const char* rec = t.Fetch(r, true);
-        bool del = rec[0] == '*';
-        if (del && !withDeleted)
-            continue;
-        std::vector<char> copy(rec, rec + t.RecLen());
-        line = std::to_string(r) + (del ? "|*" : "| ");
-        for (size_t i = 0; i < t.Fields().size(); ++i) {
-            try {
-                line += "|" + Text(t, copy.data(), static_cast<int>(i));
-            } catch (const DbError& e) {
-                line += "|<" + e.description + ">";
-            }
-        }
-        std::puts(line.c_str());
-    }
-    return 0;
+    // By length: a NUL byte in a field must not end the line.
+    DumpTable(t, withDeleted, [](const std::string& line) {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+    });
+    return std::fflush(stdout) == 0 ? 0 : 2;
 }
 
 int Check(const std::string& table, const std::vector<std::string>& idx, int cp) {
