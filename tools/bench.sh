@@ -66,3 +66,15 @@ echo "-- native, a table of $small records (memory does not grow with the table)
 build/bench-native/tools/bench/bench_conversion run "$work/small" | grep -E '^(count|convert|peak)'
 echo "-- load of the machine meanwhile --"
 uptime
+
+# The browse view opens a window: on a virtual display inside a Wine
+# desktop when there is no display.
+cmake --build build/win32 -j"$jobs" --target bench_browse
+rm -rf "${work:?}"/*
+echo "== browse view, Wine =="
+if [ -n "${DISPLAY:-}" ]; then
+    tools/wine/kpwine build/win32/tools/bench/bench_browse.exe "$n" "$winwork"
+else
+    KP_WINE_DESKTOP=1 xvfb-run -a -s "-screen 0 1024x768x24" \
+        tools/wine/kpwine build/win32/tools/bench/bench_browse.exe "$n" "$winwork"
+fi

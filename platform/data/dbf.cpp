@@ -303,6 +303,16 @@ uint32_t Table::ReadRecords(uint32_t first, uint32_t n, char* out) {
     return static_cast<uint32_t>(static_cast<uint64_t>(got) / recLen_);
 }
 
+uint32_t Table::ReadRun(uint32_t first, uint32_t n, char* out) {
+    if (first == 0 || n == 0)
+        return 0;
+    if (first + (n - 1) > count_)
+        RefreshCount();
+    if (first > count_)
+        return 0;
+    return ReadRecords(first, std::min(n, count_ - first + 1), out);
+}
+
 RangeLock Table::LockWait(OsFile* f, uint64_t off, uint64_t len, int32_t genCode, bool retry) {
     if (opt_.exclusive)
         return RangeLock();

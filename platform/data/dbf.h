@@ -75,6 +75,11 @@ class Table {
     const char* Fetch(uint32_t r, bool ahead);
     // Reads record r from the file, bypassing the scan window.
     void ReadFresh(uint32_t r, char* out);
+    // Reads records first..first+n-1 into out in one read, bypassing the
+    // scan window (for browsing). The count is re-read when the run reaches
+    // beyond it; returns the number of whole records read (fewer at the end,
+    // 0 when first is past it).
+    uint32_t ReadRun(uint32_t first, uint32_t n, char* out);
     void DropWindow() { winCount_ = 0; }
     // Records first .. first+n-1 with one read, bypassing the scan window;
     // returns the whole records read (fewer at the end of the file). The

@@ -987,6 +987,31 @@ IoCounts DBServer::Io() const {
     return Used() ? impl_->table->Io() : IoCounts();
 }
 
+// ---- reading beside the pointer --------------------------------------------------
+
+uint32_t DBServer::ReadRecords(uint32_t first, uint32_t n, char* out) {
+    if (!Used())
+        return 0;
+    uint32_t got = 0;
+    impl_->Run("READRECORDS", [&] { got = impl_->table->ReadRun(first, n, out); });
+    return got;
+}
+
+uint32_t DBServer::RecSize() const {
+    return Used() ? impl_->table->RecLen() : 0;
+}
+
+bool DBServer::FieldGetFrom(const char* record, int pos, Usual* value) {
+    if (!Used() || pos < 1 || pos > FCount())
+        return false;
+    try {
+        *value = impl_->table->GetValue(record, pos - 1);
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
 const Usual& DBServer::Status() const {
     return impl_->status;
 }

@@ -155,6 +155,19 @@ class DBServer : public DataServer {
     // Calls of the file layer on the table and its memo file since opening.
     IoCounts Io() const;
 
+    // Reading beside the record pointer, for browse views: records
+    // first..first+n-1 as stored (RecSize() bytes each, byte 0 the deletion
+    // flag), read at once and without locks like any plain read. The record
+    // pointer, the current record and its lock stay as they are. Returns the
+    // number read, fewer at the end of the table; a failed read raises the
+    // error and gives 0.
+    uint32_t ReadRecords(uint32_t first, uint32_t n, char* out);
+    uint32_t RecSize() const;
+    // A field (1-based) of a record read by ReadRecords, as FieldGet reads
+    // it. False, without raising an error, when the stored text is no value
+    // of the field's type (or the memo cannot be read).
+    bool FieldGetFrom(const char* record, int pos, Usual* value);
+
     // Nil after a successful operation; the error object otherwise.
     const Usual& Status() const;
 
