@@ -8,10 +8,12 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace kp {
 
 class DBServer;
+class RecordBlock;
 
 // Contracts of one line of insurance at one old rate go to a new rate.
 struct VSteuerRow {
@@ -49,33 +51,86 @@ struct VSteuerCounts {
 // Walks the open contract table. Every failure of the table (a damaged
 // number, a record held locked by another program) is raised by the data
 // server through the error block; the walk never writes part of a record.
+//
+// Both walks read the table in large blocks. The conversion changes the
+// affected contracts in runs: the lock bytes of a run's records are taken
+// with one range lock, the run is read again under it, matched and computed
+// again from what is stored now, written with one write and unlocked with
+// one call. To the suite's other programs that is the same as holding each
+// record's lock. When another program holds a record inside a run, that run
+// goes record by record, so only the held record waits (and brings the lock
+// error with retry and break when the wait is too long).
 class VSteuerUmstellung {
   public:
     // Called with the new whole percentage, only when it has grown.
     using Progress = std::function<void(uint32_t percent)>;
+    // Called while a run is locked, after it was written and before its
+    // unlock (records first..last are written, the lock spans at least them).
+    using RunWritten = std::function<void(uint32_t first, uint32_t last)>;
 
     struct Result {
         uint32_t converted = 0;
         uint32_t skipped = 0;  // affected records left unchanged after an error
     };
 
+    // A run holds at most this many contracts and this many bytes of the
+    // table: other programs wait a few milliseconds at most for a record of
+    // it, and the locks, writes and unlocks stay a few per 1,000 contracts.
+    static constexpr uint32_t kRunContracts = 256;
+    static constexpr uint32_t kRunBytes = 1u << 20;
+    // Bytes read with one call by both walks (at least one record).
+    static constexpr uint32_t kBlockBytes = 2u << 20;
+
     explicit VSteuerUmstellung(DBServer& server) : server_(server) {}
 
-    // Counts the contracts per row, from the first record to the end.
+    // Counts the contracts per row, from the first record to the end; the
+    // server is left at the end of the table.
     VSteuerCounts Count();
 
     // Converts every affected contract. The percentage is converted x 100 /
     // affectedTotal (which must not be 0), so it moves at most 100 times for
-    // a table that has not grown since it was counted. A break out of the
-    // error handler unwinds through here: what was converted stays
-    // converted, the rest stays untouched.
+    // a table that has not grown since it was counted; it is reported after
+    // the run that reached it, once the run's records are unlocked. A break
+    // out of the error handler unwinds through here: what was converted
+    // stays converted, the rest stays untouched.
     Result Convert(uint32_t affectedTotal, const Progress& progress);
 
     // The latest percentage computed by Convert.
     uint32_t Position() const { return position_; }
 
+    void OnRunWritten(RunWritten hook) { runWritten_ = std::move(hook); }
+
   private:
+    struct Places {  // 1-based field positions
+        int vsteuer = 0, sparte = 0, steuerdm = 0, beitrag = 0;
+    };
+    struct Walk;
+
+    bool FindFields();
+    int RowOf(RecordBlock& block, uint32_t r);
+    std::string LineOf(RecordBlock& block, uint32_t r);
+    void ConvertRun(Walk& w, uint32_t first, uint32_t last);
+    void ConvertRecord(Walk& w, uint32_t r);
+    void Converted(Walk& w, uint32_t n);
+
     DBServer& server_;
+    Places at_;
+    bool rateIsNumber_ = false;  // VSTEUER is a numeric field: read it from its text
+    // The last rates read, by their stored text (a table has few distinct
+    // ones): most records are decided without parsing a number.
+    struct RateText {
+        std::array<char, 16> text{};
+        size_t size = 0;  // 0: empty slot
+        double rate = 0;
+    };
+    std::array<RateText, 64> rates_{};
+    // Normalised lines by their stored text: a table has few distinct lines,
+    // each is decoded once (bounded, so memory stays independent of the
+    // table's size).
+    static constexpr size_t kLineCacheSize = 1024;
+    std::unordered_map<std::string, std::string> lines_;
+    std::string lineKey_;
+    RunWritten runWritten_;
     uint32_t position_ = 0;
 };
 

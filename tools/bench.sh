@@ -2,6 +2,11 @@
 # Builds the benchmarks optimised and runs them natively and under Wine on a
 # generated 1,000,000-record table. They print their figures; nothing passes
 # or fails. KP_BENCH_RECORDS=n sets the table size.
+# The conversion part runs count + convert of the program under Wine and a
+# python `dbf` script (tools/bench/convert_dbf.py, Debian's python3-dbf) on
+# copies of one demo table with about 8 % affected contracts, and prints both
+# times and the ratio, the file calls per 1,000 converted contracts and the
+# peak memory.
 set -e
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -23,8 +28,53 @@ rm -rf "${work:?}"/*
 echo "== table engine, Wine =="
 tools/wine/kpwine build/win32/tools/bench/kp_bench_data.exe "$winwork" "$n"
 rm -rf "${work:?}"/*
-echo "== conversion walk, native =="
-build/bench-native/tools/bench/bench_conversion "$n" "$work"
+# The conversion: one demo table with about 8 % affected contracts (as the
+# office's table), copied for each contender so that all start alike.
+echo "== conversion: count + convert =="
+build/bench-native/tools/bench/bench_conversion generate "$work/orig" "$n" 8
+for d in wine script native; do cp -r "$work/orig" "$work/$d"; done
+small=$((n / 10))
+build/bench-native/tools/bench/bench_conversion generate "$work/small" "$small" 8 >/dev/null
+sync
+echo "-- VeltoTax2010's walk under Wine --"
+tools/wine/kpwine build/win32/tools/bench/bench_conversion.exe run "$winwork\\wine" \
+    | tee "$work/wine.txt"
+echo "-- python dbf script (Debian's python3-dbf), no locks, same table --"
+if /usr/bin/python3 -c 'import dbf' 2>/dev/null; then
+    /usr/bin/python3 tools/bench/convert_dbf.py "$work/script/Vertrag.DBF" | tee "$work/script.txt"
+else
+    echo "python3-dbf is not installed (apt-get install python3-dbf): no comparison"
+    : >"$work/script.txt"
+fi
+ours=$(sed -n 's/^count+convert: \([0-9.]*\) s (CPU \([0-9.]*\) s).*/\1 \2/p' "$work/wine.txt")
+theirs=$(sed -n 's/.*total \([0-9.]*\) s (CPU \([0-9.]*\) s).*/\1 \2/p' "$work/script.txt")
+echo "$ours $theirs" | awk '{
+    if ($1 > 0) printf "ratio: Wine %.3f s, script %.3f s: %.1f x faster", $1, $3, $3 / $1
+    if ($2 > 0) printf " (CPU time: %.3f s against %.3f s, %.1f x)", $2, $4, $4 / $2
+    print "" }'
+echo "-- native --"
+build/bench-native/tools/bench/bench_conversion run "$work/native"
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    # Without a disk under the final flush: what the walk itself costs.
+    shm=$(mktemp -d /dev/shm/kp_bench.XXXXXX)
+    cp -r "$work/orig/." "$shm"
+    echo "-- native, table in memory (/dev/shm) --"
+    build/bench-native/tools/bench/bench_conversion run "$shm" | grep -E '^(count|convert)'
+    rm -rf "$shm"
+fi
+echo "-- native, a table of $small records (memory does not grow with the table) --"
+build/bench-native/tools/bench/bench_conversion run "$work/small" | grep -E '^(count|convert|peak)'
+echo "-- load of the machine meanwhile --"
+uptime
+
+# The browse view opens a window: on a virtual display inside a Wine
+# desktop when there is no display.
+cmake --build build/win32 -j"$jobs" --target bench_browse
 rm -rf "${work:?}"/*
-echo "== conversion walk, Wine =="
-tools/wine/kpwine build/win32/tools/bench/bench_conversion.exe "$n" "$winwork"
+echo "== browse view, Wine =="
+if [ -n "${DISPLAY:-}" ]; then
+    tools/wine/kpwine build/win32/tools/bench/bench_browse.exe "$n" "$winwork"
+else
+    KP_WINE_DESKTOP=1 xvfb-run -a -s "-screen 0 1024x768x24" \
+        tools/wine/kpwine build/win32/tools/bench/bench_browse.exe "$n" "$winwork"
+fi

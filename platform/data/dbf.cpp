@@ -288,6 +288,31 @@ void Table::ReadFresh(uint32_t r, char* out) {
         std::memcpy(window_.data() + static_cast<size_t>(r - winFirst_) * recLen_, out, recLen_);
 }
 
+uint32_t Table::ReadRecords(uint32_t first, uint32_t n, char* out) {
+    if (n == 0)
+        return 0;
+    if (first == 0 || first > count_ || n > count_ - first + 1)
+        Fail(EG_READ,
+             "Den Datensatz " + std::to_string(first == 0 ? 0 : first + n - 1) + " gibt es nicht.");
+    uint64_t off = hdrLen_ + static_cast<uint64_t>(first - 1) * recLen_;
+    int64_t got = file_->ReadAt(off, out, static_cast<size_t>(n) * recLen_);
+    if (got < 0)
+        Fail(EG_READ,
+             "Die Datensätze ab " + std::to_string(first) + " können nicht gelesen werden.",
+             file_->LastError());
+    return static_cast<uint32_t>(static_cast<uint64_t>(got) / recLen_);
+}
+
+uint32_t Table::ReadRun(uint32_t first, uint32_t n, char* out) {
+    if (first == 0 || n == 0)
+        return 0;
+    if (first + (n - 1) > count_)
+        RefreshCount();
+    if (first > count_)
+        return 0;
+    return ReadRecords(first, std::min(n, count_ - first + 1), out);
+}
+
 RangeLock Table::LockWait(OsFile* f, uint64_t off, uint64_t len, int32_t genCode, bool retry) {
     if (opt_.exclusive)
         return RangeLock();
@@ -320,6 +345,21 @@ RangeLock Table::LockFile() {
     return LockWait(file_.get(), kLockBase, kLockBase, EG_LOCK, true);
 }
 
+bool Table::TryLockRecords(uint32_t first, uint32_t last, RangeLock* out) {
+    *out = RangeLock();
+    if (opt_.exclusive)
+        return true;
+    // Never B itself: that byte is the header and append lock.
+    if (first == 0 || last < first)
+        Fail(EG_ARG, "Der Satzbereich " + std::to_string(first) + " bis " + std::to_string(last) +
+                         " ist ungültig.");
+    const uint64_t len = static_cast<uint64_t>(last - first) + 1;
+    if (!file_->TryLock(kLockBase + first, len))
+        return false;
+    *out = RangeLock(file_.get(), kLockBase + first, len);
+    return true;
+}
+
 RangeLock Table::LockHeader() {
     return LockWait(file_.get(), kLockBase, 1, EG_APPENDLOCK, true);
 }
@@ -336,6 +376,30 @@ void Table::WriteRecord(uint32_t r, const char* rec) {
              file_->LastError());
     if (r >= winFirst_ && r < winFirst_ + winCount_)
         std::memcpy(window_.data() + static_cast<size_t>(r - winFirst_) * recLen_, rec, recLen_);
+}
+
+void Table::WriteRecords(uint32_t first, uint32_t n, const char* recs) {
+    if (n == 0)
+        return;
+    if (file_->ReadOnly())
+        Fail(EG_READONLY, "Die Tabelle ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
+    const uint64_t off = hdrLen_ + static_cast<uint64_t>(first - 1) * recLen_;
+    const uint64_t bytes = static_cast<uint64_t>(n) * recLen_;
+    if (first == 0 || off + bytes > kLockBase)
+        Fail(EG_WRITE, "Die Datensätze ab " + std::to_string(first) +
+                           " liegen außerhalb der Tabelle und können nicht geschrieben werden.");
+    if (!file_->WriteAt(off, recs, static_cast<size_t>(bytes)))
+        Fail(EG_WRITE,
+             "Die Datensätze " + std::to_string(first) + " bis " + std::to_string(first + n - 1) +
+                 " können nicht geschrieben werden.",
+             file_->LastError());
+    // Keep the scan window what the file holds.
+    const uint32_t lo = std::max(first, winFirst_);
+    const uint32_t hi = std::min(first + n, winFirst_ + winCount_);
+    if (winCount_ && lo < hi)
+        std::memcpy(window_.data() + static_cast<size_t>(lo - winFirst_) * recLen_,
+                    recs + static_cast<size_t>(lo - first) * recLen_,
+                    static_cast<size_t>(hi - lo) * recLen_);
 }
 
 uint32_t Table::AppendBlank(RangeLock* recLock) {
@@ -418,6 +482,13 @@ void Table::Sync() {
         ThrowDb(EG_WRITE, memoPath_,
                 "Die Memo-Datei kann nicht auf den Datenträger geschrieben werden.",
                 memo_->LastError());
+}
+
+IoCounts Table::Io() const {
+    IoCounts c = file_->Counts();
+    if (memo_)
+        c += memo_->Counts();
+    return c;
 }
 
 void Table::BlankRecord(char* rec) const {

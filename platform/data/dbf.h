@@ -75,7 +75,16 @@ class Table {
     const char* Fetch(uint32_t r, bool ahead);
     // Reads record r from the file, bypassing the scan window.
     void ReadFresh(uint32_t r, char* out);
+    // Reads records first..first+n-1 into out in one read, bypassing the
+    // scan window (for browsing). The count is re-read when the run reaches
+    // beyond it; returns the number of whole records read (fewer at the end,
+    // 0 when first is past it).
+    uint32_t ReadRun(uint32_t first, uint32_t n, char* out);
     void DropWindow() { winCount_ = 0; }
+    // Records first .. first+n-1 with one read, bypassing the scan window;
+    // returns the whole records read (fewer at the end of the file). The
+    // caller keeps within Count().
+    uint32_t ReadRecords(uint32_t first, uint32_t n, char* out);
 
     // Locks of the shared scheme (unheld in exclusive mode). Each waits up to
     // LockWaitMs, then throws: EG_LOCK (retry possible) for a record,
@@ -83,8 +92,14 @@ class Table {
     RangeLock LockRecord(uint32_t r);
     RangeLock LockHeader();
     RangeLock LockFile();  // the whole-file lock (EG_LOCK)
+    // The lock bytes of records first..last with one range lock, tried once
+    // without waiting (a bulk job goes record by record when another program
+    // holds one of them). True with *out held (unheld in exclusive mode).
+    bool TryLockRecords(uint32_t first, uint32_t last, RangeLock* out);
 
     void WriteRecord(uint32_t r, const char* rec);
+    // Records first .. first+n-1 with one write; the caller holds their locks.
+    void WriteRecords(uint32_t first, uint32_t n, const char* recs);
     // Appends whole records at once (bulk loading); returns the first number.
     uint32_t AppendRecords(const char* recs, uint32_t n);
     // Appends a blank record; returns its number and leaves it locked.
@@ -92,6 +107,8 @@ class Table {
     // Stamps today's date into the header (after changes, on close).
     void TouchDate();
     void Sync();
+    // Calls that reached the operating system on the table and its memo file.
+    IoCounts Io() const;
 
     // Field values. Get: C padded string (UTF-8), N float, D date, L logic,
     // M string. Put encodes into rec (memo text goes to the DBT at once;

@@ -1,5 +1,6 @@
 #include "platform/data/dbserver.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -58,6 +59,12 @@ struct DBServer::Impl {
     std::vector<std::optional<std::string>> heldKeys;  // what each index holds for the record
     bool changed = false;                              // since open: stamp the date on close
     int lockWaitMs = 2000;
+
+    // A run of records locked with one range lock (LockRun .. UnlockRun).
+    bool inRun = false;
+    RangeLock runLock;
+    uint32_t runFirst = 0;
+    uint32_t runLast = 0;
 
     std::function<bool(DBServer&)> filter;
     Usual status;
@@ -479,6 +486,10 @@ int DBServer::FCount() const {
     return Used() ? static_cast<int>(impl_->fieldSyms.size()) : 0;
 }
 
+uint32_t DBServer::RecordLength() const {
+    return Used() ? impl_->table->RecLen() : 0;
+}
+
 Usual DBServer::FieldGet(Symbol field) {
     int pos = FieldPos(field);
     if (pos == 0 && Used()) {
@@ -821,6 +832,186 @@ bool DBServer::Refresh() {
     });
 }
 
+// ---- whole-table jobs --------------------------------------------------------------
+
+bool RecordBlock::Deleted(uint32_t r) const {
+    return Contains(r) && Rec(r)[0] == '*';
+}
+
+Usual RecordBlock::FieldGet(uint32_t r, int pos) {
+    if (!server_ || !server_->Used())
+        return Usual();
+    DBServer::Impl& m = *server_->impl_;
+    Usual v;
+    m.Run("FIELDGET", [&] {
+        if (!Contains(r))
+            ThrowDb(EG_ARG, m.path,
+                    "Der Datensatz " + std::to_string(r) + " ist nicht im gelesenen Block.");
+        if (pos < 1 || pos > server_->FCount())
+            ThrowDb(EG_ARG, m.path,
+                    "Ein Feld Nummer " + std::to_string(pos) + " gibt es in der Tabelle nicht.");
+        v = m.table->GetValue(Rec(r), pos - 1);
+    });
+    return v;
+}
+
+bool RecordBlock::PutFields(uint32_t r, std::initializer_list<std::pair<int, Usual>> values) {
+    if (!server_ || !server_->Used())
+        return false;
+    DBServer::Impl& m = *server_->impl_;
+    return m.Run("FIELDPUT", [&] {
+        if (!Contains(r))
+            ThrowDb(EG_ARG, m.path,
+                    "Der Datensatz " + std::to_string(r) + " ist nicht im gelesenen Block.");
+        // Encoded into a copy first: a value that does not fit leaves the
+        // record as it was.
+        scratch_.assign(Rec(r), Rec(r) + recLen_);
+        for (const auto& [pos, value] : values) {
+            if (pos < 1 || pos > server_->FCount())
+                ThrowDb(
+                    EG_ARG, m.path,
+                    "Ein Feld Nummer " + std::to_string(pos) + " gibt es in der Tabelle nicht.");
+            m.table->PutValue(scratch_.data(), pos - 1, value);
+        }
+        std::memcpy(Rec(r), scratch_.data(), recLen_);
+    });
+}
+
+uint32_t DBServer::ReadBlock(uint32_t first, uint32_t max, RecordBlock& block) {
+    block.server_ = this;
+    block.first_ = first;
+    block.count_ = 0;
+    if (!Used() || first == 0 || max == 0)
+        return 0;
+    Impl& m = *impl_;
+    m.Run("READBLOCK", [&] {
+        // Past the end: someone may have appended meanwhile.
+        if (first > m.Count())
+            m.table->RefreshCount();
+        if (first > m.Count())
+            return;
+        const uint32_t n = std::min(max, m.Count() - first + 1);
+        block.recLen_ = m.table->RecLen();
+        block.places_.clear();
+        for (const DbfField& f : m.table->Fields())
+            block.places_.emplace_back(f.offset, static_cast<uint32_t>(f.width));
+        block.data_.resize(static_cast<size_t>(n) * block.recLen_);
+        block.count_ = m.table->ReadRecords(first, n, block.data_.data());
+    });
+    return block.count_;
+}
+
+bool DBServer::LockRun(uint32_t first, uint32_t last) {
+    if (!Used())
+        return false;
+    Impl& m = *impl_;
+    bool held = false;
+    m.Run("LOCKRUN", [&] {
+        if (m.inRun)
+            ThrowDb(EG_LOCK, m.path,
+                    "Es ist schon ein Satzbereich gesperrt; er muss zuerst freigegeben werden.");
+        if (last > m.Count())
+            m.table->RefreshCount();  // someone may have appended meanwhile
+        if (first == 0 || last < first || last > m.Count())
+            ThrowDb(EG_ARG, m.path,
+                    "Den Satzbereich " + std::to_string(first) + " bis " + std::to_string(last) +
+                        " gibt es nicht.");
+        if (m.table->ReadOnly())
+            ThrowDb(EG_READONLY, m.path,
+                    "Die Tabelle ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
+        for (auto& x : m.orders)
+            if (x->ReadOnly())
+                ThrowDb(EG_READONLY, x->Path(),
+                        "Der Index ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
+        // Our own record lock inside the range would merge with it on some
+        // systems and be released by the run's unlock.
+        m.Leave();
+        held = m.table->TryLockRecords(first, last, &m.runLock);
+        if (held) {
+            m.inRun = true;
+            m.runFirst = first;
+            m.runLast = last;
+        }
+    });
+    return held;
+}
+
+bool DBServer::WriteRun(const RecordBlock& block, uint32_t first, uint32_t last) {
+    if (!Used())
+        return false;
+    Impl& m = *impl_;
+    return m.Run("WRITERUN", [&] {
+        if (!m.inRun || first < m.runFirst || last > m.runLast || last < first)
+            ThrowDb(EG_LOCK, m.path,
+                    "Die Datensätze " + std::to_string(first) + " bis " + std::to_string(last) +
+                        " sind nicht gesperrt und können nicht geschrieben werden.");
+        if (block.server_ != this || !block.Contains(first) || !block.Contains(last))
+            ThrowDb(EG_ARG, m.path,
+                    "Die Datensätze " + std::to_string(first) + " bis " + std::to_string(last) +
+                        " sind nicht im gelesenen Block.");
+        const uint32_t n = last - first + 1;
+        if (!m.orders.empty()) {
+            // The keys the indexes hold are those of the records as stored.
+            std::vector<char> old(static_cast<size_t>(n) * m.table->RecLen());
+            if (m.table->ReadRecords(first, n, old.data()) != n)
+                ThrowDb(
+                    EG_READ, m.path,
+                    "Die Datensätze ab " + std::to_string(first) + " können nicht gelesen werden.");
+            for (uint32_t r = first; r <= last; ++r) {
+                const char* before = old.data() + static_cast<size_t>(r - first) * block.recLen_;
+                for (auto& x : m.orders) {
+                    std::string was = x->KeyOf(before), now = x->KeyOf(block.Rec(r));
+                    if (was != now)
+                        x->Replace(was, now, r);
+                }
+            }
+        }
+        m.table->WriteRecords(first, n, block.Rec(first));
+        m.changed = true;
+        // The current record may be one of them.
+        if (!m.eof && m.recNo >= first && m.recNo <= last) {
+            std::memcpy(m.rec.data(), block.Rec(m.recNo), m.rec.size());
+            m.KeyFromRecord();
+        }
+    });
+}
+
+void DBServer::UnlockRun() {
+    if (!Used())
+        return;
+    impl_->runLock.Release();
+    impl_->inRun = false;
+}
+
+IoCounts DBServer::Io() const {
+    return Used() ? impl_->table->Io() : IoCounts();
+}
+
+// ---- reading beside the pointer --------------------------------------------------
+
+uint32_t DBServer::ReadRecords(uint32_t first, uint32_t n, char* out) {
+    if (!Used())
+        return 0;
+    uint32_t got = 0;
+    impl_->Run("READRECORDS", [&] { got = impl_->table->ReadRun(first, n, out); });
+    return got;
+}
+
+uint32_t DBServer::RecSize() const {
+    return Used() ? impl_->table->RecLen() : 0;
+}
+
+bool DBServer::FieldGetFrom(const char* record, int pos, Usual* value) {
+    if (!Used() || pos < 1 || pos > FCount())
+        return false;
+    try {
+        *value = impl_->table->GetValue(record, pos - 1);
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
 const Usual& DBServer::Status() const {
     return impl_->status;
 }
@@ -831,6 +1022,8 @@ bool DBServer::Close() {
     Impl& m = *impl_;
     bool ok = m.Run("CLOSE", [&] { m.Leave(); });
     m.Unlock();
+    m.runLock.Release();
+    m.inRun = false;
     if (m.changed) {
         // The date of last update; another program holding the header
         // lock for long only costs us the stamp.

@@ -4,16 +4,63 @@
 // run-time error raised through the error block (platform/runtime/error.h).
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/data/dataserver.h"
+#include "platform/data/osfile.h"
 #include "platform/runtime/usual.h"
 
 namespace kp {
 
 class Table;  // the engine's open table (dbf.h)
+class DBServer;
+
+// Consecutive records read with one call, for jobs that walk the whole
+// table (counting, bulk changes). Fields are read and put as with the
+// server's FieldGet and FieldPut, by 1-based field position, but only in
+// the block: DBServer::WriteRun puts changed records into the table. A
+// failure is raised through the error block as the server's own are. A
+// block is used while the server that read it exists.
+class RecordBlock {
+  public:
+    uint32_t First() const { return first_; }
+    uint32_t Count() const { return count_; }
+    bool Contains(uint32_t r) const { return r >= first_ && r - first_ < count_; }
+    bool Deleted(uint32_t r) const;
+    // The value of field `pos` of record r; nil after an error.
+    Usual FieldGet(uint32_t r, int pos);
+    // The bytes of field `pos` of record r as stored (the table's code page,
+    // padded), for comparing values without decoding them; empty when the
+    // record is not in the block or there is no such field.
+    std::string_view FieldText(uint32_t r, int pos) const {
+        if (!Contains(r) || pos < 1 || static_cast<size_t>(pos) > places_.size())
+            return {};
+        const auto [offset, width] = places_[static_cast<size_t>(pos - 1)];
+        return std::string_view(Rec(r) + offset, width);
+    }
+    // Puts several fields of record r, all or none: false after an error,
+    // with the record as it was.
+    bool PutFields(uint32_t r, std::initializer_list<std::pair<int, Usual>> values);
+
+  private:
+    friend class DBServer;
+    char* Rec(uint32_t r) { return data_.data() + static_cast<size_t>(r - first_) * recLen_; }
+    const char* Rec(uint32_t r) const {
+        return data_.data() + static_cast<size_t>(r - first_) * recLen_;
+    }
+
+    DBServer* server_ = nullptr;
+    std::vector<char> data_;
+    std::vector<char> scratch_;                          // one record, for PutFields
+    std::vector<std::pair<uint32_t, uint32_t>> places_;  // offset and width of each field
+    uint32_t first_ = 0;
+    uint32_t count_ = 0;
+    uint32_t recLen_ = 0;
+};
 
 class DBServer : public DataServer {
   public:
@@ -47,6 +94,7 @@ class DBServer : public DataServer {
     Usual FieldPut(int pos, const Usual& value);
     int FieldPos(Symbol field) const;  // 0 when there is no such field
     int FCount() const;
+    uint32_t RecordLength() const;  // bytes of one record, the deletion flag included
     std::vector<std::pair<Symbol, FieldSpec>> FieldSpecs() const override;
 
     std::string FullPath() const;  // FileSpec:FullPath
@@ -82,6 +130,44 @@ class DBServer : public DataServer {
     bool Commit();   // flush and release the record lock
     bool Refresh();  // re-read the current record
 
+    // ---- whole-table jobs ----
+    // Reads the records first .. first+max-1 (fewer at the end of the
+    // table, none past it) with one read into `block`; returns how many. In
+    // record order, without index or filter; deleted records are there too.
+    // No lock is taken: another program may change a record until it is
+    // locked, so a job re-reads what it changes under LockRun.
+    uint32_t ReadBlock(uint32_t first, uint32_t max, RecordBlock& block);
+    // Locks the records first..last with one range lock: the lock bytes
+    // B+first .. B+last of the shared scheme, which to other programs is the
+    // same as holding each record's lock, and never B itself (the header).
+    // Tried once, without waiting: false when another program holds any of
+    // them, and no error is raised then (Status() is nil), so the job can go
+    // record by record through FieldPut's lock wait instead. A pending change
+    // of the current record is written and its lock released first.
+    bool LockRun(uint32_t first, uint32_t last);
+    // Writes records first..last of `block` (inside the locked run) with one
+    // write; the index keys of records that changed are updated before it.
+    bool WriteRun(const RecordBlock& block, uint32_t first, uint32_t last);
+    // Releases the run lock with one unlock. What WriteRun wrote is in the
+    // file before (another program that gets a record's lock then reads the
+    // new record); Commit puts it on disk.
+    void UnlockRun();
+    // Calls of the file layer on the table and its memo file since opening.
+    IoCounts Io() const;
+
+    // Reading beside the record pointer, for browse views: records
+    // first..first+n-1 as stored (RecSize() bytes each, byte 0 the deletion
+    // flag), read at once and without locks like any plain read. The record
+    // pointer, the current record and its lock stay as they are. Returns the
+    // number read, fewer at the end of the table; a failed read raises the
+    // error and gives 0.
+    uint32_t ReadRecords(uint32_t first, uint32_t n, char* out);
+    uint32_t RecSize() const;
+    // A field (1-based) of a record read by ReadRecords, as FieldGet reads
+    // it. False, without raising an error, when the stored text is no value
+    // of the field's type (or the memo cannot be read).
+    bool FieldGetFrom(const char* record, int pos, Usual* value);
+
     // Nil after a successful operation; the error object otherwise.
     const Usual& Status() const;
 
@@ -92,6 +178,7 @@ class DBServer : public DataServer {
     void SetLockTimeout(int ms);
 
   private:
+    friend class RecordBlock;
     bool MarkDeleted(char flag, const char* op);  // Delete and Recall
 
     struct Impl;

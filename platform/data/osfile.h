@@ -27,6 +27,34 @@ enum OsErr : uint32_t {
     OSERR_DISK_FULL = 112,
 };
 
+// Calls of the file layer that reach the operating system (on a file
+// server each is a network round trip): counted per open file, so that a
+// job can report what it cost independently of how fast the machine is.
+struct IoCounts {
+    uint64_t locks = 0;  // lock attempts, granted or refused
+    uint64_t unlocks = 0;
+    uint64_t reads = 0;
+    uint64_t writes = 0;
+    uint64_t flushes = 0;  // to stable storage
+
+    IoCounts& operator+=(const IoCounts& o) {
+        locks += o.locks;
+        unlocks += o.unlocks;
+        reads += o.reads;
+        writes += o.writes;
+        flushes += o.flushes;
+        return *this;
+    }
+    friend IoCounts operator-(IoCounts a, const IoCounts& b) {
+        a.locks -= b.locks;
+        a.unlocks -= b.unlocks;
+        a.reads -= b.reads;
+        a.writes -= b.writes;
+        a.flushes -= b.flushes;
+        return a;
+    }
+};
+
 class OsFile {
   public:
     enum class Share { Shared, Exclusive };
@@ -62,6 +90,7 @@ class OsFile {
     void Unlock(uint64_t off, uint64_t len);
 
     uint32_t LastError() const { return lastError_; }
+    const IoCounts& Counts() const { return counts_; }
     bool ReadOnly() const { return readOnly_; }
     const std::string& Path() const { return path_; }
 
@@ -71,6 +100,7 @@ class OsFile {
     std::string path_;
     bool readOnly_ = false;
     uint32_t lastError_ = 0;
+    IoCounts counts_;
 };
 
 // An exclusive byte-range lock held for the life of the object.

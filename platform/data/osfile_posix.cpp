@@ -164,6 +164,7 @@ int64_t OsFile::ReadAt(uint64_t off, void* buf, size_t n) {
     size_t done = 0;
     auto* p = static_cast<char*>(buf);
     while (done < n) {
+        ++counts_.reads;
         ssize_t r =
             ::pread(static_cast<int>(handle_), p + done, n - done, static_cast<off_t>(off + done));
         if (r < 0) {
@@ -187,6 +188,7 @@ bool OsFile::WriteAt(uint64_t off, const void* buf, size_t n) {
     size_t done = 0;
     auto* p = static_cast<const char*>(buf);
     while (done < n) {
+        ++counts_.writes;
         ssize_t r =
             ::pwrite(static_cast<int>(handle_), p + done, n - done, static_cast<off_t>(off + done));
         if (r < 0) {
@@ -220,6 +222,7 @@ bool OsFile::Truncate(uint64_t size) {
 bool OsFile::Sync() {
     if (readOnly_)
         return true;
+    ++counts_.flushes;
     if (fdatasync(static_cast<int>(handle_)) != 0) {
         lastError_ = OSERR_WRITE_FAULT;
         return false;
@@ -230,6 +233,7 @@ bool OsFile::Sync() {
 bool OsFile::TryLock(uint64_t off, uint64_t len) {
     // A write lock needs a writable descriptor; a read-only handle takes a
     // read lock, which still conflicts with every writer's exclusive lock.
+    ++counts_.locks;
     if (!SetLock(static_cast<int>(handle_), readOnly_ ? F_RDLCK : F_WRLCK, off, len)) {
         lastError_ = OSERR_LOCK_VIOLATION;
         return false;
@@ -238,6 +242,7 @@ bool OsFile::TryLock(uint64_t off, uint64_t len) {
 }
 
 void OsFile::Unlock(uint64_t off, uint64_t len) {
+    ++counts_.unlocks;
     SetLock(static_cast<int>(handle_), F_UNLCK, off, len);
 }
 

@@ -96,6 +96,7 @@ int64_t OsFile::ReadAt(uint64_t off, void* buf, size_t n) {
         OVERLAPPED ov = At(off + done);
         DWORD chunk = static_cast<DWORD>(n - done > 0x40000000 ? 0x40000000 : n - done);
         DWORD got = 0;
+        ++counts_.reads;
         if (!ReadFile(H(handle_), p + done, chunk, &got, &ov)) {
             DWORD e = GetLastError();
             if (e == ERROR_HANDLE_EOF)
@@ -121,6 +122,7 @@ bool OsFile::WriteAt(uint64_t off, const void* buf, size_t n) {
         OVERLAPPED ov = At(off + done);
         DWORD chunk = static_cast<DWORD>(n - done > 0x40000000 ? 0x40000000 : n - done);
         DWORD put = 0;
+        ++counts_.writes;
         if (!WriteFile(H(handle_), p + done, chunk, &put, &ov) || put == 0) {
             lastError_ = GetLastError();
             if (lastError_ == 0)
@@ -154,6 +156,7 @@ bool OsFile::Truncate(uint64_t size) {
 bool OsFile::Sync() {
     if (readOnly_)
         return true;
+    ++counts_.flushes;
     if (!FlushFileBuffers(H(handle_))) {
         lastError_ = GetLastError();
         return false;
@@ -164,6 +167,7 @@ bool OsFile::Sync() {
 bool OsFile::TryLock(uint64_t off, uint64_t len) {
     OVERLAPPED ov = At(off);
     DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (readOnly_ ? 0 : LOCKFILE_EXCLUSIVE_LOCK);
+    ++counts_.locks;
     if (!LockFileEx(H(handle_), flags, 0, static_cast<DWORD>(len & 0xFFFFFFFFu),
                     static_cast<DWORD>(len >> 32), &ov)) {
         lastError_ = GetLastError();
@@ -173,6 +177,7 @@ bool OsFile::TryLock(uint64_t off, uint64_t len) {
 }
 
 void OsFile::Unlock(uint64_t off, uint64_t len) {
+    ++counts_.unlocks;
     OVERLAPPED ov = At(off);
     UnlockFileEx(H(handle_), 0, static_cast<DWORD>(len & 0xFFFFFFFFu),
                  static_cast<DWORD>(len >> 32), &ov);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gui/controls.h"
+#include "platform/gui/databrowser.h"
 #include "platform/gui/dlgtemplate.h"
 #include "platform/gui/internal.h"
 #include "platform/gui/shellwindow.h"
@@ -97,6 +98,7 @@ DataWindow::DataWindow(Window* owner, bool subForm) : Window(owner), subForm_(su
 }
 
 DataWindow::~DataWindow() {
+    browser_.reset();  // it reads the server
     if (auto* parent = dynamic_cast<DataWindow*>(Owner()); parent && subForm_) {
         auto& list = parent->subForms_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
@@ -213,6 +215,51 @@ void DataWindow::LayoutFrame() {
     }
     SetWindowPos(surface, nullptr, 0, 0, rc.right, std::max(height, 0),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    if (browser_ && browser_->Handle())
+        SetWindowPos(browser_->Handle(), nullptr, 0, 0, rc.right, std::max(height, 0),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void DataWindow::ViewAs(Symbol view) {
+    if (!Handle())
+        return;
+    const bool browse = view == Symbol("BROWSEVIEW");
+    if (!browse && view != Symbol("FORMVIEW"))
+        return;
+    if (browse && !browser_) {
+        browser_ = std::make_unique<DataBrowser>(this);
+        LayoutFrame();
+    }
+    browseView_ = browse;
+    HWND surface = CanvasHandle();
+    HWND grid = browser_ ? browser_->Handle() : nullptr;
+    if (browse) {
+        // The grid stands on the server's record.
+        if (auto* db = dynamic_cast<DBServer*>(server_.get()); db && !db->EoF())
+            browser_->GoToRecord(db->RecNo());
+        if (grid)
+            ShowWindow(grid, SW_SHOW);
+        if (surface)
+            ShowWindow(surface, SW_HIDE);
+        if (grid && GetActiveWindow() == TopLevelOf(Handle()))
+            ::SetFocus(grid);
+    } else {
+        if (browser_)
+            browser_->EndEdit(true);
+        if (surface)
+            ShowWindow(surface, SW_SHOW);
+        if (grid)
+            ShowWindow(grid, SW_HIDE);
+    }
+}
+
+void DataWindow::RefreshBrowseView() {
+    if (browser_)
+        browser_->Refresh();
+}
+
+Symbol DataWindow::CurrentView() const {
+    return Symbol(browseView_ ? "BROWSEVIEW" : "FORMVIEW");
 }
 
 void DataWindow::Show(int showState) {
@@ -274,10 +321,42 @@ void DataWindow::Notify(int code, const Usual&) {
         default:
             break;
     }
+    if (!browser_)
+        return;
+    switch (code) {
+        case NOTIFYFIELDCHANGE:
+            browser_->Redraw();
+            break;
+        case NOTIFYRECORDCHANGE:
+            // The grid shows where the server stands.
+            if (auto* db = dynamic_cast<DBServer*>(server_.get()); browseView_ && db && !db->EoF())
+                browser_->GoToRecord(db->RecNo());
+            break;
+        case NOTIFYFILECHANGE:
+        case NOTIFYAPPEND:
+        case NOTIFYDELETE:
+            browser_->Refresh();
+            break;
+        case NOTIFYCLOSE:
+            browser_->Clear();
+            break;
+        default:
+            break;
+    }
 }
 
 LRESULT DataWindow::Dispatch(Event& e) {
     const bool fromSurface = surface_ && e.Handle() == surface_->Handle();
+    if (e.Message() == WM_NOTIFY && browser_ && !fromSurface) {
+        // The browse view's list asks its parent, the frame, for its cells.
+        const auto* header = reinterpret_cast<const NMHDR*>(e.lParam());
+        LRESULT result = 0;
+        if (header && header->hwndFrom == browser_->Handle() &&
+            browser_->OnNotify(header, &result)) {
+            EventReturnValue(result);
+            return 1;
+        }
+    }
     if (fromSurface) {
         // Return and Escape on a form without such buttons mean nothing.
         if (e.Message() == WM_COMMAND && e.lParam() == 0 &&
@@ -303,6 +382,10 @@ void DataWindow::AfterDispatch(Event& e) {
             LayoutFrame();
             break;
         case WM_SETFOCUS: {
+            if (browseView_ && browser_ && browser_->Handle()) {
+                ::SetFocus(browser_->Handle());
+                break;
+            }
             // The frame passes the focus on to the form's control.
             HWND surface = CanvasHandle();
             if (!surface)
@@ -323,6 +406,7 @@ void DataWindow::AfterDispatch(Event& e) {
 
 void DataWindow::Detached() {
     // The window is gone: what it showed is let go.
+    browser_.reset();
     if (server_) {
         server_->UnRegisterClient(this);
         server_.reset();

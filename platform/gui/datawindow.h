@@ -24,6 +24,7 @@
 namespace kp {
 
 class DataWindow;
+class DataBrowser;
 
 // The form's surface: the dialog inside a DataWindow's frame.
 class FormSurface : public Window {
@@ -73,14 +74,22 @@ class DataWindow : public Window, public DataClient {
     DataServer* Server() const { return server_.get(); }
     void Server(std::shared_ptr<DataServer> server);
     // Told by the server: record and file changes read the server into the
-    // controls; a closing server is let go.
+    // controls (and the browse view); a closing server is let go.
     void Notify(int code, const Usual& description) override;
 
-    // Whether the window shows its server as a browse view (rows) rather
+    // The two views of a form: the form itself (#FormView) and the browse
+    // view (#BrowseView), a grid of the server's records (DataBrowser) that
+    // covers the form's place in the frame. The browse view is made when it
+    // is first shown; switching keeps both and the server's record.
+    void ViewAs(Symbol view);
+    Symbol CurrentView() const;
+    // The browse view; null until it has been shown.
+    DataBrowser* Browser() const { return browser_.get(); }
+    // Whether the window shows its server as the browse view (rows) rather
     // than the form view (one record), and the refresh of that view's rows
-    // from the server. A window without a browse view shows the form view.
-    virtual bool ShowsBrowseView() const { return false; }
-    virtual void RefreshBrowseView() {}
+    // from the server (the count and the rows shown are read anew).
+    virtual bool ShowsBrowseView() const { return browseView_ && browser_; }
+    virtual void RefreshBrowseView();
 
     LRESULT Dispatch(Event& e) override;
 
@@ -95,7 +104,9 @@ class DataWindow : public Window, public DataClient {
     void FitFrameToSurface(Dimension surface);  // client area := surface (plus status bar)
 
     bool subForm_;
+    bool browseView_ = false;
     std::unique_ptr<FormSurface> surface_;
+    std::unique_ptr<DataBrowser> browser_;
     std::vector<DataWindow*> subForms_;
     std::shared_ptr<DataServer> server_;
 };

@@ -17,3 +17,5 @@
 #include "platform/gui/window.h"
 #include "platform/gui/helpdisplay.h"
 #include "platform/gui/tabcontrol.h"
+#include "platform/gui/databrowser.h"
+#include "platform/gui/tablewindow.h"

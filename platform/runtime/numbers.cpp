@@ -1,6 +1,7 @@
 #include "platform/runtime/numbers.h"
 
 #include <cfenv>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,13 +18,14 @@ namespace {
 // The shortest significant digits (no leading zeros) and the decimal exponent
 // of the first digit that read back as |value|: |value| = 0.D... * 10^(exp+1).
 void ShortestDigits(double value, std::string& digits, int& exp) {
+    // The shortest digits that read back as the value. Where 15 significant
+    // digits read back, these are those digits without trailing zeros (no
+    // other decimal of 15 digits lies that close), else the nearest of 16,
+    // else of 17 digits.
     char buf[64];
-    for (int precision = 15; precision <= 17; ++precision) {
-        std::snprintf(buf, sizeof buf, "%.*e", precision - 1, value);
-        if (precision == 17 || std::strtod(buf, nullptr) == value)
-            break;
-    }
-    // buf is "d.ddddde+XX" (or "de+XX" for precision 1).
+    const auto res = std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific);
+    *res.ptr = '\0';
+    // buf is "d.ddddde+XX" (or "de+XX" for one digit).
     digits.clear();
     const char* p = buf;
     for (; *p && *p != 'e'; ++p)

@@ -3,6 +3,9 @@
 //   data_helper append  <table> <index> <count> <tag>
 //   data_helper rewrite <table> <ready-file>       (runs until killed)
 //   data_helper reindex <table> <index> <ready-file> (runs until killed)
+//   data_helper lockrun <table> <first> <last> <ready-file> <release-file>
+//       holds records first..last with one range lock until release-file
+//       appears
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -58,6 +61,18 @@ int main(int argc, char** argv) {
             if (!db.Commit())
                 return 5;
         }
+        db.Close();
+        return 0;
+    }
+    if (mode == "lockrun" && argc == 7) {
+        DBServer db(argv[2]);
+        if (!db.Used() || !db.LockRun(static_cast<uint32_t>(std::atoi(argv[3])),
+                                      static_cast<uint32_t>(std::atoi(argv[4]))))
+            return 3;
+        Ready(argv[5]);
+        for (int i = 0; i < 6000 && !test::FileExists(argv[6]); ++i)
+            test::SleepMillis(10);
+        db.UnlockRun();
         db.Close();
         return 0;
     }

@@ -28,10 +28,11 @@ std::wstring Wide(const std::string& s) {
 }
 }  // namespace
 
-std::unique_ptr<Process> Process::StartHelper(const std::vector<std::string>& args) {
+std::unique_ptr<Process> Process::Start(const std::string& name,
+                                        const std::vector<std::string>& args) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    fs::path exe = fs::path(self).parent_path() / L"data_helper.exe";
+    fs::path exe = fs::path(self).parent_path() / Wide(name + ".exe");
     std::wstring cmd = L"\"" + exe.wstring() + L"\"";
     for (const auto& a : args)
         cmd += L" \"" + Wide(a) + L"\"";
@@ -75,8 +76,9 @@ void SleepMillis(int ms) {
     Sleep(static_cast<DWORD>(ms));
 }
 #else
-std::unique_ptr<Process> Process::StartHelper(const std::vector<std::string>& args) {
-    fs::path exe = fs::read_symlink("/proc/self/exe").parent_path() / "data_helper";
+std::unique_ptr<Process> Process::Start(const std::string& name,
+                                        const std::vector<std::string>& args) {
+    fs::path exe = fs::read_symlink("/proc/self/exe").parent_path() / name;
     std::vector<std::string> all = {exe.string()};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -118,6 +120,10 @@ void SleepMillis(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 #endif
+
+std::unique_ptr<Process> Process::StartHelper(const std::vector<std::string>& args) {
+    return Start("data_helper", args);
+}
 
 std::string TempDir(const std::string& name) {
     static int serial = 0;

@@ -11,6 +11,10 @@ class Process {
   public:
     // Starts the helper with these arguments; null on failure.
     static std::unique_ptr<Process> StartHelper(const std::vector<std::string>& args);
+    // Starts the program `name` (without extension) that lies beside the
+    // test executable.
+    static std::unique_ptr<Process> Start(const std::string& name,
+                                          const std::vector<std::string>& args);
     ~Process();  // kills it if it still runs
     int Wait();  // exit code
     void Kill();

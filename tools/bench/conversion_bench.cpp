@@ -1,38 +1,170 @@
 // Measures the conversion walk (counting and converting) over a generated
 // contract table. Prints figures; passes or fails nothing.
-//   bench_conversion [records] [folder]
+//   bench_conversion generate <folder> <records> [affected %]
+//       writes <folder>/Vertrag.DBF with the demo generator (no indexes)
+//   bench_conversion run <folder>
+//       a raw read of the table, then the count and the conversion as the
+//       program runs them, with the file calls per 1,000 converted contracts
+//       and the peak memory of the process
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/VSteuerUmstellung.h"
 #include "platform/data/dbserver.h"
+#include "platform/data/osfile.h"
 #include "platform/runtime/date.h"
 #include "platform/runtime/settings.h"
 #include "tools/demodata/demodata.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#include <psapi.h>
+#else
+#include <sys/resource.h>
+#endif
+
 namespace {
 
-double Seconds(std::chrono::steady_clock::duration d) {
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
+}
+
+// CPU time of the process so far (user and system), in seconds: on a busy
+// machine the figure that other programs' load does not stretch.
+double CpuSeconds() {
+#ifdef _WIN32
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto secs = [](FILETIME f) {
+        return static_cast<double>((static_cast<uint64_t>(f.dwHighDateTime) << 32) |
+                                   f.dwLowDateTime) /
+               1e7;
+    };
+    return secs(kernel) + secs(user);
+#else
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+#endif
+}
+
+// Peak resident memory and, on Windows, peak private memory, in MB.
+std::string PeakMemory() {
+    char buf[128];
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS pmc{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+    std::snprintf(buf, sizeof buf, "working set %.1f MB, private %.1f MB",
+                  static_cast<double>(pmc.PeakWorkingSetSize) / 1048576.0,
+                  static_cast<double>(pmc.PeakPagefileUsage) / 1048576.0);
+#else
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    std::snprintf(buf, sizeof buf, "resident %.1f MB", static_cast<double>(ru.ru_maxrss) / 1024.0);
+#endif
+    return buf;
+}
+
+std::string Folder(const char* arg) {
+    std::string folder = arg;
+    if (folder.back() != '/' && folder.back() != '\\')
+        folder += std::filesystem::path::preferred_separator;
+    return folder;
+}
+
+// The whole file read in blocks of the walk's size, nothing decoded: what
+// the count pass is measured against.
+double RawRead(const std::string& path, uint64_t* bytes) {
+    uint32_t err = 0;
+    auto f = kp::OsFile::Open(path, kp::OsFile::Share::Shared, kp::OsFile::Access::ReadOnly, &err);
+    if (!f)
+        return 0;
+    std::vector<char> buf(kp::VSteuerUmstellung::kBlockBytes);
+    const auto t0 = Clock::now();
+    uint64_t off = 0;
+    for (int64_t got; (got = f->ReadAt(off, buf.data(), buf.size())) > 0;)
+        off += static_cast<uint64_t>(got);
+    *bytes = off;
+    return Seconds(Clock::now() - t0);
+}
+
+int Generate(const std::string& folder, uint32_t records, int affectedPercent) {
+    std::filesystem::create_directories(folder);
+    const auto t0 = Clock::now();
+    const kp::demo::Summary s =
+        kp::demo::WriteVertrag(folder, records, 2010, false, affectedPercent);
+    std::printf("table:    %u records (%u deleted, %u affected = %.1f %%), written in %.2f s\n",
+                s.records, s.deleted, s.row1 + s.row2 + s.row3,
+                100.0 * (s.row1 + s.row2 + s.row3) / std::max<uint32_t>(1, s.records),
+                Seconds(Clock::now() - t0));
+    return 0;
+}
+
+int Run(const std::string& folder) {
+    const std::string path = folder + "Vertrag.DBF";
+    uint64_t bytes = 0;
+    double cpu = CpuSeconds();
+    const double raw = RawRead(path, &bytes);
+    const double rawCpu = CpuSeconds() - cpu;
+    std::printf("raw read: %.1f MB in %.3f s (CPU %.3f s)\n", static_cast<double>(bytes) / 1e6, raw,
+                rawCpu);
+
+    kp::DBServer db(path);
+    if (!db.Used()) {
+        std::fprintf(stderr, "bench_conversion: %s cannot be opened\n", path.c_str());
+        return 1;
+    }
+    kp::VSteuerUmstellung walk(db);
+    const kp::IoCounts before = db.Io();
+    cpu = CpuSeconds();
+    auto t0 = Clock::now();
+    const kp::VSteuerCounts counts = walk.Count();
+    const double countSecs = Seconds(Clock::now() - t0);
+    const double countCpu = CpuSeconds() - cpu;
+    const kp::IoCounts counted = db.Io() - before;
+    std::printf(
+        "count:    %u affected (%u / %u / %u) in %.3f s (CPU %.3f s) = %.2f x the raw read (CPU "
+        "%.2f x); %llu reads\n",
+        counts.Total(), counts.row[0], counts.row[1], counts.row[2], countSecs, countCpu,
+        raw > 0 ? countSecs / raw : 0.0, rawCpu > 0 ? countCpu / rawCpu : 0.0,
+        static_cast<unsigned long long>(counted.reads));
+
+    unsigned moves = 0;
+    cpu = CpuSeconds();
+    t0 = Clock::now();
+    const auto r = walk.Convert(counts.Total() ? counts.Total() : 1, [&](uint32_t) { ++moves; });
+    const double convSecs = Seconds(Clock::now() - t0);
+    const double convCpu = CpuSeconds() - cpu;
+    const kp::IoCounts io = db.Io() - before - counted;
+    db.Close();
+    std::printf(
+        "convert:  %u converted, %u skipped in %.3f s (CPU %.3f s) = %.0f contracts/s (per CPU "
+        "second %.0f); progress moved %u times\n",
+        r.converted, r.skipped, convSecs, convCpu, r.converted / convSecs,
+        convCpu > 0 ? r.converted / convCpu : 0.0, moves);
+    const double per = r.converted ? 1000.0 / r.converted : 0.0;
+    std::printf(
+        "calls per 1,000 converted contracts: lock %.2f, unlock %.2f, read %.2f, write %.2f, "
+        "flush %.2f\n",
+        static_cast<double>(io.locks) * per, static_cast<double>(io.unlocks) * per,
+        static_cast<double>(io.reads) * per, static_cast<double>(io.writes) * per,
+        static_cast<double>(io.flushes) * per);
+    std::printf("count+convert: %.3f s (CPU %.3f s)\n", countSecs + convSecs, countCpu + convCpu);
+    std::printf("peak memory: %s\n", PeakMemory().c_str());
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    using Clock = std::chrono::steady_clock;
-    const uint32_t records =
-        argc > 1 ? static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10)) : 1000000;
-    const std::filesystem::path dir =
-        argc > 2 ? std::filesystem::path(argv[2])
-                 : std::filesystem::temp_directory_path() / "kp_bench_conversion";
-    std::filesystem::create_directories(dir);
-    std::string folder = dir.string();
-    if (folder.back() != '/' && folder.back() != '\\')
-        folder += std::filesystem::path::preferred_separator;
-
     // The program's own settings.
     kp::SetDateCountry(5);
     kp::SetCentury(true);
@@ -41,31 +173,15 @@ int main(int argc, char** argv) {
     kp::SetDeleted(true);
     kp::SetExclusive(false);
 
-    auto t0 = Clock::now();
-    const kp::demo::Summary s = kp::demo::WriteVertrag(folder, records, 2010, false);
-    auto t1 = Clock::now();
-    std::printf("table: %u records (%u deleted), written in %.2f s\n", s.records, s.deleted,
-                Seconds(t1 - t0));
-
-    kp::DBServer db(folder + "Vertrag.DBF");
-    kp::VSteuerUmstellung walk(db);
-    t0 = Clock::now();
-    const kp::VSteuerCounts counts = walk.Count();
-    t1 = Clock::now();
-    const double countSecs = Seconds(t1 - t0);
-    std::printf("count:   %u affected (%u / %u / %u) in %.3f s, %.0f records/s\n", counts.Total(),
-                counts.row[0], counts.row[1], counts.row[2], countSecs, s.records / countSecs);
-
-    unsigned moves = 0;
-    t0 = Clock::now();
-    const auto r = walk.Convert(counts.Total() ? counts.Total() : 1, [&](uint32_t) { ++moves; });
-    t1 = Clock::now();
-    const double convSecs = Seconds(t1 - t0);
-    std::printf(
-        "convert: %u converted, %u skipped in %.3f s, %.0f records/s walked, %.0f converted/s; "
-        "progress moved %u times\n",
-        r.converted, r.skipped, convSecs, s.records / convSecs, r.converted / convSecs, moves);
-    db.Close();
-    std::filesystem::remove_all(dir);
-    return 0;
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "generate" && (argc == 4 || argc == 5))
+        return Generate(Folder(argv[2]), static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)),
+                        argc == 5 ? std::atoi(argv[4]) : -1);
+    if (mode == "run" && argc == 3)
+        return Run(Folder(argv[2]));
+    std::fputs(
+        "usage: bench_conversion generate <folder> <records> [affected %]\n"
+        "       bench_conversion run <folder>\n",
+        stderr);
+    return 2;
 }

@@ -79,7 +79,8 @@ std::string Normalised(const std::string& s) {
 
 }  // namespace
 
-Summary WriteVertrag(const std::string& dir, uint32_t count, uint64_t seed, bool withIndexes) {
+Summary WriteVertrag(const std::string& dir, uint32_t count, uint64_t seed, bool withIndexes,
+                     int affectedPercent) {
     std::string d = dir;
     if (!d.empty() && d.back() != '/' && d.back() != '\\')
         d += '/';
@@ -123,6 +124,11 @@ Summary WriteVertrag(const std::string& dir, uint32_t count, uint64_t seed, bool
                                ? Pick(rng, kBuildingRates)
                            : norm == "HAUSRAT" ? Pick(rng, kContentsRates)
                                                : Pick(rng, kOtherRates);
+        if (affectedPercent >= 0 &&
+            ((norm == "WOHNGEBÄUDE" && (Is(rate, "17.75") || Is(rate, "14"))) ||
+             (norm == "HAUSRAT" && Is(rate, "18"))) &&
+            rng.Below(4000) >= static_cast<uint32_t>(affectedPercent) * 100)
+            rate = "19";  // the natural mix has about 40 % affected
         double r = std::atof(rate);
         double net = 40 + static_cast<double>(rng.Below(250000)) / 100.0;
         double tax = std::round(net * r) / 100.0;

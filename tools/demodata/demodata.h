@@ -16,8 +16,10 @@ struct Summary {
 };
 
 // Writes dir/Vertrag.DBF (+ .DBT) and the two indexes; throws DbError.
-Summary WriteVertrag(const std::string& dir, uint32_t count, uint64_t seed,
-                     bool withIndexes = true);
+// About 40 % of the contracts are affected by the conversion; with
+// affectedPercent >= 0 about that share is (the others of those get 19 %).
+Summary WriteVertrag(const std::string& dir, uint32_t count, uint64_t seed, bool withIndexes = true,
+                     int affectedPercent = -1);
 
 // ---- The suite's tables (docs/tables.md describes each one).
 

@@ -1,0 +1,69 @@
+#include "platform/gui/tablewindow.h"
+
+#include <algorithm>
+
+#include "platform/data/dbserver.h"
+#include "platform/gui/boxes.h"
+#include "platform/gui/databrowser.h"
+
+namespace kp {
+
+namespace {
+
+// The frame's first size: room for a good part of a wide table, within
+// what the owner's canvas (or the screen) offers.
+Dimension FirstSize(Window* owner) {
+    int width = 760, height = 440;
+    RECT area{};
+    if (owner && owner->CanvasHandle())
+        GetClientRect(owner->CanvasHandle(), &area);
+    else
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const int aw = area.right - area.left, ah = area.bottom - area.top;
+    if (aw > 0)
+        width = std::min(width, aw * 9 / 10);
+    if (ah > 0)
+        height = std::min(height, ah * 9 / 10);
+    return Dimension(std::max(width, 200), std::max(height, 120));
+}
+
+}  // namespace
+
+std::string TableName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\:");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        name.resize(dot);
+    return name;
+}
+
+std::unique_ptr<DataWindow> OpenTableWindow(Window* owner, const std::string& path) {
+    auto server = std::make_shared<DBServer>(path);
+    if (!server->Used())
+        return nullptr;  // the open error went through the error handler
+    auto window = std::make_unique<DataWindow>(owner);
+    if (!window->Handle())
+        return nullptr;
+    window->Caption(TableName(path));
+    window->Server(std::move(server));
+    window->Size(FirstSize(owner));
+    window->ViewAs(Symbol("BROWSEVIEW"));
+    window->Show();
+    if (DataBrowser* grid = window->Browser(); grid && grid->Handle())
+        SetFocus(grid->Handle());
+    return window;
+}
+
+std::unique_ptr<DataWindow> OpenTableWindowAsk(Window* owner, const std::string& folder) {
+    OpenDialog dialog(owner);
+    dialog.Caption("Datei öffnen");
+    dialog.SetFilter({"*.dbf", "*.*"}, {"Tabellen (*.dbf)", "Alle Dateien (*.*)"});
+    if (!folder.empty())
+        dialog.InitialDirectory(folder);
+    if (!dialog.Show() || dialog.FileName().empty())
+        return nullptr;
+    return OpenTableWindow(owner, dialog.FileName());
+}
+
+}  // namespace kp
