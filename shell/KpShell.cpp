@@ -7,6 +7,7 @@
 #include "platform/gui/app.h"
 #include "platform/gui/boxes.h"
 #include "platform/gui/helpdisplay.h"
+#include "platform/gui/tablewindow.h"
 #include "shell/ShellForms.h"
 
 namespace kp {
@@ -120,7 +121,11 @@ void KpShell::Close(Event& e) {
     ShellWindow::Close(e);
 }
 
-void KpShell::DATEIOEFFNEN() {}
+void KpShell::DATEIOEFFNEN() {
+    // Read-only in the browse view; the grid's own menu allows changes.
+    if (auto window = OpenTableWindowAsk(this, settings_.dataPath))
+        Adopt(std::move(window));
+}
 
 void KpShell::DATEISTART() {
     auto* window = Adopt(std::make_unique<DtaStart>(this, settings_.dataPath));

@@ -46,9 +46,10 @@ class KpShell : public ShellWindow, public ChildRegistry {
 
   private:
     // Takes ownership of a window the shell opened; windows whose handle is
-    // gone are deleted when the queue is next idle.
+    // gone are deleted after the message that ended them.
     template <class W>
     W* Adopt(std::unique_ptr<W> window) {
+        Reap();
         W* raw = window.get();
         owned_.push_back(std::move(window));
         return raw;

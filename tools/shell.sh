@@ -41,9 +41,22 @@ KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
         shot 1-shell
         drv keys KONTORPLUS "Alt+D" >/dev/null; shot 2-menu
         drv keys KONTORPLUS "Escape Escape" >/dev/null
-        for step in ${KP_SHELL_STEPS:-}; do
-            eval "$step"
-        done
+        # The address form (F3) on its first two tabs, a field focused.
+        drv keys KONTORPLUS F3 >/dev/null
+        drv enter-text KONTORPLUS 305 "$(drv text KONTORPLUS 305)" >/dev/null
+        shot 3-adressen-person
+        drv tab-select KONTORPLUS 0 1 >/dev/null; shot 4-adressen-kontakt
+        # The pop-up menu of the form (right mouse button on a page).
+        drv tab-select KONTORPLUS 0 0 >/dev/null
+        drv rclick-parent KONTORPLUS 305 >/dev/null; shot 5-popup
+        drv keys KONTORPLUS "Escape" >/dev/null
+        # A table in the browse view (Ctrl+D, the open dialog).
+        drv keys KONTORPLUS "Ctrl+D" >/dev/null
+        if drv wait-window "Öffnen" --timeout 5000 >/dev/null; then
+            drv set-text "Öffnen" 1148 "Daten\\Vertrag.DBF" >/dev/null
+            drv keys "Öffnen" Return >/dev/null
+            shot 6-browse
+        fi
         drv keys KONTORPLUS "Alt+F4" >/dev/null || true
     else
         shot 1-error

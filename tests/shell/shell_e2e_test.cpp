@@ -18,6 +18,17 @@ namespace {
 
 namespace ui = uidriver;
 
+// Where a test leaves tables for the independent reader that runs after it
+// (shell_dbfread_check.py): a folder per case with the table files and the
+// texts expected in them.
+std::filesystem::path HandOverFolder(std::string_view name) {
+    const auto dir =
+        std::filesystem::path(ui::Widen(ui::ToWindowsPath(KP_E2E_OUT))) / std::string(name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
 constexpr int kStart = 24565;
 constexpr int kSchliessen = 100, kTxt1615 = 110, kTxt1634 = 111, kTxt1320 = 116;
 
@@ -82,6 +93,43 @@ TEST_F(Shell, StartOpensTheConversionOnTheDataPathAndAltF4Ends) {
 
     Keys("Alt+F4");
     EXPECT_EQ(program_.WaitExit(), 0u);
+}
+
+TEST_F(Shell, CtrlDShowsAChosenTableInTheBrowseGrid) {
+    program_.Start(folder_.path());
+    Keys("Ctrl+D");
+    HWND dialog = ui::WaitTopWindow("Datei öffnen", 10s, {program_.pid(), {}});
+    ASSERT_TRUE(dialog) << "Ctrl+D showed no open dialog";
+    // The dialog starts in the data path.
+    ASSERT_EQ(ui::SetControlText(ui::FindControl(dialog, 1148), "Vertrag.DBF"), ui::Outcome::kOk);
+    auto enter = ui::ParseKeys("Return");
+    ASSERT_EQ(ui::TypeKeys(dialog, *enter), ui::Outcome::kOk);
+    HWND window = Child("Vertrag");
+    ASSERT_TRUE(window) << "the table did not open in a window of the shell";
+    HWND grid = ui::FindControlByClass(window, "SysListView32");
+    ASSERT_TRUE(grid);
+    const int count = ui::ListViewCount(grid).value_or(-1);
+    EXPECT_EQ(count, static_cast<int>(summary_.records - summary_.deleted));
+    const int columns = ui::ListViewColumnCount(grid).value_or(0);
+    EXPECT_EQ(columns, 13);
+
+    // The first rows as the grid shows them, for dbfread to compare.
+    const auto out = HandOverFolder("browse");
+    std::ofstream rows(out / "rows.txt", std::ios::binary);
+    rows << count << "\n";
+    for (int r = 0; r < std::min(count, 40); ++r) {
+        auto cells = ui::ListViewRow(grid, r, columns);
+        ASSERT_TRUE(cells) << "row " << r;
+        rows << r;
+        for (const std::string& c : *cells)
+            rows << "\t" << c;
+        rows << "\n";
+    }
+    rows.close();
+    Keys("Alt+F4");
+    EXPECT_EQ(program_.WaitExit(), 0u);
+    for (const char* f : {"Vertrag.DBF", "Vertrag.DBT"})
+        std::filesystem::copy_file(folder_.path() / "Daten" / f, out / f);
 }
 
 TEST_F(Shell, MenuItemsShowTheirHelpTextInTheStatusBar) {
@@ -245,17 +293,6 @@ TEST_F(AddressForm, UnsavedChangesKeepTheFormAndTheShellOpen) {
     DBServer db(ui::Narrow((folder_.path() / "Daten" / "Adressen.dbf").wstring()));
     db.GoTop();
     EXPECT_EQ(Trim(db.FieldGet(Symbol("VNAME")).AsString()), "Jürgen");
-}
-
-// Where a test leaves tables for the independent reader that runs after it
-// (shell_dbfread_check.py): a folder per case with the table files and the
-// texts expected in them.
-std::filesystem::path HandOverFolder(std::string_view name) {
-    const auto dir =
-        std::filesystem::path(ui::Widen(ui::ToWindowsPath(KP_E2E_OUT))) / std::string(name);
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
 }
 
 TEST_F(AddressForm, TypedValuesAreStoredAsTyped) {

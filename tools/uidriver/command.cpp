@@ -30,6 +30,8 @@ const char* const kUsage =
     "  keys CAPTION KEYS                type keys into the window: \"F3\", \"Ctrl+D\",\n"
     "                                   \"Alt+F4\", \"Down Down Return\" (blank-separated)\n"
     "  rclick CAPTION ID                right-click a control (ID 0: the window)\n"
+    "  rclick-parent CAPTION ID         right-click the window that holds a control\n"
+    "                                   (the page of a form around a field)\n"
     "  enter-text CAPTION ID TEXT       type TEXT into an edit control, replacing it\n"
     "  set-text CAPTION ID TEXT         set a control's text at once (WM_SETTEXT)\n"
     "  tabs CAPTION ID                  one line per tab of a tab control (ID 0: the\n"
@@ -58,16 +60,17 @@ struct Verb {
 };
 
 constexpr Verb kVerbs[] = {
-    {"wait-window", 1, 2, false, false, 1}, {"click", 2, 2, true, false, -1},
-    {"text", 2, 2, true, false, -1},        {"state", 2, 2, true, false, -1},
-    {"list", 1, 1, false, false, -1},       {"close", 1, 1, false, false, -1},
-    {"msgbox-text", 1, 2, false, false, 1}, {"msgbox-buttons", 1, 2, false, false, 1},
-    {"msgbox-press", 2, 3, false, true, 2}, {"windows", 0, 0, false, false, -1},
-    {"kill", 0, 0, false, false, -1},       {"menu", 2, 2, true, false, -1},
-    {"keys", 2, 2, false, false, -1},       {"rclick", 2, 2, true, false, -1},
-    {"enter-text", 3, 3, true, false, -1},  {"set-text", 3, 3, true, false, -1},
-    {"tabs", 2, 2, true, false, -1},        {"tab-select", 3, 3, true, false, -1},
-    {"rows", 4, 4, true, false, -1},        {"status", 1, 1, false, false, -1},
+    {"wait-window", 1, 2, false, false, 1},   {"click", 2, 2, true, false, -1},
+    {"text", 2, 2, true, false, -1},          {"state", 2, 2, true, false, -1},
+    {"list", 1, 1, false, false, -1},         {"close", 1, 1, false, false, -1},
+    {"msgbox-text", 1, 2, false, false, 1},   {"msgbox-buttons", 1, 2, false, false, 1},
+    {"msgbox-press", 2, 3, false, true, 2},   {"windows", 0, 0, false, false, -1},
+    {"kill", 0, 0, false, false, -1},         {"menu", 2, 2, true, false, -1},
+    {"keys", 2, 2, false, false, -1},         {"rclick", 2, 2, true, false, -1},
+    {"rclick-parent", 2, 2, true, false, -1}, {"enter-text", 3, 3, true, false, -1},
+    {"set-text", 3, 3, true, false, -1},      {"tabs", 2, 2, true, false, -1},
+    {"tab-select", 3, 3, true, false, -1},    {"rows", 4, 4, true, false, -1},
+    {"status", 1, 1, false, false, -1},
 };
 
 std::string Hex(const void* p) {
@@ -120,6 +123,8 @@ int RunOnControl(const Command& c, HWND control, std::string& out, std::string& 
     };
     if (c.verb == "rclick")
         return done(RightClick(control));
+    if (c.verb == "rclick-parent")
+        return done(RightClick(GetParent(control)));
     if (c.verb == "enter-text")
         return done(EnterText(control, c.extra.at(0)));
     if (c.verb == "set-text")
