@@ -8,6 +8,7 @@
 #include "platform/gui/boxes.h"
 #include "platform/gui/helpdisplay.h"
 #include "platform/gui/tablewindow.h"
+#include "shell/ShellDialogs.h"
 #include "shell/ShellForms.h"
 
 namespace kp {
@@ -20,7 +21,7 @@ constexpr UINT kReapMessage = WM_APP + 0x4B50;
 
 // Items whose windows are not part of this program yet: they stay grey
 // rather than answering with a box.
-constexpr int kNotYetBuilt[] = {24563, 24568, 24570, 24572, 24573, 24575, 24576, 24578, 32031};
+constexpr int kNotYetBuilt[] = {24563, 24568, 24570, 24573, 24576};
 
 }  // namespace
 
@@ -65,6 +66,10 @@ Method KpShell::FindMethod(Symbol name) {
         {"DATEIVERMITTLER", &KpShell::DATEIVERMITTLER},
         {"DATEIENDE", &KpShell::DATEIENDE},
         {"HILFEINDEX", &KpShell::HILFEINDEX},
+        {"DATEISCHNELLSUCHE", &KpShell::DATEISCHNELLSUCHE},
+        {"DATEIEINSTELLUNGEN", &KpShell::DATEIEINSTELLUNGEN},
+        {"DATEIREORGANISATION", &KpShell::DATEIREORGANISATION},
+        {"HILFEUEBER", &KpShell::HILFEUEBER},
     };
     if (Method m = methods.Bind(this, name))
         return m;
@@ -165,6 +170,38 @@ void KpShell::RefreshForms(DataWindow& changed) {
         if (auto* form = dynamic_cast<DtaAbstract*>(child);
             form && form != &changed && form->IsAlive())
             form->Refresh(changed);
+}
+
+// The search and service items: their dialogs are in ShellDialogs.
+
+void KpShell::DATEISCHNELLSUCHE() {
+    QuickSearch(this, ActiveChild());
+}
+
+void KpShell::DATEIEINSTELLUNGEN() {
+    DlgEinstellungen settings(this, settings_);
+    settings.Show();
+}
+
+void KpShell::DATEIREORGANISATION() {
+    if (reorganising_)
+        return;
+    // Open windows hold the tables that are to be replaced.
+    Reap();
+    if (!owned_.empty()) {
+        CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS",
+                                       "Während der Reorganisation darf keine Tabelle geöffnet "
+                                       "sein.\r\nBitte zuerst alle Fenster schließen.",
+                                       MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    reorganising_ = true;
+    RunReorganisation(this, settings_.dataPath);
+    reorganising_ = false;
+}
+
+void KpShell::HILFEUEBER() {
+    ShowAbout(this);
 }
 
 }  // namespace kp

@@ -35,6 +35,10 @@ class KpShell : public ShellWindow, public ChildRegistry {
     void DATEIVERMITTLER();
     void DATEIENDE();
     void HILFEINDEX();
+    void DATEISCHNELLSUCHE();
+    void DATEIEINSTELLUNGEN();
+    void DATEIREORGANISATION();
+    void HILFEUEBER();
 
     // A form saved its record: the others on the same table refresh.
     void RefreshForms(DataWindow& changed);
@@ -61,6 +65,7 @@ class KpShell : public ShellWindow, public ChildRegistry {
     std::unique_ptr<kp::StatusBar> statusBar_;
     std::vector<Window*> children_;
     std::vector<std::unique_ptr<Window>> owned_;
+    bool reorganising_ = false;
 };
 
 }  // namespace kp

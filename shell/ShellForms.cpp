@@ -1,6 +1,9 @@
 #include "shell/ShellForms.h"
 
+#include <filesystem>
+
 #include "platform/data/dbserver.h"
+#include "platform/runtime/utf8.h"
 #include "platform/gui/boxes.h"
 #include "shell/KpShell.h"
 #include "shell/shellForms_ids.h"
@@ -87,19 +90,40 @@ std::shared_ptr<Menu> MakePopup() {
 RecordFormInfo RecordFormInfoOf(RecordFormKind kind) {
     switch (kind) {
         case RecordFormKind::Gesellschaften:
-            return {"GesellA.dbf", "Gesellschaften", "Gesellschaften"};
+            return {
+                "GesellA.dbf", "Gesellschaften", "Gesellschaften", {"Gesella.ntx", "Gesella2.ntx"}};
         case RecordFormKind::Vermittler:
-            return {"Vermitt.dbf", "Vermittler", "Vermittler"};
+            return {"Vermitt.dbf", "Vermittler", "Vermittler", {"Vermitt.ntx", "Vermitt2.ntx"}};
         case RecordFormKind::Adressen:
         default:
-            return {"Adressen.dbf", "Adressen", "Interessenten und Kunden"};
+            return {
+                "Adressen.dbf",
+                "Adressen",
+                "Interessenten und Kunden",
+                {"Adressnr.ntx", "Adrename.ntx", "Adresplz.ntx", "Adresstr.ntx", "Adresort.ntx"}};
     }
 }
 
 ShellRecordForm::ShellRecordForm(Window* owner, RecordFormKind kind, const std::string& dataPath,
                                  const std::string& iniPath)
     : TabForm(owner, std::make_shared<DBServer>(dataPath + RecordFormInfoOf(kind).table),
-              RecordFormInfoOf(kind).caption, ResourceID("shellForm_layout")) {
+              RecordFormInfoOf(kind).caption, ResourceID("shellForm_layout")),
+      kind_(kind) {
+    // The table's indexes are kept up to date with every save and serve the
+    // record search; the form goes on in the table's own order.
+    if (DBServer* db = Table(); db && db->Used()) {
+        for (const char* ntx : RecordFormInfoOf(kind).indexes) {
+            std::error_code ec;
+            if (!std::filesystem::exists(std::filesystem::path(Utf8ToWide(dataPath + ntx)), ec) ||
+                !db->SetIndex(dataPath + ntx))
+                break;
+            ++orders_;
+        }
+        if (orders_ > 0) {
+            db->SetOrder(0);
+            db->GoTop();
+        }
+    }
     PshVorherButton_ = std::make_unique<PushButton>(this, ResourceID(ID_FORM_PSHVORHER));
     PshVorherButton_->HyperLabel(kp::HyperLabel("PshVorher", "< &Zurück", "voriger Datensatz"));
     PshWeiterButton_ = std::make_unique<PushButton>(this, ResourceID(ID_FORM_PSHWEITER));

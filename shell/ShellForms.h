@@ -6,6 +6,7 @@
 // screen.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "forms/tabForm.h"
 
@@ -21,6 +22,11 @@ class ShellRecordForm : public TabForm {
     ShellRecordForm(Window* owner, RecordFormKind kind, const std::string& dataPath,
                     const std::string& iniPath);
     Symbol ClassName() const override;
+
+    RecordFormKind Kind() const { return kind_; }
+    // The orders of the form's table that were found beside it (the record
+    // search seeks in them); the form itself shows the table's own order.
+    int OrderCount() const { return orders_; }
 
     void PshVorher();
     void PshWeiter();
@@ -40,6 +46,8 @@ class ShellRecordForm : public TabForm {
     void Move(int step);
     std::unique_ptr<PushButton> PshVorherButton_;
     std::unique_ptr<PushButton> PshWeiterButton_;
+    RecordFormKind kind_;
+    int orders_ = 0;
 };
 
 // The table file, INI section and caption of a kind.
@@ -47,6 +55,7 @@ struct RecordFormInfo {
     const char* table;
     const char* section;
     const char* caption;
+    std::vector<const char*> indexes;  // in order: order 1, 2, ...
 };
 RecordFormInfo RecordFormInfoOf(RecordFormKind kind);
 

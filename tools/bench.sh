@@ -67,6 +67,17 @@ build/bench-native/tools/bench/bench_conversion run "$work/small" | grep -E '^(c
 echo "-- load of the machine meanwhile --"
 uptime
 
+# The searches of the search dialogs: full text over 500,000 addresses,
+# index seeks, the contract hit list of 100.
+cmake --build build/bench-native -j"$jobs" --target bench_search
+cmake --build build/win32 -j"$jobs" --target bench_search
+rm -rf "${work:?}"/*
+echo "== searches, native =="
+build/bench-native/tools/bench/bench_search "$work" 500000
+rm -rf "${work:?}"/*
+echo "== searches, Wine =="
+tools/wine/kpwine build/win32/tools/bench/bench_search.exe "$winwork" 500000
+
 # The browse view opens a window: on a virtual display inside a Wine
 # desktop when there is no display.
 cmake --build build/win32 -j"$jobs" --target bench_browse

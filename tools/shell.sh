@@ -50,12 +50,33 @@ KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
         drv tab-select KONTORPLUS 0 0 >/dev/null
         drv rclick-parent KONTORPLUS 305 >/dev/null; shot 5-popup
         drv keys KONTORPLUS "Escape" >/dev/null
+        # The record search (F2) for a surname prefix and its hit list.
+        drv keys KONTORPLUS F2 >/dev/null
+        if drv wait-window "Suchen nach..." --timeout 5000 >/dev/null; then
+            drv set-text "Suchen nach..." 101 "MÜ" >/dev/null
+            shot 6-suche
+            drv click "Suchen nach..." 104 >/dev/null
+            if drv wait-window "Mehrfachauswahl" --timeout 5000 >/dev/null; then
+                shot 7-auswahl
+                drv click "Mehrfachauswahl" 102 >/dev/null
+            fi
+        fi
+        # The reorganisation (F12) under its progress dialog, with every
+        # window closed; the shot is taken as soon as the dialog shows.
+        drv click KONTORPLUS 102 >/dev/null 2>&1 || true
+        sleep 1
+        drv keys KONTORPLUS F12 >/dev/null
+        if drv wait-window "Reorganisation" --timeout 5000 >/dev/null; then
+            import -window root "$KP_OUT/screenshot-8-reorganisation.png"
+            echo "screenshot: $(pwd)/$KP_OUT/screenshot-8-reorganisation.png"
+            drv msgbox-press KONTORPLUS OK 60000 >/dev/null || true
+        fi
         # A table in the browse view (Ctrl+D, the open dialog).
         drv keys KONTORPLUS "Ctrl+D" >/dev/null
         if drv wait-window "Datei öffnen" --timeout 5000 >/dev/null; then
             drv set-text "Datei öffnen" 1148 "Vertrag.DBF" >/dev/null
             drv keys "Datei öffnen" Return >/dev/null
-            shot 6-browse
+            shot 9-browse
         fi
         drv keys KONTORPLUS "Alt+F4" >/dev/null || true
     else

@@ -56,9 +56,20 @@ def check_browse(folder):
     return [] if done.returncode == 0 else ["the browse grid shows other texts than dbfread reads"]
 
 
+def check_reorg(folder):
+    """After a cancelled reorganisation every table reads with its live records."""
+    failures = []
+    for table, want in read_expected(os.path.join(folder, "expected.txt")).items():
+        live = sum(1 for _ in dbfread.DBF(os.path.join(folder, table), encoding="cp850",
+                                          load=False, ignore_missing_memofile=False))
+        if live != int(want):
+            failures.append(f"{table}: dbfread reads {live} records, our check {want}")
+    return failures
+
+
 def main():
     handover = sys.argv[1]
-    checks = {"adressen": check_adressen, "browse": check_browse}
+    checks = {"adressen": check_adressen, "browse": check_browse, "reorg": check_reorg}
     passed, failed = 0, 0
     for name, check in checks.items():
         folder = os.path.join(handover, name)

@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "platform/data/check.h"
 #include "platform/data/dbserver.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/date.h"
@@ -311,6 +312,13 @@ TEST_F(AddressForm, TypedValuesAreStoredAsTyped) {
     EXPECT_EQ(db.FieldGet(Symbol("GEBDATUM")).AsDate(), Date::FromYMD(1960, 2, 29));
     const std::string adressNr = Trim(db.FieldGet(Symbol("ADRESSNR")).AsString());
     db.Close();
+    // The form keeps the table's indexes up to date with what it saved.
+    std::vector<std::string> ntx;
+    for (const char* x :
+         {"Adressnr.ntx", "Adrename.ntx", "Adresplz.ntx", "Adresstr.ntx", "Adresort.ntx"})
+        ntx.push_back(ui::Narrow((data / x).wstring()));
+    const CheckReport check = CheckTable(ui::Narrow((data / "Adressen.dbf").wstring()), ntx, 850);
+    EXPECT_TRUE(check.Ok()) << (check.faults.empty() ? "" : check.faults[0]);
 
     const auto out = HandOverFolder("adressen");
     for (const char* f : {"Adressen.dbf", "Adressen.dbt"})
