@@ -148,9 +148,13 @@ LRESULT PEDateSle::Dispatch(Event& e) {
 }
 
 void PEDateSle::KeyDown(KeyEvent& e) {
+    // Only the keypad's plus and minus step; every other key is the edit
+    // control's.
     auto* field = dynamic_cast<PEDateSle*>(GetObjectByHandle(e.Handle()));
-    if (!field)
+    if (!field || (e.KeyCode() != VK_ADD && e.KeyCode() != VK_SUBTRACT)) {
+        Default(e);
         return;
+    }
     EditState s = field->State();
     const long days = e.KeyCode() == VK_ADD ? 1 : -1;
     if (DateEditor::StepDays(s, days, field->ReadOnly())) {

@@ -143,6 +143,9 @@ bool DtaVertragEingabe::Save() {
     if (!table_ || !table_->Used())
         return false;
     bool ok = true;
+    // The form's own writes must not read the record back into fields that
+    // are still to be written.
+    table_->SuspendNotification();
     for (Control* c :
          {static_cast<Control*>(versNr_.get()), static_cast<Control*>(nName_.get()),
           static_cast<Control*>(versSparte_.get()), static_cast<Control*>(vSteuer_.get()),
@@ -160,6 +163,7 @@ bool DtaVertragEingabe::Save() {
         notiz_->Modified(false);
         notiz_->ValueChanged(false);
     }
+    table_->ResetNotification();
     table_->Commit();
     if (ok) {
         Valid(true);
