@@ -39,8 +39,10 @@ Date Date_AddMonth(Date date, long months) {
 namespace {
 
 std::string Normalised(std::string text) {
-    // The mask is ten characters; anything else is padded or cut to it.
+    // The mask is ten characters with its points; anything else (an empty
+    // field's text) is padded or cut to it.
     text.resize(kBlankDateMask.size(), ' ');
+    text[2] = text[5] = '.';
     return text;
 }
 

@@ -47,6 +47,12 @@ TEST_F(DateEditorTest, DigitsOverTheMaskSkipThePoints) {
     EXPECT_EQ(t, At("15.76.2010", 4));
 }
 
+TEST_F(DateEditorTest, EmptyTextGetsTheMask) {
+    EditState s = At("", 0);
+    Type(s, "3");
+    EXPECT_EQ(s, At("3 .  .    ", 1));
+}
+
 TEST_F(DateEditorTest, BackspaceBlanksOneDigitAndStepsOverPoints) {
     EditState s = At("15.06.2010", 10);
     ASSERT_EQ(DateEditor::Key(s, kBackspace, false, today), KeyResult::Consumed);
