@@ -107,11 +107,20 @@ TEST_F(Controls, TypedNumberAndDateAreShownAndStored) {
     Type({K('M')});
     EXPECT_TRUE(WaitText(kBeginn, "16.06.2010")) << program_.Text(kBeginn);
 
-    // A double click on the date field opens the calendar below it.
-    PostMessageW(program_.Control(kBeginn), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
-    HWND dialog = ui::WaitTopWindow("KONTORPLUS Kalender", std::chrono::milliseconds(10000),
-                                    ui::Owner{program_.pid(), {}});
+    // A double click on the date field opens the calendar below it; closed
+    // without a chosen day it leaves the field as it was.
+    const auto openCalendar = [&] {
+        PostMessageW(program_.Control(kBeginn), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+        return ui::WaitTopWindow("KONTORPLUS Kalender", std::chrono::milliseconds(10000),
+                                 ui::Owner{program_.pid(), {}});
+    };
+    HWND dialog = openCalendar();
     ASSERT_TRUE(dialog) << "the calendar dialog did not open";
+    ASSERT_EQ(ui::PostClose(dialog), ui::Outcome::kOk);
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_EQ(program_.Text(kBeginn), "16.06.2010");
+    dialog = openCalendar();
+    ASSERT_TRUE(dialog) << "the calendar dialog did not open again";
     RECT field{}, dlg{};
     GetWindowRect(program_.Control(kBeginn), &field);
     GetWindowRect(dialog, &dlg);
@@ -172,6 +181,8 @@ TEST_F(Controls, ReturnMovesOnAndAFailingValidActionKeepsTheFocusWithoutLooping)
     FocusField(kVersNr);
     Keys("Return");
     EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Focus() == program_.Control(kNName); }));
+    Sleep(300);
+    EXPECT_EQ(Focus(), program_.Control(kNName)) << "Return moved more than one field";
 
     // Both mandatory fields empty: leaving the first brings the focus back
     // to it once, and the second does not pull it away again.
