@@ -1,15 +1,40 @@
 #include "app/KpPaint.h"
 
-#include <windows.h>
+#include "platform/gui/procaddress.h"
 
 namespace kp {
 namespace {
 
+// The entry points with their exact types: each is looked up, kept and called
+// only as what it is, so a wrong argument list or calling convention cannot
+// compile. The arguments' meaning is the library's; they travel as
+// pointer-wide integers, the scale of DIBStretch as an 8-byte double.
+using FnCreateFromFile = intptr_t(WINAPI*)(intptr_t fileName);
+using FnCreateFromPtr = intptr_t(WINAPI*)(intptr_t data, intptr_t size);
+using FnDelete = intptr_t(WINAPI*)(intptr_t dib);
+using FnStretch = intptr_t(WINAPI*)(intptr_t dib, intptr_t dc, intptr_t origin, intptr_t size,
+                                    double scale);
+using FnShow = intptr_t(WINAPI*)(intptr_t dib, intptr_t dc);
+using FnGetInfo = intptr_t(WINAPI*)(intptr_t dib);
+using FnSaveAs = intptr_t(WINAPI*)(intptr_t dib, intptr_t fileName);
+using FnLastErrorMsg = intptr_t(WINAPI*)();
+using FnLastError = intptr_t(WINAPI*)();
+using FnShowErrors = intptr_t(WINAPI*)(intptr_t on);
+
 // The binding is made once at start-up and only read afterwards.
 struct Binding {
-    HMODULE module = nullptr;
-    std::array<void*, 10> entry{};
+    LoadedLibrary library;
     bool available = false;
+    FnCreateFromFile createFromFile = nullptr;
+    FnCreateFromPtr createFromPtr = nullptr;
+    FnDelete deleteDib = nullptr;
+    FnStretch stretch = nullptr;
+    FnShow show = nullptr;
+    FnGetInfo getInfo = nullptr;
+    FnSaveAs saveAs = nullptr;
+    FnLastErrorMsg lastErrorMsg = nullptr;
+    FnLastError lastError = nullptr;
+    FnShowErrors showErrors = nullptr;
 };
 
 Binding& TheBinding() {
@@ -17,51 +42,47 @@ Binding& TheBinding() {
     return binding;
 }
 
-enum Entry {
-    kCreateFromFile,
-    kCreateFromPtr,
-    kDelete,
-    kStretch,
-    kShow,
-    kGetInfo,
-    kSaveAs,
-    kLastErrorMsg,
-    kLastError,
-    kShowErrors
-};
-
 template <typename Fn, typename... Args>
-intptr_t Call(Entry which, Args... args) {
+intptr_t Call(Fn Binding::*entry, Args... args) {
     const Binding& b = TheBinding();
-    if (!b.available || b.entry[which] == nullptr)
+    Fn fn = b.*entry;
+    if (!b.available || fn == nullptr)
         return 0;
-    return reinterpret_cast<Fn>(b.entry[which])(args...);
+    return fn(args...);
 }
-
-using Fn0 = intptr_t(WINAPI*)();
-using Fn1 = intptr_t(WINAPI*)(intptr_t);
-using Fn2 = intptr_t(WINAPI*)(intptr_t, intptr_t);
-using FnStretch = intptr_t(WINAPI*)(intptr_t, intptr_t, intptr_t, intptr_t, double);
 
 }  // namespace
 
-bool KpPaintUsable(const std::array<void*, 10>& addresses) {
-    for (size_t i = 0; i < addresses.size(); ++i)
-        if (i != kCreateFromPtr && addresses[i] == nullptr)
+bool KpPaintUsable(const std::array<bool, 10>& found) {
+    for (size_t i = 0; i < found.size(); ++i)
+        if (i != 1 && !found[i])  // 1: DIBCreateFromPTR
             return false;
     return true;
 }
 
 bool BindKpPaint() {
     Binding& b = TheBinding();
-    if (b.module != nullptr)
+    if (b.library)
         return b.available;
-    b.module = LoadLibraryA("KPPAINT.DLL");
-    if (b.module == nullptr)
+    b.library = LoadedLibrary(LoadLibraryA("KPPAINT.DLL"));
+    if (!b.library)
         return false;
-    for (size_t i = 0; i < kKpPaintEntries.size(); ++i)
-        b.entry[i] = reinterpret_cast<void*>(GetProcAddress(b.module, kKpPaintEntries[i]));
-    b.available = KpPaintUsable(b.entry);
+    const LoadedLibrary& lib = b.library;
+    const auto& name = kKpPaintEntries;
+    b.createFromFile = lib.Entry<FnCreateFromFile>(name[0]);
+    b.createFromPtr = lib.Entry<FnCreateFromPtr>(name[1]);
+    b.deleteDib = lib.Entry<FnDelete>(name[2]);
+    b.stretch = lib.Entry<FnStretch>(name[3]);
+    b.show = lib.Entry<FnShow>(name[4]);
+    b.getInfo = lib.Entry<FnGetInfo>(name[5]);
+    b.saveAs = lib.Entry<FnSaveAs>(name[6]);
+    b.lastErrorMsg = lib.Entry<FnLastErrorMsg>(name[7]);
+    b.lastError = lib.Entry<FnLastError>(name[8]);
+    b.showErrors = lib.Entry<FnShowErrors>(name[9]);
+    b.available = KpPaintUsable(
+        {b.createFromFile != nullptr, b.createFromPtr != nullptr, b.deleteDib != nullptr,
+         b.stretch != nullptr, b.show != nullptr, b.getInfo != nullptr, b.saveAs != nullptr,
+         b.lastErrorMsg != nullptr, b.lastError != nullptr, b.showErrors != nullptr});
     return b.available;
 }
 
@@ -70,34 +91,34 @@ bool KpPaintAvailable() {
 }
 
 intptr_t DIBCreateFromFile(intptr_t fileName) {
-    return Call<Fn1>(kCreateFromFile, fileName);
+    return Call(&Binding::createFromFile, fileName);
 }
 intptr_t DIBCreateFromPTR(intptr_t data, intptr_t size) {
-    return Call<Fn2>(kCreateFromPtr, data, size);
+    return Call(&Binding::createFromPtr, data, size);
 }
 intptr_t DIBDelete(intptr_t dib) {
-    return Call<Fn1>(kDelete, dib);
+    return Call(&Binding::deleteDib, dib);
 }
 intptr_t DIBStretch(intptr_t dib, intptr_t dc, intptr_t origin, intptr_t size, double scale) {
-    return Call<FnStretch>(kStretch, dib, dc, origin, size, scale);
+    return Call(&Binding::stretch, dib, dc, origin, size, scale);
 }
 intptr_t DIBShow(intptr_t dib, intptr_t dc) {
-    return Call<Fn2>(kShow, dib, dc);
+    return Call(&Binding::show, dib, dc);
 }
 intptr_t DIBGetInfo(intptr_t dib) {
-    return Call<Fn1>(kGetInfo, dib);
+    return Call(&Binding::getInfo, dib);
 }
 intptr_t DIBSaveAs(intptr_t dib, intptr_t fileName) {
-    return Call<Fn2>(kSaveAs, dib, fileName);
+    return Call(&Binding::saveAs, dib, fileName);
 }
 intptr_t KPPaintLastErrorMsg() {
-    return Call<Fn0>(kLastErrorMsg);
+    return Call(&Binding::lastErrorMsg);
 }
 intptr_t KPPaintLastError() {
-    return Call<Fn0>(kLastError);
+    return Call(&Binding::lastError);
 }
 intptr_t KPPaintShowErrors(intptr_t on) {
-    return Call<Fn1>(kShowErrors, on);
+    return Call(&Binding::showErrors, on);
 }
 
 }  // namespace kp

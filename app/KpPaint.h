@@ -14,8 +14,9 @@ inline constexpr std::array<const char*, 10> kKpPaintEntries{
     "KPPaintLastError",  "KPPaintShowErrors"};
 
 // The library is usable when every entry point but DIBCreateFromPTR was
-// found (that one is optional in older builds of the library).
-bool KpPaintUsable(const std::array<void*, 10>& addresses);
+// found (that one is optional in older builds of the library); `found` is in
+// the order of kKpPaintEntries.
+bool KpPaintUsable(const std::array<bool, 10>& found);
 
 // Loads KPPAINT.DLL by Windows' usual search rules and looks the entry
 // points up. Returns whether the library is available.

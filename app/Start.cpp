@@ -24,13 +24,17 @@ void PrepareProcess() {
     SetQuitHandler([] { AxitGlobal(); });
 }
 
-void VeltoApp::Start() {
+void SetRunTimeOptions() {
     SetDateCountry(5);
     SetCentury(true);
     SetEpoch(1920);
     SetAnsi(false);
     SetDeleted(true);
     SetExclusive(false);
+}
+
+void VeltoApp::Start() {
+    SetRunTimeOptions();
     Enable3dControls();
     {
         DtaStart window(nullptr);

@@ -10,6 +10,11 @@ namespace kp {
 // image library, in this order.
 void PrepareProcess();
 
+// The run-time options the suite's programs run with: German
+// day.month.year dates with four-digit years and epoch 1920, OEM character
+// data in the tables, deleted records hidden, tables opened shared.
+void SetRunTimeOptions();
+
 class VeltoApp : public App {
   public:
     // Sets the run-time options, shows the conversion window and runs the

@@ -16,6 +16,11 @@ function(kp_warnings target)
     target_compile_options(${target} PRIVATE -Wno-restrict)
   endif()
   if(KP_WIN32)
+    # A function address cast to an unrelated function type is a call with the
+    # wrong arguments or calling convention waiting to happen; on i686 that
+    # corrupts the stack. -Wextra implies the warning today; it stays on even
+    # if the set of -Wextra changes.
+    target_compile_options(${target} PRIVATE -Wcast-function-type)
     # Windows code talks to the W functions; UNICODE keeps the macros on them.
     target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                                  _WIN32_WINNT=0x0601 WINVER=0x0601)
@@ -34,4 +39,16 @@ function(kp_add_test)
   if(T_LABELS)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
   endif()
+endfunction()
+
+# A program we ship: the release build carries no symbol table (almost half
+# of the file, and of no use where the program runs). Debug and
+# RelWithDebInfo builds keep their symbols for the debugger. The target
+# `shipped` builds every such program.
+function(kp_shipped_program target)
+  target_link_options(${target} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
+  if(NOT TARGET shipped)
+    add_custom_target(shipped)
+  endif()
+  add_dependencies(shipped ${target})
 endfunction()

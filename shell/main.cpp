@@ -6,9 +6,7 @@
 #include "app/Start.h"
 #include "app/funGlobal.h"
 #include "platform/gui/app.h"
-#include "platform/runtime/date.h"
 #include "platform/runtime/program.h"
-#include "platform/runtime/settings.h"
 #include "shell/KpShell.h"
 
 namespace {
@@ -16,12 +14,7 @@ namespace {
 class ShellApp : public kp::App {
   public:
     void Start() override {
-        kp::SetDateCountry(5);
-        kp::SetCentury(true);
-        kp::SetEpoch(1920);
-        kp::SetAnsi(false);
-        kp::SetDeleted(true);
-        kp::SetExclusive(false);
+        kp::SetRunTimeOptions();
         kp::ShellSettings settings = kp::LoadShellSettings(kp::ProgramDir());
         kp::PublishShellSettings(settings);
         {

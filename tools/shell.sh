@@ -52,9 +52,9 @@ KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
         drv keys KONTORPLUS "Escape" >/dev/null
         # A table in the browse view (Ctrl+D, the open dialog).
         drv keys KONTORPLUS "Ctrl+D" >/dev/null
-        if drv wait-window "Öffnen" --timeout 5000 >/dev/null; then
-            drv set-text "Öffnen" 1148 "Daten\\Vertrag.DBF" >/dev/null
-            drv keys "Öffnen" Return >/dev/null
+        if drv wait-window "Datei öffnen" --timeout 5000 >/dev/null; then
+            drv set-text "Datei öffnen" 1148 "Vertrag.DBF" >/dev/null
+            drv keys "Datei öffnen" Return >/dev/null
             shot 6-browse
         fi
         drv keys KONTORPLUS "Alt+F4" >/dev/null || true

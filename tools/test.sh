@@ -1,11 +1,14 @@
 #!/bin/sh
 # Builds both configurations and runs every test: native first (with
-# AddressSanitizer and UBSan), a short fuzzing run, then the Windows build
-# under Wine on a virtual display. Exits non-zero on any failure.
+# AddressSanitizer and UBSan), a short fuzzing run, the portable layers as
+# 32-bit programs, then the Windows build under Wine on a virtual display.
+# Exits non-zero on any failure.
 set -e
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
 jobs=${KP_JOBS:-2}
+start=$(date +%s)
+phase() { echo "== $* [$(($(date +%s) - start)) s] =="; }
 
 # Installing the Windows tool chain and Wine takes minutes on a fresh machine;
 # the native part needs only what the machine has, so both run side by side.
@@ -18,15 +21,15 @@ else
     setup_pid=
 fi
 
-echo "== native build (ASan/UBSan) =="
+phase "native build (ASan/UBSan)"
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKP_SANITIZE=ON >/dev/null
 cmake --build build/native -j"$jobs"
-echo "== native tests =="
+phase "native tests"
 native_rc=0
 ctest --test-dir build/native --output-on-failure -j"$jobs" || native_rc=$?
 
 if [ -n "$setup_pid" ]; then
-    echo "== waiting for the setup =="
+    phase "waiting for the setup"
     if ! wait "$setup_pid"; then
         cat build/setup.log
         echo "setup failed" >&2
@@ -38,11 +41,26 @@ fi
 fuzz_rc=0
 # The fuzzer runtime comes with the setup.
 if [ -x tools/fuzz/run.sh ]; then
-    echo "== fuzzing (bounded) =="
+    phase "fuzzing (bounded)"
     tools/fuzz/run.sh "${KP_FUZZ_SECONDS:-20}" || fuzz_rc=$?
 fi
 
-echo "== Windows build =="
+# The program ships as i686; its portable layers' tests also run as 32-bit
+# Linux programs (no sanitizers), directly or through qemu-i386 where this
+# kernel runs only 64-bit code (tools/run-i386 decides).
+phase "32-bit build of the portable layers"
+cmake -S . -B build/native32 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-linux-i386.cmake" >/dev/null
+cmake --build build/native32 -j"$jobs"
+if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    phase "32-bit tests"
+else
+    phase "32-bit tests (through qemu-i386)"
+fi
+native32_rc=0
+ctest --test-dir build/native32 --output-on-failure -j"$jobs" || native32_rc=$?
+
+phase "Windows build"
 cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw32.cmake" >/dev/null
 cmake --build build/win32 -j"$jobs"
@@ -50,13 +68,13 @@ arch=$(sed -n 's/^KP_WIN_ARCH:STRING=//p' build/win32/CMakeCache.txt)
 if [ "$arch" != i686 ]; then
     # This machine runs the tests on x86_64; the shipped program is 32-bit,
     # so build it too to keep the sources clean for i686.
-    echo "== 32-bit program (build only; this kernel cannot run 32-bit code) =="
+    phase "32-bit programs (build only; this kernel cannot run 32-bit code)"
     cmake -S . -B build/win32-i686 -G Ninja -DCMAKE_BUILD_TYPE=Release -DKP_WIN_ARCH=i686 \
           -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw32.cmake" >/dev/null
-    cmake --build build/win32-i686 -j"$jobs" --target VeltoTax2010
+    cmake --build build/win32-i686 -j"$jobs" --target shipped
 fi
 
-echo "== Windows tests under Wine ($arch) =="
+phase "Windows tests under Wine ($arch)"
 # Windows of the tests live in a Wine virtual desktop (see tools/wine/kpwine-env).
 export KP_WINE_DESKTOP=1
 wine_rc=0
@@ -67,5 +85,5 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     tools/wine/kpwine-server stop
     exit $rc' || wine_rc=$?
 
-echo "== summary: native=$native_rc fuzz=$fuzz_rc wine=$wine_rc =="
-[ "$native_rc" -eq 0 ] && [ "$fuzz_rc" -eq 0 ] && [ "$wine_rc" -eq 0 ]
+phase "summary: native=$native_rc fuzz=$fuzz_rc native32=$native32_rc wine=$wine_rc"
+[ "$native_rc" -eq 0 ] && [ "$fuzz_rc" -eq 0 ] && [ "$native32_rc" -eq 0 ] && [ "$wine_rc" -eq 0 ]

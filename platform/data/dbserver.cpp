@@ -187,9 +187,8 @@ struct DBServer::Impl {
         Unlock();
     }
 
-    void LockCurrent() {
-        if (locked)
-            return;
+    // Changes need the table and every open index writable.
+    void RequireWritable() {
         if (table->ReadOnly())
             ThrowDb(EG_READONLY, path,
                     "Die Tabelle ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
@@ -197,6 +196,12 @@ struct DBServer::Impl {
             if (x->ReadOnly())
                 ThrowDb(EG_READONLY, x->Path(),
                         "Der Index ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
+    }
+
+    void LockCurrent() {
+        if (locked)
+            return;
+        RequireWritable();
         recLock = table->LockRecord(recNo);
         // Someone may have changed the record since we read it.
         table->ReadFresh(recNo, rec.data());
@@ -741,13 +746,7 @@ bool DBServer::Append() {
         return false;
     Impl& m = *impl_;
     bool ok = m.Run("APPEND", [&] {
-        if (m.table->ReadOnly())
-            ThrowDb(EG_READONLY, m.path,
-                    "Die Tabelle ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
-        for (auto& x : m.orders)
-            if (x->ReadOnly())
-                ThrowDb(EG_READONLY, x->Path(),
-                        "Der Index ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
+        m.RequireWritable();
         m.Leave();
         RangeLock lock;
         uint32_t r = m.table->AppendBlank(&lock);
@@ -916,13 +915,7 @@ bool DBServer::LockRun(uint32_t first, uint32_t last) {
             ThrowDb(EG_ARG, m.path,
                     "Den Satzbereich " + std::to_string(first) + " bis " + std::to_string(last) +
                         " gibt es nicht.");
-        if (m.table->ReadOnly())
-            ThrowDb(EG_READONLY, m.path,
-                    "Die Tabelle ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
-        for (auto& x : m.orders)
-            if (x->ReadOnly())
-                ThrowDb(EG_READONLY, x->Path(),
-                        "Der Index ist nur zum Lesen geöffnet; Änderungen sind nicht möglich.");
+        m.RequireWritable();
         // Our own record lock inside the range would merge with it on some
         // systems and be released by the run's unlock.
         m.Leave();

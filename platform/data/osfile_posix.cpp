@@ -4,6 +4,10 @@
 // locks). The Windows share modes are imitated with a lock on a byte far
 // beyond every lock of the shared scheme: shared openers hold it for
 // reading, an exclusive opener for writing.
+//
+// That byte and the tables themselves lie beyond 2 GB, so file offsets are
+// 64 bits wide on 32-bit systems too (before any system header).
+#define _FILE_OFFSET_BITS 64
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -17,6 +21,7 @@
 namespace kp {
 namespace {
 
+static_assert(sizeof(off_t) == 8, "file offsets must be 64 bits wide");
 constexpr off_t kShareByte = 4'000'000'000LL;
 
 #ifdef F_OFD_SETLK

@@ -44,12 +44,12 @@ TEST(WinErrorSysHost, ShowsTheBoxThroughThePresenter) {
 }
 
 TEST(KpPaint, AvailabilityRuleAndZeroWithoutTheLibrary) {
-    std::array<void*, 10> all;
-    all.fill(reinterpret_cast<void*>(&all));
+    std::array<bool, 10> all;
+    all.fill(true);
     EXPECT_TRUE(KpPaintUsable(all));
-    all[1] = nullptr;  // DIBCreateFromPTR may be missing
+    all[1] = false;  // DIBCreateFromPTR may be missing
     EXPECT_TRUE(KpPaintUsable(all));
-    all[9] = nullptr;
+    all[9] = false;
     EXPECT_FALSE(KpPaintUsable(all));
 
     EXPECT_FALSE(BindKpPaint());  // no KPPAINT.DLL beside the tests

@@ -1,6 +1,7 @@
 #include "tests/data/proc.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -81,6 +82,10 @@ std::unique_ptr<Process> Process::Start(const std::string& name,
     fs::path exe = fs::read_symlink("/proc/self/exe").parent_path() / name;
     std::vector<std::string> all = {exe.string()};
     all.insert(all.end(), args.begin(), args.end());
+    // A test program that runs in an emulator (a 32-bit build on a kernel
+    // that runs only 64-bit programs) starts its helper in it as well.
+    if (const char* emulator = std::getenv("KP_EMULATOR"); emulator != nullptr && *emulator)
+        all.insert(all.begin(), emulator);
     std::vector<char*> argv;
     for (auto& a : all)
         argv.push_back(a.data());

@@ -32,21 +32,24 @@ std::filesystem::path HandOverFolder(std::string_view name) {
 constexpr int kStart = 24565;
 constexpr int kSchliessen = 100, kTxt1615 = 110, kTxt1634 = 111, kTxt1320 = 116;
 
-class Shell : public ::testing::Test {
+// The shell started in a folder of its own with KpShell.ini and a data
+// folder, and what the tests ask of what it shows.
+class ShellTest : public ::testing::Test {
   protected:
     void SetUp() override {
         SetExclusive(false);
         SetDeleted(false);
         SetAnsi(false);
-        const auto data = folder_.path() / "Daten";
-        std::filesystem::create_directories(data);
-        summary_ = demo::WriteVertrag(ui::Narrow(data.wstring()), 400, 7);
-        std::ofstream ini(folder_.path() / "KpShell.ini", std::ios::binary);
-        ini << "[Pfade]\r\nDaten=Daten\r\n";
+        std::filesystem::create_directories(Data());
     }
     void TearDown() override {
         if (HasFailure())
             folder_.Keep();
+    }
+    std::filesystem::path Data() const { return folder_.path() / "Daten"; }
+    void WriteIni(std::string_view text) {
+        std::ofstream ini(folder_.path() / "KpShell.ini", std::ios::binary);
+        ini << text;
     }
 
     // A form inside the shell's MDI area, by its caption.
@@ -69,9 +72,31 @@ class Shell : public ::testing::Test {
         ASSERT_TRUE(parsed);
         ASSERT_EQ(ui::TypeKeys(program_.Window(), *parsed), ui::Outcome::kOk);
     }
+    // Answers the box and waits until it is gone, so the next box looked
+    // for is not this one on its way out.
+    void PressOk() {
+        program_.Press("KONTORPLUS", "OK");
+        EXPECT_TRUE(E2eProgram::WaitUntil([&] {
+            return !ui::FindMessageBox("KONTORPLUS", {program_.pid(), {}});
+        }));
+    }
+    bool ReadOnly(int id) {
+        HWND edit = program_.Control(id);
+        return edit && (GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
+    }
 
     TempFolder folder_;
     E2eProgram program_{"KONTORPLUS"};
+};
+
+// The shell on a contract table.
+class Shell : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        summary_ = demo::WriteVertrag(ui::Narrow(Data().wstring()), 400, 7);
+        WriteIni("[Pfade]\r\nDaten=Daten\r\n");
+    }
     demo::Summary summary_;
 };
 
@@ -129,7 +154,7 @@ TEST_F(Shell, CtrlDShowsAChosenTableInTheBrowseGrid) {
     Keys("Alt+F4");
     EXPECT_EQ(program_.WaitExit(), 0u);
     for (const char* f : {"Vertrag.DBF", "Vertrag.DBT"})
-        std::filesystem::copy_file(folder_.path() / "Daten" / f, out / f);
+        std::filesystem::copy_file(Data() / f, out / f);
 }
 
 TEST_F(Shell, MenuItemsShowTheirHelpTextInTheStatusBar) {
@@ -151,60 +176,18 @@ TEST_F(Shell, MenuItemsShowTheirHelpTextInTheStatusBar) {
 
 // The address form: tabs from the INI, pages, descriptions in the status
 // bar, the pop-up menu, read-only switching and the valid flag.
-class AddressForm : public ::testing::Test {
+class AddressForm : public ShellTest {
   protected:
     void SetUp() override {
-        SetExclusive(false);
-        SetDeleted(false);
-        SetAnsi(false);
-        const auto data = folder_.path() / "Daten";
-        std::filesystem::create_directories(data);
-        demo::WriteSuite(ui::Narrow(data.wstring()), 60, 3);
-        std::ofstream ini(folder_.path() / "KpShell.ini", std::ios::binary);
-        ini << "[Pfade]\r\nDaten=Daten\r\n[Adressen]\r\nLaschen=3\r\n"
-               "Lasche1=Person,Stammdaten,0,Name und Anschrift\r\n"
-               "Lasche2=Kontakt,Erreichbarkeit,1,Telefon\r\n"
-               "Lasche3=Notizen,Bemerkungen\r\n";
+        ShellTest::SetUp();
+        demo::WriteSuite(ui::Narrow(Data().wstring()), 60, 3);
+        WriteIni(
+            "[Pfade]\r\nDaten=Daten\r\n[Adressen]\r\nLaschen=3\r\n"
+            "Lasche1=Person,Stammdaten,0,Name und Anschrift\r\n"
+            "Lasche2=Kontakt,Erreichbarkeit,1,Telefon\r\n"
+            "Lasche3=Notizen,Bemerkungen\r\n");
     }
-    void TearDown() override {
-        if (HasFailure())
-            folder_.Keep();
-    }
-    HWND Form() {
-        HWND found = nullptr;
-        E2eProgram::WaitUntil([&] {
-            for (const ui::ControlInfo& c : ui::ListControls(program_.Window()))
-                if (c.text == "Interessenten und Kunden" && c.window_class == "KpFrame" &&
-                    c.visible)
-                    found = c.hwnd;
-            return found != nullptr;
-        });
-        return found;
-    }
-    std::string Status() {
-        HWND bar = ui::FindControlByClass(program_.Window(), "msctls_statusbar32");
-        return bar ? ui::Text(bar).value_or("?") : "(no status bar)";
-    }
-    void Keys(std::string_view keys) {
-        auto parsed = ui::ParseKeys(keys);
-        ASSERT_TRUE(parsed);
-        ASSERT_EQ(ui::TypeKeys(program_.Window(), *parsed), ui::Outcome::kOk);
-    }
-    // Answers the box and waits until it is gone, so the next box looked
-    // for is not this one on its way out.
-    void PressOk() {
-        program_.Press("KONTORPLUS", "OK");
-        EXPECT_TRUE(E2eProgram::WaitUntil([&] {
-            return !ui::FindMessageBox("KONTORPLUS", {program_.pid(), {}});
-        }));
-    }
-    bool ReadOnly(int id) {
-        HWND edit = program_.Control(id);
-        return edit && (GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
-    }
-
-    TempFolder folder_;
-    E2eProgram program_{"KONTORPLUS"};
+    HWND Form() { return Child("Interessenten und Kunden"); }
 };
 
 TEST_F(AddressForm, TabsFromTheIniPagesAndFieldDescriptions) {
@@ -290,7 +273,7 @@ TEST_F(AddressForm, UnsavedChangesKeepTheFormAndTheShellOpen) {
     program_.Close();
     EXPECT_EQ(program_.WaitExit(), 0u);
 
-    DBServer db(ui::Narrow((folder_.path() / "Daten" / "Adressen.dbf").wstring()));
+    DBServer db(ui::Narrow((Data() / "Adressen.dbf").wstring()));
     db.GoTop();
     EXPECT_EQ(Trim(db.FieldGet(Symbol("VNAME")).AsString()), "Jürgen");
 }
@@ -319,7 +302,7 @@ TEST_F(AddressForm, TypedValuesAreStoredAsTyped) {
     ASSERT_EQ(program_.WaitExit(), 0u);
 
     // Our own reader first; python's dbfread reads the same bytes afterwards.
-    const auto data = folder_.path() / "Daten";
+    const auto data = Data();
     DBServer db(ui::Narrow((data / "Adressen.dbf").wstring()));
     db.GoTop();
     for (const auto& [id, field] : typed)
