@@ -84,15 +84,27 @@ PasteResult SleNumeric::EditPaste(EditState& s, const std::string& text) {
 }
 
 void SleNumeric::TextApplied(const std::string& text) {
+    SetBuffer(text);
+}
+
+bool SleNumeric::SetBuffer(const std::string& text) {
     cBuffer_ = text;
+    return true;
+}
+
+int SleNumeric::SetPos(int position, int, bool, const std::string&) {
+    return position;
+}
+
+LRESULT SleNumeric::NumDispatch(Event& e) {
+    if (EditorDispatch(e))
+        return 1;
+    return SingleLineEdit::Dispatch(e);
 }
 
 LRESULT SleNumeric::Dispatch(Event& e) {
-    if (cType_ == "N") {
-        if (EditorDispatch(e))
-            return 1;
-        return SingleLineEdit::Dispatch(e);
-    }
+    if (cType_ == "N")
+        return NumDispatch(e);
     if (cType_ == "D")
         return 0;
     return SingleLineEdit::Dispatch(e);

@@ -40,7 +40,16 @@ class SleNumeric : public KeyEditField {
     // Whether the value was taken (false: too large, refused).
     bool SetNumber(double value, bool asEdit);
 
+    // Stores the formatted text (without group separators; this layout has
+    // none).
+    bool SetBuffer(const std::string& text);
+    // Maps between a caret position and a count of number characters; with
+    // no group separator both directions keep the position.
+    static int SetPos(int position, int start, bool toDigits = false, const std::string& text = {});
+
+    // Kind "N": the key-by-key editor; kind "D": no handling of its own.
     LRESULT Dispatch(Event& e) override;
+    LRESULT NumDispatch(Event& e);
 
   protected:
     KeyResult EditKey(EditState& s, unsigned code, bool deleteKey) override;
