@@ -9,6 +9,7 @@
 #include "platform/gui/helpdisplay.h"
 #include "platform/gui/tablewindow.h"
 #include "shell/ShellDialogs.h"
+#include "shell/ShellEingabe.h"
 #include "shell/ShellForms.h"
 
 namespace kp {
@@ -21,7 +22,7 @@ constexpr UINT kReapMessage = WM_APP + 0x4B50;
 
 // Items whose windows are not part of this program yet: they stay grey
 // rather than answering with a box.
-constexpr int kNotYetBuilt[] = {24563, 24568, 24570, 24573, 24576};
+constexpr int kNotYetBuilt[] = {24563, 24568, 24573, 24576};
 
 }  // namespace
 
@@ -30,6 +31,7 @@ KpShell::KpShell(ShellSettings settings) : ShellWindow(nullptr), settings_(std::
     auto menu = std::make_shared<MenShellLayout>();
     for (int id : kNotYetBuilt)
         menu->DisableItem(id);
+    AddInputFormItem(*menu);
     Menu(menu);
     statusBar_ = std::make_unique<kp::StatusBar>(this);
     StatusBar(statusBar_.get());
@@ -70,6 +72,8 @@ Method KpShell::FindMethod(Symbol name) {
         {"DATEIEINSTELLUNGEN", &KpShell::DATEIEINSTELLUNGEN},
         {"DATEIREORGANISATION", &KpShell::DATEIREORGANISATION},
         {"HILFEUEBER", &KpShell::HILFEUEBER},
+        {"DATEIVERTRAEGE", &KpShell::DATEIVERTRAEGE},
+        {"DATEITERMIN", &KpShell::DATEITERMIN},
     };
     if (Method m = methods.Bind(this, name))
         return m;
@@ -153,6 +157,14 @@ void KpShell::DATEIGESELLSCHAFTEN() {
 
 void KpShell::DATEIVERMITTLER() {
     OpenRecordForm(RecordFormKind::Vermittler);
+}
+
+void KpShell::DATEIVERTRAEGE() {
+    Adopt(std::make_unique<DtaVertragEingabe>(this, settings_.dataPath))->Show();
+}
+
+void KpShell::DATEITERMIN() {
+    Adopt(std::make_unique<DtaTerminkalender>(this))->Show();
 }
 
 void KpShell::DATEIENDE() {

@@ -33,6 +33,8 @@ class KpShell : public ShellWindow, public ChildRegistry {
     void DATEIADRESSEN();
     void DATEIGESELLSCHAFTEN();
     void DATEIVERMITTLER();
+    void DATEIVERTRAEGE();  // the contract input form
+    void DATEITERMIN();     // the appointment calendar
     void DATEIENDE();
     void HILFEINDEX();
     void DATEISCHNELLSUCHE();

@@ -1,0 +1,237 @@
+#include "shell/ShellEingabe.h"
+
+#include "app/funGlobal.h"
+#include "platform/gui/boxes.h"
+#include "platform/gui/menu.h"
+#include "platform/runtime/strings.h"
+#include "shell/KpShell.h"
+#include "shell/shellEingabe_ids.h"
+
+namespace kp {
+
+void PublishFieldLook() {
+    auto put = [](const char* name, std::shared_ptr<Object> value) {
+        if (GetGlobal(Symbol(name)).IsNil())
+            FunGlobal(Symbol(name), Usual(std::move(value)), GlobalPut());
+    };
+    put("BRUSHFOCUS", std::make_shared<Brush>(Color(255, 255, 190)));
+    put("BRUSHNOTFOCUS", std::make_shared<Brush>(Color(255, 255, 255)));
+    put("EDITFONT", std::make_shared<kp::Font>(8, "MS Sans Serif"));
+}
+
+void AddInputFormItem(Menu& shellMenu) {
+    HMENU file = GetSubMenu(shellMenu.Handle(), 0);
+    if (!file)
+        return;
+    // Below "&Vermittler", where the shell's record forms are.
+    InsertMenuW(file, 24572, MF_BYCOMMAND | MF_STRING, ID_MENU_VERTRAEGE, L"Ve&rträge erfassen");
+    shellMenu.RegisterItem(ID_MENU_VERTRAEGE,
+                           kp::HyperLabel("DATEIVERTRAEGE", "Ve&rträge erfassen",
+                                          "Verträge in einer Eingabemaske erfassen und ändern"));
+}
+
+namespace {
+
+const char* const kSnippets[] = {"WOHNGEBÄUDE", "HAUSRAT", "KFZ", "HAFTPFLICHT", "UNFALL"};
+
+bool NotBlank(SleStandard& field) {
+    return !AllTrim(field.TextValue()).empty();
+}
+
+}  // namespace
+
+DtaVertragEingabe::DtaVertragEingabe(Window* owner, const std::string& dataPath)
+    : DtaWindow(owner, ResourceID("dtaVertragEingabe_layout")) {
+    PublishFieldLook();
+    Caption("Verträge erfassen");
+    table_ = std::make_shared<DBServer>(dataPath + "Vertrag.DBF");
+
+    auto standard = [this](int id, const char* name, const char* caption, const char* help) {
+        auto f = std::make_unique<SleStandard>(this, ResourceID(id));
+        f->HyperLabel(kp::HyperLabel(name, caption, help));
+        f->WhenBlock([this, help = std::string(help)](SleStandard&) {
+            Hint(help);
+            return Usual();
+        });
+        return f;
+    };
+    versNr_ = standard(ID_VE_VERSNR, "VERSNR", "Versicherungsnummer",
+                       "Versicherungsnummer, z. B. 47-1234567/3 (Pflichtfeld)");
+    nName_ = standard(ID_VE_NNAME, "NNAME", "Nachname", "Nachname des Kunden (Pflichtfeld)");
+    versSparte_ = standard(ID_VE_VERSSPARTE, "VERSSPARTE", "Sparte",
+                           "Sparte; rechte Maustaste oder Umschalt+F1: Auswahl");
+    for (SleStandard* f : {versNr_.get(), nName_.get()}) {
+        f->ValidBlock([this](SleStandard& field) {
+            if (NotBlank(field))
+                return true;
+            Hint("Bitte „" + field.HyperLabel().Caption() + "“ ausfüllen.");
+            return false;
+        });
+    }
+    versSparte_->Picture("@!");
+    auto snippets = std::make_shared<kp::Menu>();
+    int id = ID_SNIPPET_FIRST;
+    for (const char* s : kSnippets) {
+        snippets->AppendItem(id, s);
+        snippets->RegisterItem(id, kp::HyperLabel(Symbol(), s));
+        ++id;
+    }
+    versSparte_->ContextMenu(snippets);
+
+    vSteuer_ = std::make_unique<SleNumeric>(this, ResourceID(ID_VE_VSTEUER));
+    vSteuer_->HyperLabel(kp::HyperLabel("VSTEUER", "Steuersatz", "Versicherungssteuer in Prozent"));
+    vSteuer_->SetLen(6, 2);
+    beitrag_ = std::make_unique<SleNumeric>(this, ResourceID(ID_VE_BEITRAG));
+    beitrag_->HyperLabel(kp::HyperLabel("BEITRAG", "Beitrag", "Beitrag einschließlich Steuer"));
+    beitrag_->SetLen(12, 2);
+    beginn_ = std::make_unique<PEDateSle>(this, ResourceID(ID_VE_BEGINN));
+    beginn_->HyperLabel(kp::HyperLabel("BEGINN", "Beginn", "Vertragsbeginn (TT.MM.JJJJ)"));
+    aktiv_ = std::make_unique<SleSelection0>(this, ResourceID(ID_VE_AKTIV));
+    aktiv_->HyperLabel(kp::HyperLabel("AKTIV", "Aktiv", "T: Vertrag in Kraft, F: nicht"));
+    aktiv_->TextLimit(1);
+    notiz_ = std::make_unique<MleDorvanKeys>(this, ResourceID(ID_VE_NOTIZ));
+    notiz_->HyperLabel(kp::HyperLabel("NOTIZ", "Notiz", "Notiz zum Vertrag"));
+    hinweis_ = std::make_unique<FixedText>(this, ResourceID(ID_VE_HINWEIS));
+
+    auto button = [this](int id, const char* name) {
+        auto b = std::make_unique<PushButton>(this, ResourceID(id));
+        b->HyperLabel(kp::HyperLabel(name));
+        return b;
+    };
+    vorher_ = button(ID_VE_PSHVORHER, "PshVorher");
+    weiter_ = button(ID_VE_PSHWEITER, "PshWeiter");
+    speichern_ = button(ID_VE_PSHSPEICHERN, "PshSpeichern");
+    schliessen_ = button(ID_VE_PSHSCHLIESSEN, "PshSchliessen");
+
+    Server(table_);
+}
+
+Symbol DtaVertragEingabe::ClassName() const {
+    return Symbol("DTAVERTRAGEINGABE");
+}
+
+Method DtaVertragEingabe::FindMethod(Symbol name) {
+    static const MethodTable<DtaVertragEingabe> methods{
+        {"PshSpeichern", &DtaVertragEingabe::PshSpeichern},
+        {"PshSchliessen", &DtaVertragEingabe::PshSchliessen},
+        {"PshVorher", &DtaVertragEingabe::PshVorher},
+        {"PshWeiter", &DtaVertragEingabe::PshWeiter},
+    };
+    if (Method m = methods.Bind(this, name))
+        return m;
+    return DtaWindow::FindMethod(name);
+}
+
+void DtaVertragEingabe::Hint(const std::string& text) {
+    if (hinweis_)
+        hinweis_->TextValue(text);
+}
+
+void DtaVertragEingabe::Notify(int code, const Usual& description) {
+    DtaWindow::Notify(code, description);
+    // The fields without a reading of their own: the logical and the memo.
+    if (!table_ || !table_->Used() || !aktiv_ || !notiz_)
+        return;
+    aktiv_->__Value(table_->FieldGet(Symbol("AKTIV")));
+    aktiv_->ValueChanged(false);
+    const Usual note = table_->FieldGet(Symbol("NOTIZ"));
+    notiz_->__Value(Usual(note.IsString() ? note.AsString() : std::string()));
+    notiz_->ValueChanged(false);
+}
+
+bool DtaVertragEingabe::Save() {
+    if (!table_ || !table_->Used())
+        return false;
+    bool ok = true;
+    // The form's own writes must not read the record back into fields that
+    // are still to be written.
+    table_->SuspendNotification();
+    for (Control* c :
+         {static_cast<Control*>(versNr_.get()), static_cast<Control*>(nName_.get()),
+          static_cast<Control*>(versSparte_.get()), static_cast<Control*>(vSteuer_.get()),
+          static_cast<Control*>(beitrag_.get()), static_cast<Control*>(beginn_.get())})
+        ok = c->__Gather() && ok;
+    for (SingleLineEdit* e : {static_cast<SingleLineEdit*>(aktiv_.get())}) {
+        if (e->Modified() || e->ValueChanged()) {
+            table_->FieldPut(e->NameSym(), e->TextToValue(e->TextValue()));
+            e->Modified(false);
+            e->ValueChanged(false);
+        }
+    }
+    if (notiz_->Modified() || notiz_->ValueChanged()) {
+        table_->FieldPut(Symbol("NOTIZ"), Usual(notiz_->TextValue()));
+        notiz_->Modified(false);
+        notiz_->ValueChanged(false);
+    }
+    table_->ResetNotification();
+    table_->Commit();
+    if (ok) {
+        Valid(true);
+        Hint("Gespeichert.");
+    }
+    return ok;
+}
+
+void DtaVertragEingabe::PshSpeichern() {
+    Save();
+}
+
+void DtaVertragEingabe::Move(int step) {
+    if (!table_ || !table_->Used() || !Save())
+        return;
+    table_->Skip(step);
+    if (table_->EoF())
+        table_->GoBottom();
+    else if (table_->BoF())
+        table_->GoTop();
+}
+
+void DtaVertragEingabe::PshVorher() {
+    Move(-1);
+}
+
+void DtaVertragEingabe::PshWeiter() {
+    Move(1);
+}
+
+// ---------------------------------------------------------------- calendar
+
+DtaTerminkalender::DtaTerminkalender(Window* owner)
+    : DtaWindow((RegisterCalendarClass(), owner), ResourceID("dtaTerminkalender_layout")) {
+    PublishFieldLook();
+    Caption("Terminkalender");
+    datum_ = std::make_unique<SleDatum>(this, ResourceID(ID_TK_DATUM));
+    datum_->HyperLabel(kp::HyperLabel("Datum", "Datum", "Datum (TT.MM.JJJJ); + und - blättern"));
+    tag_ = std::make_unique<FixedText>(this, ResourceID(ID_TK_TAG));
+    // Last, so that its first DateChanged finds the other controls.
+    calendar_ = std::make_unique<CalendarControl>(this, ResourceID(ID_TK_CALENDAR));
+    calendar_->HyperLabel(kp::HyperLabel("Calendar"));
+    DateChanged(calendar_->CurrentDate());
+}
+
+Symbol DtaTerminkalender::ClassName() const {
+    return Symbol("DTATERMINKALENDER");
+}
+
+void DtaTerminkalender::DateChanged(Date d) {
+    if (tag_)
+        tag_->TextValue(CDoW(d) + ", " + std::to_string(d.Day()) + ". " + CMonth(d) + " " +
+                        std::to_string(d.Year()));
+    if (datum_ && !following_ && DToC(d) != datum_->TextValue())
+        datum_->__Value(Usual(d));
+}
+
+void DtaTerminkalender::EditChange(ControlEvent& e) {
+    DtaWindow::EditChange(e);
+    // A complete date typed into the field shows its month.
+    if (!datum_ || !calendar_ || e.Control() != datum_.get())
+        return;
+    const Date d = CToD(datum_->TextValue());
+    if (d.IsEmpty() || !datum_->IsValidDatum())
+        return;
+    following_ = true;
+    calendar_->CurrentDate(d);
+    following_ = false;
+}
+
+}  // namespace kp

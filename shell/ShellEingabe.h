@@ -1,0 +1,87 @@
+#pragma once
+// The shell's input form over the contract table, with every kind of
+// data-entry field: standard fields with when- and valid-actions and a
+// snippet menu, numeric fields, a date field with the calendar, a field in
+// overwrite mode for the logical field and a multi-line field for the
+// note. And the appointment calendar ("Terminkalender"): the month calendar
+// beside a date field that follows it both ways.
+#include <memory>
+#include <string>
+
+#include "controls/CalendarControl.h"
+#include "controls/mleDorvanKeys.h"
+#include "controls/sleDatum.h"
+#include "controls/sleNumeric.h"
+#include "controls/sleSelection0.h"
+#include "controls/sleStandard.h"
+#include "forms/dtaWindow.h"
+#include "platform/data/dbserver.h"
+
+namespace kp {
+
+class Menu;
+
+// Puts the fields' font and focus brushes into the global value store,
+// unless the shell's host has put its own there.
+void PublishFieldLook();
+
+// Adds the input form's item to the Datei menu of a shell menu.
+void AddInputFormItem(Menu& shellMenu);
+
+class DtaVertragEingabe : public DtaWindow, public DorvanKeysOwner {
+  public:
+    DtaVertragEingabe(Window* owner, const std::string& dataPath);
+    Symbol ClassName() const override;
+
+    DBServer* Table() const { return table_.get(); }
+
+    // Writes every edited field into the record; false (and the record
+    // unchanged where a field refused) when a field cannot be saved.
+    bool Save();
+    void PshSpeichern();
+    void PshSchliessen() { EndWindow(); }
+    void PshVorher();
+    void PshWeiter();
+    Method FindMethod(Symbol name) override;
+
+    void Notify(int code, const Usual& description) override;
+
+    bool DorvanKeys() const override { return dorvanKeys_; }
+    void DorvanKeys(bool on) override { dorvanKeys_ = on; }
+
+    // The fields, for tests.
+    SleStandard& VersNr() { return *versNr_; }
+    SleNumeric& Beitrag() { return *beitrag_; }
+    PEDateSle& Beginn() { return *beginn_; }
+
+  private:
+    void Hint(const std::string& text);
+    void Move(int step);
+    std::shared_ptr<DBServer> table_;
+    std::unique_ptr<SleStandard> versNr_, nName_, versSparte_;
+    std::unique_ptr<SleNumeric> vSteuer_, beitrag_;
+    std::unique_ptr<PEDateSle> beginn_;
+    std::unique_ptr<SleSelection0> aktiv_;
+    std::unique_ptr<MleDorvanKeys> notiz_;
+    std::unique_ptr<FixedText> hinweis_;
+    std::unique_ptr<PushButton> vorher_, weiter_, speichern_, schliessen_;
+    bool dorvanKeys_ = true;
+};
+
+class DtaTerminkalender : public DtaWindow, public DateChangedListener {
+  public:
+    explicit DtaTerminkalender(Window* owner);
+    Symbol ClassName() const override;
+
+    void DateChanged(Date d) override;
+    CalendarControl& Calendar() { return *calendar_; }
+    void EditChange(ControlEvent& e) override;
+
+  private:
+    std::unique_ptr<CalendarControl> calendar_;
+    std::unique_ptr<SleDatum> datum_;
+    std::unique_ptr<FixedText> tag_;
+    bool following_ = false;
+};
+
+}  // namespace kp
