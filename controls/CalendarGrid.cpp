@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "controls/DateEditor.h"
+
 namespace kp {
 
 CalendarGrid::CalendarGrid(int width, int height) {
@@ -40,21 +42,9 @@ Date CalendarGrid::LastDayOfMonth(Date d) {
 }
 
 Date CalendarGrid::MoveMonths(Date d, int step) {
-    if (d.IsEmpty())
-        return {};
-    int month = d.Month() + (step < 0 ? -1 : 1);
-    int year = d.Year();
-    if (month < 1) {
-        month = 12;
-        --year;
-    } else if (month > 12) {
-        month = 1;
-        ++year;
-    }
-    const Date first = Date::FromYMD(year, month, 1);
-    if (first.IsEmpty())
-        return {};
-    return std::min(Date::FromYMD(year, month, 1) + (d.Day() - 1), LastDayOfMonth(first));
+    // A month on or back keeps the day where the month has it, else the
+    // month's last day.
+    return Date_AddMonth(d, step < 0 ? -1 : 1);
 }
 
 CalendarGrid::Hit CalendarGrid::HitTest(int x, int y, Date shownMonth) const {

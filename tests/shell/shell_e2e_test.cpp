@@ -11,6 +11,7 @@
 #include "platform/runtime/strings.h"
 #include "tools/uidriver/format.h"
 #include "tests/e2e/e2e_program.h"
+#include "tests/shell/handover.h"
 #include "tools/demodata/demodata.h"
 #include "tools/uidriver/input.h"
 
@@ -18,17 +19,6 @@ namespace kp::e2e {
 namespace {
 
 namespace ui = uidriver;
-
-// Where a test leaves tables for the independent reader that runs after it
-// (shell_dbfread_check.py): a folder per case with the table files and the
-// texts expected in them.
-std::filesystem::path HandOverFolder(std::string_view name) {
-    const auto dir =
-        std::filesystem::path(ui::Widen(ui::ToWindowsPath(KP_E2E_OUT))) / std::string(name);
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
 
 constexpr int kStart = 24565;
 constexpr int kSchliessen = 100, kTxt1615 = 110, kTxt1634 = 111, kTxt1320 = 116;

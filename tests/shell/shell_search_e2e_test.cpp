@@ -13,6 +13,7 @@
 #include "platform/runtime/strings.h"
 #include "shell/shellForms_ids.h"
 #include "tests/e2e/e2e_program.h"
+#include "tests/shell/handover.h"
 #include "tools/demodata/demodata.h"
 #include "tools/uidriver/input.h"
 
@@ -25,14 +26,6 @@ constexpr int kSeekTerm = 101, kSeekSuchen = 104, kSeekVolltext = 106;
 constexpr int kSeek2Suchen = 102, kSeek2Rest = 105;
 constexpr int kListBox = 100, kGeheZu = 102;
 constexpr const char* kFullTextCaption = "Volltextsuche in: Vorname/Firma1 und Nachname/Firma2";
-
-std::filesystem::path HandOverFolder(std::string_view name) {
-    const auto dir =
-        std::filesystem::path(ui::Widen(ui::ToWindowsPath(KP_E2E_OUT))) / std::string(name);
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
 
 struct Address {
     std::string nr, vname, nname;
