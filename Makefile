@@ -1,4 +1,4 @@
-# The two commands of the README.
+# The commands of the README.
 .PHONY: run shell test bench
 run:
 	@tools/run.sh
