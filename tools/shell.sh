@@ -71,12 +71,26 @@ KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
             echo "screenshot: $(pwd)/$KP_OUT/screenshot-8-reorganisation.png"
             drv msgbox-press KONTORPLUS OK 60000 >/dev/null || true
         fi
+        # The input form with a focused field in its focus colour, and the
+        # calendar under its date field (a double click on "Beginn").
+        drv menu KONTORPLUS 24590 >/dev/null
+        sleep 1
+        drv enter-text KONTORPLUS 702 "$(drv text KONTORPLUS 702)" >/dev/null
+        shot 9-eingabe-fokus
+        drv dblclick KONTORPLUS 706 >/dev/null
+        if drv wait-window "KONTORPLUS Kalender" --timeout 5000 >/dev/null; then
+            shot 10-kalender
+            drv close "KONTORPLUS Kalender" >/dev/null
+        fi
+        # The appointment calendar (F7).
+        drv keys KONTORPLUS F7 >/dev/null
+        shot 11-terminkalender
         # A table in the browse view (Ctrl+D, the open dialog).
         drv keys KONTORPLUS "Ctrl+D" >/dev/null
         if drv wait-window "Datei öffnen" --timeout 5000 >/dev/null; then
             drv set-text "Datei öffnen" 1148 "Vertrag.DBF" >/dev/null
             drv keys "Datei öffnen" Return >/dev/null
-            shot 9-browse
+            shot 12-browse
         fi
         drv keys KONTORPLUS "Alt+F4" >/dev/null || true
     else

@@ -30,6 +30,7 @@ const char* const kUsage =
     "  keys CAPTION KEYS                type keys into the window: \"F3\", \"Ctrl+D\",\n"
     "                                   \"Alt+F4\", \"Down Down Return\" (blank-separated)\n"
     "  rclick CAPTION ID                right-click a control (ID 0: the window)\n"
+    "  dblclick CAPTION ID              double-click a control with the left button\n"
     "  rclick-parent CAPTION ID         right-click the window that holds a control\n"
     "                                   (the page of a form around a field)\n"
     "  enter-text CAPTION ID TEXT       type TEXT into an edit control, replacing it\n"
@@ -67,10 +68,10 @@ constexpr Verb kVerbs[] = {
     {"msgbox-press", 2, 3, false, true, 2},   {"windows", 0, 0, false, false, -1},
     {"kill", 0, 0, false, false, -1},         {"menu", 2, 2, true, false, -1},
     {"keys", 2, 2, false, false, -1},         {"rclick", 2, 2, true, false, -1},
-    {"rclick-parent", 2, 2, true, false, -1}, {"enter-text", 3, 3, true, false, -1},
-    {"set-text", 3, 3, true, false, -1},      {"tabs", 2, 2, true, false, -1},
-    {"tab-select", 3, 3, true, false, -1},    {"rows", 4, 4, true, false, -1},
-    {"status", 1, 1, false, false, -1},
+    {"rclick-parent", 2, 2, true, false, -1}, {"dblclick", 2, 2, true, false, -1},
+    {"enter-text", 3, 3, true, false, -1},    {"set-text", 3, 3, true, false, -1},
+    {"tabs", 2, 2, true, false, -1},          {"tab-select", 3, 3, true, false, -1},
+    {"rows", 4, 4, true, false, -1},          {"status", 1, 1, false, false, -1},
 };
 
 std::string Hex(const void* p) {
@@ -123,6 +124,8 @@ int RunOnControl(const Command& c, HWND control, std::string& out, std::string& 
     };
     if (c.verb == "rclick")
         return done(RightClick(control));
+    if (c.verb == "dblclick")
+        return done(DoubleClick(control));
     if (c.verb == "rclick-parent")
         return done(RightClick(GetParent(control)));
     if (c.verb == "enter-text")

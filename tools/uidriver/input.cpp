@@ -240,6 +240,21 @@ Outcome RightClick(HWND window, std::optional<POINT> at) {
     return Outcome::kOk;
 }
 
+Outcome DoubleClick(HWND control) {
+    if (!IsWindow(control))
+        return Outcome::kNotFound;
+    if (!IsWindowVisible(control))
+        return Outcome::kHidden;
+    if (!IsWindowEnabled(control))
+        return Outcome::kDisabled;
+    const LPARAM at = MAKELPARAM(5, 5);
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(control, WM_LBUTTONUP, 0, at);
+    PostMessageW(control, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(control, WM_LBUTTONUP, 0, at);
+    return Outcome::kOk;
+}
+
 Outcome SetControlText(HWND control, std::string_view text) {
     if (!IsWindow(control))
         return Outcome::kNotFound;

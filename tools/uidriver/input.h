@@ -33,6 +33,9 @@ Outcome TypeKeys(HWND top, const std::vector<KeyStroke>& keys);
 // Clicks the right mouse button on a window (posted, at its centre, or at a
 // point in its client area).
 Outcome RightClick(HWND window, std::optional<POINT> at = std::nullopt);
+// Double-clicks a control with the left button (posted, near its top-left
+// corner, where a field's text starts).
+Outcome DoubleClick(HWND control);
 // Replaces an edit control's text as typing would (focus, select all, the
 // characters posted one by one), so the program's key handling sees them.
 Outcome EnterText(HWND control, std::string_view text);
