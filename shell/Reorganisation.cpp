@@ -195,35 +195,9 @@ uint32_t ReorganiseTable(const std::string& dir, const ReorgTable& t, const Reor
 }  // namespace
 
 const std::vector<ReorgTable>& SuiteReorgTables() {
-    static const std::vector<ReorgTable> tables{
-        {"Vertrag.DBF", {{"Vertrag5.ntx", "VERSNR"}, {"Vertrag6.ntx", "ORT_S_FZKZ"}}},
-        {"Adressen.dbf",
-         {{"Adressnr.ntx", "ADRESSNR"},
-          {"Adrename.ntx", "UPPER(NNAME+VNAME)"},
-          {"Adresplz.ntx", "PLZ+UPPER(NNAME)"},
-          {"Adresstr.ntx", "UPPER(STRASSE)"},
-          {"Adresort.ntx", "UPPER(ORT)+UPPER(NNAME)"}}},
-        {"GesellA.dbf", {{"Gesella.ntx", "UPPER(GESELL)"}, {"Gesella2.ntx", "GESNR"}}},
-        {"Vermitt.dbf", {{"Vermitt.ntx", "BETREUNR"}, {"Vermitt2.ntx", "BETREUNR+UPPER(NNAME)"}}},
-        {"DokName.dbf",
-         {{"DokName.ntx", "ADRESSNR+INITIAL+JAHR"},
-          {"DokName2.ntx", "GESNR+TRIM(GKURZ)+JAHR"},
-          {"DokName3.ntx", "TRIM(VERMITTNR)+INITIAL+JAHR"}}},
-        {"DokVW.dbf",
-         {{"DokVW.ntx", "ADRESSNR+DTOS(DATUM)"},
-          {"DokVW2.ntx", "UPPER(GESELL)+DTOS(DATUM)"},
-          {"DokVW3.ntx", "VERMITTNR+DTOS(DATUM)"},
-          {"DokVW4.ntx", "DTOS(DATUM)"},
-          {"DokVW5.ntx", "ABLAGE"},
-          {"DokVW6.ntx", "UPPER(DOKTITEL)"},
-          {"DokVW7.ntx", "DOKNR"}}},
-        {"TextVor.dbf",
-         {{"TextVor.ntx", "UPPER(TXTVLTITEL)"},
-          {"TextVor2.ntx", "VORTYP+UPPER(TXTVLTITEL)"},
-          {"TextVor3.ntx", "ABLAGE"},
-          {"TextVor4.ntx", "VORNR"}}},
-        {"DatWV.dbf", {{"DatWV.ntx", "DTOS(TAG)"}}},
-    };
+    // The one list of the suite's tables and indexes (docs/tables.md is
+    // checked against it).
+    static const std::vector<ReorgTable> tables = demo::SuiteTables();
     return tables;
 }
 

@@ -9,16 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "tools/demodata/demodata.h"
+
 namespace kp {
 
-struct ReorgIndex {
-    std::string file;  // "Adressnr.ntx"
-    std::string key;   // its key expression
-};
-struct ReorgTable {
-    std::string file;  // "Adressen.dbf"
-    std::vector<ReorgIndex> indexes;
-};
+// A table and its indexes (file name and key expression), in order.
+using ReorgIndex = demo::SuiteIndex;
+using ReorgTable = demo::SuiteTable;
 
 // The tables of the suite with their indexes, in the order they are done.
 const std::vector<ReorgTable>& SuiteReorgTables();
