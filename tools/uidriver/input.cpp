@@ -61,12 +61,6 @@ class RemoteBuffer {
     size_t size_ = 0;
 };
 
-std::string ClassName(HWND hwnd) {
-    wchar_t name[256];
-    const int n = GetClassNameW(hwnd, name, static_cast<int>(std::size(name)));
-    return n > 0 ? Narrow(std::wstring_view(name, static_cast<size_t>(n))) : std::string();
-}
-
 const std::map<std::string, WORD>& KeyNames() {
     static const std::map<std::string, WORD> names{
         {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN},  {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},
@@ -406,7 +400,7 @@ struct ClassSearch {
 
 BOOL CALLBACK MatchClass(HWND hwnd, LPARAM lp) {
     auto* s = reinterpret_cast<ClassSearch*>(lp);
-    if (_stricmp(ClassName(hwnd).c_str(), s->cls.c_str()) == 0) {
+    if (_stricmp(ClassOf(hwnd).c_str(), s->cls.c_str()) == 0) {
         s->found = hwnd;
         return FALSE;
     }

@@ -17,12 +17,6 @@ constexpr milliseconds kPollInterval{25};
 // The id of a message box's text.
 constexpr int kMessageTextId = 0xFFFF;
 
-std::string ClassOf(HWND hwnd) {
-    wchar_t name[256];
-    const int n = GetClassNameW(hwnd, name, static_cast<int>(std::size(name)));
-    return n > 0 ? Narrow(std::wstring_view(name, static_cast<size_t>(n))) : std::string();
-}
-
 bool SamePath(std::string_view a, std::string_view b) {
     const std::wstring wa = Widen(a);
     const std::wstring wb = Widen(b);
@@ -115,6 +109,12 @@ HWND Poll(milliseconds timeout, Find find) {
 }
 
 }  // namespace
+
+std::string ClassOf(HWND hwnd) {
+    wchar_t name[256];
+    const int n = GetClassNameW(hwnd, name, static_cast<int>(std::size(name)));
+    return n > 0 ? Narrow(std::wstring_view(name, static_cast<size_t>(n))) : std::string();
+}
 
 UniqueHandle& UniqueHandle::operator=(UniqueHandle&& other) noexcept {
     if (this != &other)

@@ -89,6 +89,9 @@ std::vector<ControlInfo> ListControls(HWND top);
 // One control's entry as ListControls gives it.
 ControlInfo DescribeControl(HWND top, HWND control);
 
+// The window class of a window ("Edit", "#32770"); "" when it is gone.
+std::string ClassOf(HWND hwnd);
+
 // The window's text (WM_GETTEXT); nullopt when the window is gone or does not
 // answer within the time limit.
 std::optional<std::string> Text(HWND hwnd);
