@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/wordpad/filing_fixture.h"
+#include "tests/filing/filing_fixture.h"
 
 int main(int argc, char** argv) {
     if (argc != 4)

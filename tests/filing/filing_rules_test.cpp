@@ -9,7 +9,7 @@
 #include "platform/data/dbf.h"
 #include "platform/runtime/strings.h"
 #include "tests/data/proc.h"
-#include "tests/wordpad/filing_fixture.h"
+#include "tests/filing/filing_fixture.h"
 
 namespace kp {
 namespace {
