@@ -160,6 +160,12 @@ int32_t HighestNumber(DBServer& server, const char* field) {
     return static_cast<int32_t>(n);
 }
 
+std::string NotOpen(const char* what, const char* file) {
+    return std::string("Das Dokument kann nicht abgelegt werden: ") + what + " (" + file +
+           ") ist nicht geöffnet.\nBitte prüfen Sie den Datenpfad und ob die Tabelle "
+           "vorhanden ist.";
+}
+
 bool NumberLockRefused(std::string* message) {
     *message =
         "Ein anderer Arbeitsplatz legt gerade ein Dokument ab, die nächste Nummer ist "
@@ -327,8 +333,8 @@ AblageErgebnis DateiAblegen(const DateiInfoTabellen& t, const DateiInfoEingabe& 
     const std::string titel = AllTrim(in.titel);
 
     if (in.vorlage) {
-        if (!t.textVor) {
-            r.meldung = "Das Vorlagenregister TextVor.dbf ist nicht geöffnet.";
+        if (!t.textVor || !t.textVor->Used()) {
+            r.meldung = NotOpen("Vorlagenregister", "TextVor.dbf");
             return r;
         }
         DBServer& tv = *t.textVor;
@@ -357,8 +363,8 @@ AblageErgebnis DateiAblegen(const DateiInfoTabellen& t, const DateiInfoEingabe& 
         return r;
     }
 
-    if (!t.dokVW) {
-        r.meldung = "Das Dokumentenregister DokVW.dbf ist nicht geöffnet.";
+    if (!t.dokVW || !t.dokVW->Used()) {
+        r.meldung = NotOpen("Dokumentenregister", "DokVW.dbf");
         return r;
     }
     // A resubmission needs a day to come back on.
@@ -372,8 +378,8 @@ AblageErgebnis DateiAblegen(const DateiInfoTabellen& t, const DateiInfoEingabe& 
                 "Wiedervorlage weg.";
             return r;
         }
-        if (!t.datWV) {
-            r.meldung = "Die Wiedervorlage DatWV.dbf ist nicht geöffnet.";
+        if (!t.datWV || !t.datWV->Used()) {
+            r.meldung = NotOpen("Wiedervorlage", "DatWV.dbf");
             return r;
         }
     }
