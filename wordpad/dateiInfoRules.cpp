@@ -58,16 +58,16 @@ bool Prepare(DBServer& server, std::vector<FieldValue>& values, std::string* mes
     const auto specs = server.FieldSpecs();
     for (FieldValue& fv : values) {
         const Symbol name(fv.field);
-        const FieldSpec* spec = nullptr;
+        const FieldSpec* def = nullptr;
         for (const auto& [sym, s] : specs)
             if (sym == name)
-                spec = &s;
-        if (!spec) {
+                def = &s;
+        if (!def) {
             *message = "Die Tabelle " + TableName(server) + " hat kein Feld " + fv.field +
                        ".\nBitte lassen Sie die Tabelle von der Datenpflege prüfen.";
             return false;
         }
-        const int width = spec->Length();
+        const int width = def->Length();
         if (fv.value.IsString()) {
             std::string text = fv.value.AsString();
             std::string bytes;
@@ -80,7 +80,7 @@ bool Prepare(DBServer& server, std::vector<FieldValue>& values, std::string* mes
                            "Dokument erneut ab.";
                 return false;
             }
-            if (spec->ValType() == 'C' && static_cast<int>(Len(text)) > width) {
+            if (def->ValType() == 'C' && static_cast<int>(Len(text)) > width) {
                 if (fv.fit == Fit::Refuse) {
                     *message = std::string("Das Feld \"") + fv.label + "\" ist mit " +
                                std::to_string(Len(text)) + " Zeichen zu lang für die Tabelle " +
@@ -92,7 +92,7 @@ bool Prepare(DBServer& server, std::vector<FieldValue>& values, std::string* mes
                 fv.value = Usual(Left(text, width));
             }
         } else if (fv.value.IsNumeric()) {
-            const int decimals = spec->Decimals();
+            const int decimals = def->Decimals();
             const double limit = [&] {
                 double l = 1;
                 for (int i = 0; i < width - (decimals > 0 ? decimals + 1 : 0); ++i)
