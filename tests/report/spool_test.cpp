@@ -54,6 +54,8 @@ class RtfPages : public PrintReport {
 
 class Spool : public ::testing::Test {
   protected:
+    // A letter left from an earlier run must not pass the check after this one.
+    static void SetUpTestSuite() { DeleteFileA("report_letter.ps"); }
     void SetUp() override {
         if (ExpectNoPrinter())
             GTEST_SKIP() << "this run hides the printers";
