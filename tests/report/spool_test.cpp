@@ -94,6 +94,16 @@ TEST_F(Spool, PrintsALetterOfThreePages) {
     EXPECT_EQ(Count(ps, "%%Page: "), 3);
 }
 
+TEST_F(Spool, PrintsThroughThePrinterQueueWithoutAFile) {
+    // The print file is only used when printing into a file.
+    test::CountingReport report(1);
+    PtrDevice device(nullptr, &report, std::move(printer_));
+    DeleteFileA("PRINT.PRN");
+    ASSERT_TRUE(device.Print("Warteschlange", "PRINT.PRN", "RTF", "Drucken...", false, false));
+    EXPECT_TRUE(device.EndDocSucceeded());
+    EXPECT_EQ(GetFileAttributesA("PRINT.PRN"), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(Spool, PreviewRendersAtThePrintersResolution) {
     test::CountingReport report(2);
     PtrDevice device(nullptr, &report, std::move(printer_));
