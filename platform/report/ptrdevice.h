@@ -144,10 +144,11 @@ class PtrDevice {
                const std::string& docType = {}, const std::string& progressCaption = {},
                bool toFile = false, bool showDialog = false);
     // Renders every page of the report as Print would and shows them in the
-    // preview window (modal: returns when it is closed). allowPrint adds a
-    // button that prints the report from the preview; withExport a button
-    // that saves the shown page as an enhanced metafile. True when there was
-    // a page to show.
+    // preview window (modal: returns when it is closed; otherwise the
+    // window lives as long as the device). allowPrint adds a button that
+    // prints the report from the preview (the report must be able to run
+    // again after its PrintEnd); withExport a button that saves the shown
+    // page as an enhanced metafile. True when there was a page to show.
     bool PrintPreview(const std::string& jobTitle, const std::string& printFile = {},
                       const std::string& docType = {}, const std::string& progressCaption = {},
                       bool modal = true, bool allowPrint = false, bool withExport = false);
