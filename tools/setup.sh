@@ -21,6 +21,10 @@ pkgs="$pkgs xvfb xauth imagemagick locales"
 pkgs="$pkgs cmake ninja-build g++ clang libclang-rt-14-dev g++-multilib qemu-user"
 # Tables written by another DBF library, for tests and benchmarks.
 pkgs="$pkgs python3-dbf python3-dbfread"
+# Printing for real: a private CUPS server with a PDF queue, and the tools that
+# turn the printed PostScript or PDF back into text and pictures; an RTF reader
+# that checks the word pad's files independently of our own code.
+pkgs="$pkgs cups printer-driver-cups-pdf ghostscript poppler-utils unrtf"
 
 for p in $pkgs; do
     have_pkg "$p" || need="$need $p"

@@ -77,6 +77,14 @@ fi
 phase "Windows tests under Wine ($arch)"
 # Windows of the tests live in a Wine virtual desktop (see tools/wine/kpwine-env).
 export KP_WINE_DESKTOP=1
+# Wine prints through CUPS: a private server with one PDF queue for the tests
+# that print (tests that need no printer hide it from their own processes).
+if tools/print/kpcups start >/dev/null; then
+    export CUPS_SERVER=$(tools/print/kpcups env | sed 's/^CUPS_SERVER=//')
+    trap 'tools/print/kpcups stop' EXIT
+else
+    echo "test: no CUPS server; the tests that print will skip"
+fi
 wine_rc=0
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     tools/wine/kpwine-server start
