@@ -41,7 +41,8 @@ class EnhMetafile {
 struct PageSet {
     std::vector<EnhMetafile> pages;
     SIZE pagePixels{};    // the paper in device pixels
-    POINT printOrigin{};  // where the print area starts on the paper, device pixels
+    POINT printOrigin{};  // where the printable area starts on the paper, device pixels
+    SIZE printable{};     // the printable area (each page's frame), device pixels
     int dpiX = 0;
     int dpiY = 0;
     int Count() const { return static_cast<int>(pages.size()); }

@@ -34,6 +34,7 @@ namespace kp {
 
 class Window;
 class PtrDevice;
+class PreviewWindow;
 
 // Answers of PrintReport::PrintPageBody.
 inline constexpr int kMorePages = -1;  // text remains for another page
@@ -73,7 +74,7 @@ class PrinterLink {
     virtual std::string Name() const = 0;
     // A new device context of the printer, the caller deletes it; null when
     // the printer cannot be reached.
-    virtual HDC CreateDC() const = 0;
+    virtual HDC NewDC() const = 0;
     // Whether jobs go to the Windows spooler; a link that does not spool only
     // renders pages (Print keeps them as with RenderPages).
     virtual bool Spools() const = 0;
@@ -81,12 +82,17 @@ class PrinterLink {
     // top-left corner, in device pixels of dc.
     virtual SIZE PrintableSize(HDC dc) const;
     virtual POINT PrintableOffset(HDC dc) const;
+    // The whole sheet in device pixels of dc.
+    virtual SIZE PaperPixels(HDC dc) const;
     // The Windows paper code (DMPAPER_...); 0 when unknown.
     virtual int PaperSize() const { return 0; }
     // Asks for a paper; false when the printer has no such paper.
     virtual bool PaperSize(int /*code*/) { return false; }
     // The print setup dialog of Windows; false when cancelled or impossible.
     virtual bool Setup(HWND /*owner*/) { return false; }
+    // The print dialog of Windows before a job; toFile comes back set when
+    // the user asks to print into a file. False when cancelled.
+    virtual bool ChooseForPrint(HWND /*owner*/, bool& /*toFile*/) { return true; }
 };
 
 // The default printer of Windows, or null when there is none.
@@ -239,12 +245,14 @@ class PtrDevice {
     int dpiY_ = 0;
     SIZE printable_{};
     POINT offset_{};
+    SIZE paper_{};
     double top_ = 0, left_ = 0, bottom_ = 0, right_ = 0;
     long lastPosition_ = -1;
     long pagePosition_ = -1;
     bool positionNoted_ = false;
     bool nothingFits_ = false;
     PageSet kept_;
+    std::unique_ptr<PreviewWindow> preview_;  // a preview shown without waiting
 };
 
 }  // namespace kp
