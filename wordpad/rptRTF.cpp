@@ -94,10 +94,12 @@ void RTFReport::Run(RpPrinter& device, bool preview) {
                   device.EndDocSucceeded();
     }
     status_ = device.Status();
-    // Only a job the spooler has taken counts as printed; pages of a job
-    // that is cancelled or fails later do not.
-    SetGedruckt(spooled);
-    if (status_ == PrintStatus::NoPrinter || status_ == PrintStatus::Failed)
+    // Only the whole letter, taken by the spooler, counts as printed: not
+    // the pages of a job that is cancelled or fails later, nor the pages
+    // before one that fitted nothing.
+    SetGedruckt(spooled && status_ == PrintStatus::Done);
+    if (status_ == PrintStatus::NoPrinter || status_ == PrintStatus::Failed ||
+        status_ == PrintStatus::NoProgress)
         TellUser(device.StatusText());
 }
 
@@ -146,9 +148,10 @@ int RTFReport::PrintPageBody(PtrDevice& device) {
     nStartChar = oRTF->LastPrintedChar();
     if (nStartChar > oRTF->TextBufferLength())
         return kLastPage;
-    // A page that fits nothing would be followed by the same page for ever.
+    // A page that fits nothing would be followed by the same page for ever:
+    // the device stops the job and says why.
     if (nStartChar <= first)
-        return kLastPage;
+        device.NoteNothingFits();
     return kMorePages;
 }
 
