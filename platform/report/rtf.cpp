@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/report/ptrdevice.h"
+#include "platform/report/rtflayout.h"
 #include "platform/runtime/utf8.h"
 
 namespace kp {
@@ -73,6 +74,7 @@ RTF::RTF() {
 }
 
 RTF::~RTF() {
+    doc_.reset();
     if (edit_)
         DestroyWindow(edit_);
     if (lib_)
@@ -93,7 +95,25 @@ bool RTF::LoadStream(const std::string& bytes) {
     if (es.dwError != 0)
         return false;
     loaded_ = true;
+    doc_.reset();
+    ownLayout_ = !ControlFormatsPages();
     return true;
+}
+
+bool RTF::ControlFormatsPages() const {
+    if (TextBufferLength() == 0)
+        return true;
+    HDC screen = GetDC(nullptr);
+    FORMATRANGE fr{};
+    fr.hdc = fr.hdcTarget = screen;
+    fr.rc = {0, 0, 10 * 1440, 10 * 1440};
+    fr.rcPage = fr.rc;
+    fr.chrg.cpMin = 0;
+    fr.chrg.cpMax = -1;
+    const LRESULT next = SendMessageW(edit_, EM_FORMATRANGE, FALSE, reinterpret_cast<LPARAM>(&fr));
+    SendMessageW(edit_, EM_FORMATRANGE, FALSE, 0);
+    ReleaseDC(nullptr, screen);
+    return next > 0;
 }
 
 bool RTF::LoadRTFFromFile(const std::string& path) {
@@ -176,6 +196,21 @@ long RTF::DrawText(PtrDevice& device, int row, int col, int height, int width, l
     if (dpiX <= 0 || dpiY <= 0 || height <= 0 || width <= 0) {
         fittedNothing_ = true;
         device.NoteNothingFits();
+        return lastPrinted_;
+    }
+    if (ownLayout_) {
+        if (!doc_)
+            doc_ = std::make_unique<RtfDocument>(ReadRichEdit(edit_));
+        const RECT box{col, row, col + width, row + height};
+        const PageLayout page = LayoutPage(*doc_, dc, box, first - 1, draw);
+        if (page.fittedNothing) {
+            fittedNothing_ = true;
+            device.NoteNothingFits();
+            lastPrinted_ = first;
+        } else {
+            lastPrinted_ = std::min(page.next, length) + 1;
+        }
+        device.NoteLayoutPosition(lastPrinted_);
         return lastPrinted_;
     }
     FORMATRANGE fr{};

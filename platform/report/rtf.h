@@ -2,15 +2,20 @@
 // RTF: an RTF document laid out page by page onto a printer device.
 //
 // The document lives in a hidden rich-edit control, which also does the
-// layout (its own page formatting). Character positions are 1-based and
-// count the control's characters (a paragraph end is one character).
+// layout (its own page formatting). Where the control cannot format pages
+// (it answers no progress for a page of room), the system's own layout of
+// rtflayout.h sets the pages from the control's text and formats instead.
+// Character positions are 1-based and count the control's characters (a
+// paragraph end is one character).
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 namespace kp {
 
 class PtrDevice;
+struct RtfDocument;
 
 class RTF {
   public:
@@ -41,15 +46,20 @@ class RTF {
     bool IsLoaded() const { return loaded_; }
     // The document's plain text (paragraph ends as "\r"), UTF-8.
     std::string PlainText() const;
+    // Whether the system's own layout sets the pages (see above).
+    bool UsesOwnLayout() const { return ownLayout_; }
 
   private:
     bool LoadStream(const std::string& bytes);
+    bool ControlFormatsPages() const;
 
     HMODULE lib_ = nullptr;
     HWND edit_ = nullptr;
     bool loaded_ = false;
     long lastPrinted_ = 1;
     bool fittedNothing_ = false;
+    bool ownLayout_ = false;
+    std::unique_ptr<RtfDocument> doc_;  // read from the control when first laid out
 };
 
 }  // namespace kp
