@@ -131,23 +131,31 @@ TEST(RTFReport, ALongLetterRunsOverSeveralPagesEveryLineOnce) {
     EXPECT_FALSE(report.oRTF) << "PrintEnd lets the document go";
 }
 
-TEST(RTFReport, PositioningBeyondTheLastPageStopsAtTheLastPage) {
+TEST(RTFReport, PositioningOnAPageStartsWhereThePrintedPageStarts) {
     REQUIRE_RTF_LAYOUT();
     RTFReport report;
     ASSERT_TRUE(report.Load(Letter(150)));
     RpPrinter device(nullptr, &report, A4());
     const PageSet pages = device.RenderPages();
-    ASSERT_GE(pages.Count(), 2);
+    std::vector<int> perPage;
+    LinesOf(pages, &perPage);
+    ASSERT_GE(pages.Count(), 3);
+
+    // Devices that have not printed a page yet, as a preview jumping ahead.
     ASSERT_TRUE(report.Load(Letter(150)));
-    EXPECT_EQ(report.PrintSetPage(device, 1), 1);
+    RpPrinter fresh(nullptr, &report, A4());
+    EXPECT_EQ(report.PrintSetPage(fresh, 3), 3);
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "Zeile %03d", perPage[0] + perPage[1] + 1);
+    EXPECT_EQ(report.oRTF->PlainText().substr(report.nStartChar - 1, 9), expected);
+
+    RpPrinter again(nullptr, &report, A4());
+    EXPECT_EQ(report.PrintSetPage(again, 1), 1);
     EXPECT_EQ(report.nStartChar, 1);
-    EXPECT_EQ(report.PrintSetPage(device, 50), pages.Count());
-    // Positioned on the last page, its body ends the report.
-    const long lastStart = report.nStartChar;
-    EXPECT_GT(lastStart, 1);
-    // Going back to page 2 starts again from the top.
-    EXPECT_EQ(report.PrintSetPage(device, 2), 2);
-    EXPECT_LT(report.nStartChar, lastStart);
+    // Beyond the last page: the last page.
+    RpPrinter beyond(nullptr, &report, A4());
+    EXPECT_EQ(report.PrintSetPage(beyond, 50), pages.Count());
+    EXPECT_EQ(report.PrintPageBody(beyond), kLastPage);
 }
 
 TEST(RTFReport, APageThatFitsNothingEndsTheJob) {
