@@ -22,7 +22,7 @@ constexpr UINT kReapMessage = WM_APP + 0x4B50;
 
 // Items whose windows are not part of this program yet: they stay grey
 // rather than answering with a box.
-constexpr int kNotYetBuilt[] = {24563, 24568, 24573, 24576};
+constexpr int kNotYetBuilt[] = {24563, 24568, 24573};
 
 }  // namespace
 
@@ -74,6 +74,7 @@ Method KpShell::FindMethod(Symbol name) {
         {"HILFEUEBER", &KpShell::HILFEUEBER},
         {"DATEIVERTRAEGE", &KpShell::DATEIVERTRAEGE},
         {"DATEITERMIN", &KpShell::DATEITERMIN},
+        {"DATEIPRINTERSETUP", &KpShell::DATEIPRINTERSETUP},
     };
     if (Method m = methods.Bind(this, name))
         return m;
@@ -193,6 +194,20 @@ void KpShell::DATEISCHNELLSUCHE() {
 void KpShell::DATEIEINSTELLUNGEN() {
     DlgEinstellungen settings(this, settings_);
     settings.Show();
+}
+
+void KpShell::DATEIPRINTERSETUP() {
+    OpenPrinterSetup(DefaultPrinterLink());
+}
+
+void KpShell::OpenPrinterSetup(std::unique_ptr<PrinterLink> printer) {
+    PtrDevice device(this, nullptr, std::move(printer));
+    if (!device.IsValid()) {
+        CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS", device.StatusText(),
+                                       MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    device.PrinterSetup(this);
 }
 
 void KpShell::DATEIREORGANISATION() {

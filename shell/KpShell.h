@@ -9,6 +9,7 @@
 #include "forms/dtaWindow.h"
 #include "platform/gui/controls.h"
 #include "platform/gui/shellwindow.h"
+#include "platform/report/ptrdevice.h"
 #include "shell/ShellForms.h"
 #include "shell/ShellSettings.h"
 
@@ -41,6 +42,9 @@ class KpShell : public ShellWindow, public ChildRegistry {
     void DATEIEINSTELLUNGEN();
     void DATEIREORGANISATION();
     void HILFEUEBER();
+    void DATEIPRINTERSETUP();  // the printer setup of the default printer
+    // The printer setup over a given printer; without one the user is told.
+    void OpenPrinterSetup(std::unique_ptr<PrinterLink> printer);
 
     // A form saved its record: the others on the same table refresh.
     void RefreshForms(DataWindow& changed);

@@ -54,6 +54,8 @@ class RtfPages : public PrintReport {
 
 class Spool : public ::testing::Test {
   protected:
+    // A letter left from an earlier run must not pass the check after this one.
+    static void SetUpTestSuite() { DeleteFileA("report_letter.ps"); }
     void SetUp() override {
         if (ExpectNoPrinter())
             GTEST_SKIP() << "this run hides the printers";
@@ -92,6 +94,16 @@ TEST_F(Spool, PrintsALetterOfThreePages) {
     EXPECT_EQ(Count(ps, "%%Page: "), 3);
 }
 
+TEST_F(Spool, PrintsThroughThePrinterQueueWithoutAFile) {
+    // The print file is only used when printing into a file.
+    test::CountingReport report(1);
+    PtrDevice device(nullptr, &report, std::move(printer_));
+    DeleteFileA("PRINT.PRN");
+    ASSERT_TRUE(device.Print("Warteschlange", "PRINT.PRN", "RTF", "Drucken...", false, false));
+    EXPECT_TRUE(device.EndDocSucceeded());
+    EXPECT_EQ(GetFileAttributesA("PRINT.PRN"), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(Spool, PreviewRendersAtThePrintersResolution) {
     test::CountingReport report(2);
     PtrDevice device(nullptr, &report, std::move(printer_));
@@ -116,6 +128,47 @@ TEST_F(Spool, APageThatFitsNothingEndsTheJobWithoutHandingItOver) {
     EXPECT_FALSE(device.Print("Leer", "report_nothing.ps", "RTF", "Drucken...", true, false));
     EXPECT_FALSE(device.EndDocSucceeded());
     EXPECT_EQ(device.Status(), PrintStatus::NoProgress);
+}
+
+// Presses "Abbrechen" in the progress window while the first page is drawn.
+class CancellingReport : public PrintReport {
+  public:
+    int PrintPageBody(PtrDevice& d) override {
+        ++bodies;
+        if (d.CurrentPageNumber() == 1) {
+            HWND progress = FindWindowW(L"KpPrintProgress", nullptr);
+            found = progress != nullptr;
+            if (progress)
+                SendMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+        return d.CurrentPageNumber() >= 3 ? kLastPage : kMorePages;
+    }
+    int bodies = 0;
+    bool found = false;
+};
+
+TEST_F(Spool, ACancelledJobIsAbortedAndNotCountedAsPrinted) {
+    CancellingReport report;
+    PtrDevice device(nullptr, &report, std::move(printer_));
+    EXPECT_FALSE(device.Print("Abbruch", "report_cancel.ps", "RTF", "Drucken...", true, false));
+    EXPECT_TRUE(report.found) << "no progress window while printing";
+    EXPECT_EQ(report.bodies, 1);
+    EXPECT_FALSE(device.EndDocSucceeded());
+    EXPECT_EQ(device.Status(), PrintStatus::Cancelled);
+    EXPECT_EQ(device.StatusText(), "Der Druck wurde abgebrochen.");
+}
+
+TEST_F(Spool, PaperSizesChangeThePrintArea) {
+    test::CountingReport report(1);
+    PtrDevice device(nullptr, &report, std::move(printer_));
+    device.PaperSize(DMPAPER_A4SMALL);
+    // A4 small is the A4 sheet: where the printer does not list it, A4 it is.
+    EXPECT_TRUE(device.PaperSize() == DMPAPER_A4SMALL || device.PaperSize() == DMPAPER_A4);
+    const int a4 = device.LogPrintAreaLength();
+    device.PaperSize(DMPAPER_LETTER);
+    EXPECT_EQ(device.PaperSize(), DMPAPER_LETTER);
+    EXPECT_LT(device.LogPrintAreaLength(), a4);
+    EXPECT_GT(device.LogPrintAreaWidth(), 0);
 }
 
 // Run with the printers hidden (KP_EXPECT_NO_PRINTER): the device over the

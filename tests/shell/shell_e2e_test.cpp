@@ -2,6 +2,9 @@
 // library windows it opens, driven as the office uses them.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <winspool.h>
+
 #include <fstream>
 
 #include "platform/data/check.h"
@@ -162,6 +165,60 @@ TEST_F(Shell, MenuItemsShowTheirHelpTextInTheStatusBar) {
     Keys("Escape Escape");
     // "&Ende" from the menu ends the shell.
     ASSERT_EQ(ui::ChooseMenuItem(program_.Window(), 24580), ui::Outcome::kOk);
+    EXPECT_EQ(program_.WaitExit(), 0u);
+}
+
+// A dialog of the program other than its message boxes: a visible
+// top-level "#32770" window of that process whose caption is not title.
+struct DialogSearch {
+    DWORD pid;
+    std::string_view notTitle;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchDialog(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<DialogSearch*>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    wchar_t cls[32] = {}, caption[128] = {};
+    GetClassNameW(w, cls, 32);
+    GetWindowTextW(w, caption, 128);
+    if (owner == s->pid && IsWindowVisible(w) && std::wstring(cls) == L"#32770" &&
+        ui::Narrow(caption) != s->notTitle) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND OtherDialog(DWORD pid, std::string_view notTitle) {
+    DialogSearch search{pid, notTitle};
+    EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(Shell, PrinterSetupOpensTheSetupDialogOrSaysThereIsNoPrinter) {
+    // The shell asks the spooler as this test does: the same printers.
+    DWORD size = 0;
+    GetDefaultPrinterW(nullptr, &size);
+    const bool printer = size > 0;
+    program_.Start(folder_.path());
+    ASSERT_EQ(ui::ChooseMenuItem(program_.Window(), 24576), ui::Outcome::kOk);
+    if (printer) {
+        HWND dialog = nullptr;
+        ASSERT_TRUE(E2eProgram::WaitUntil([&] {
+            dialog = OtherDialog(program_.pid(), "KONTORPLUS");
+            return dialog != nullptr;
+        })) << "the printer setup dialog did not open";
+        // Cancelled, the setup changes nothing and the shell goes on.
+        ASSERT_EQ(ui::Click(ui::FindControl(dialog, IDCANCEL)), ui::Outcome::kOk);
+        EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(dialog); }));
+    } else {
+        EXPECT_NE(program_.MessageBoxText("KONTORPLUS").find("kein Drucker"), std::string::npos);
+        PressOk();
+    }
+    EXPECT_TRUE(program_.Running());
+    Keys("Alt+F4");
     EXPECT_EQ(program_.WaitExit(), 0u);
 }
 

@@ -123,7 +123,7 @@ TEST(KpShell, ItemsNotBuiltAreGreyAndChildrenRegister) {
     HMENU bar = shell.Menu()->Handle();
     EXPECT_TRUE(GetMenuState(bar, 24563, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_FALSE(GetMenuState(bar, 24565, MF_BYCOMMAND) & MF_GRAYED);
-    for (int built : {24572, 24575, 24578, 32031})
+    for (int built : {24572, 24575, 24576, 24578, 32031})
         EXPECT_FALSE(GetMenuState(bar, built, MF_BYCOMMAND) & MF_GRAYED) << built;
     EXPECT_FALSE(GetMenuState(bar, 24580, MF_BYCOMMAND) & MF_GRAYED);
     ASSERT_NE(shell.StatusBar(), nullptr);
@@ -176,6 +176,20 @@ TEST(KpShell, HelpIndexAndAnInvalidFormKeepTheShellOpen) {
     form.Valid(true);
     EXPECT_TRUE(shell.QueryClose(close));
     shell.UnRegisterChild(&form);
+}
+
+TEST(KpShell, PrinterSetupWithoutAPrinterTellsTheUser) {
+    RecordingPresenter presenter;
+    ScopedPresenter scoped(presenter);
+    ShellSettings settings;
+    KpShell shell(settings);
+    shell.OpenPrinterSetup(nullptr);
+    ASSERT_EQ(presenter.boxes.size(), 1u);
+    EXPECT_EQ(presenter.boxes[0].first, "KONTORPLUS");
+    EXPECT_NE(presenter.boxes[0].second.find("kein Drucker"), std::string::npos);
+    // A printer without a setup dialog of its own: nothing to tell.
+    shell.OpenPrinterSetup(MemoryPrinterLink(8.27, 11.69));
+    EXPECT_EQ(presenter.boxes.size(), 1u);
 }
 
 }  // namespace
