@@ -5,8 +5,9 @@
 //
 // The shared value GEDRUCKT says afterwards whether the document reached
 // the printer: it is set false when the report starts and true only when
-// the spooler has taken the whole job. A preview, a cancelled or failed job
-// and a missing printer leave it false; the last two are told to the user.
+// the spooler has taken the whole letter. A preview, a cancelled or failed
+// job, a page that fits nothing and a missing printer leave it false; all
+// but the preview and the cancel are told to the user.
 #include <memory>
 #include <string>
 
