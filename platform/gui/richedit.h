@@ -132,6 +132,10 @@ class RichEdit : public MultiLineEdit {
     LRESULT Dispatch(Event& e) override;
     void MouseButtonDown(MouseEvent& e) override;
 
+  private:
+    // Replaces the text by what the stream brings.
+    void StreamIn(UINT format, EDITSTREAM& stream);
+
   protected:
     // The caret may have moved: status-bar position and the owner's
     // RTFNotify. Runs after the control has handled the key or capture change.
