@@ -111,8 +111,8 @@ class Edit : public Control {
 
   protected:
     Edit(Window* owner, int id, Point origin, Dimension size, DWORD style, DWORD exStyle,
-         const std::string& text)
-        : Control(owner, id, origin, size, L"EDIT", style, exStyle, text) {}
+         const std::string& text, LPCWSTR className = L"EDIT")
+        : Control(owner, id, origin, size, className, style, exStyle, text) {}
     void Notified(int notifyCode) override;
 
   private:
@@ -159,6 +159,12 @@ class MultiLineEdit : public Edit {
 
     int LineCount() const;
     int LineFromCharacter(int charIndex) const;  // 1-based line of a character
+
+  protected:
+    // A multi-line edit of another window class (the rich edit).
+    MultiLineEdit(Window* owner, int id, Point origin, Dimension size, DWORD style, DWORD exStyle,
+                  LPCWSTR className)
+        : Edit(owner, id, origin, size, style, exStyle, {}, className) {}
 };
 
 // A list of items with texts and optional values. Item numbers are 1-based;
@@ -275,7 +281,18 @@ class StatusBar : public Control {
     std::string GetText(int part = 0) const;
     // The first part, where control and menu descriptions show.
     void ControlText(const std::string& text) { SetText(text, 0); }
+    // The position area, a part at the right end ("Ln 3 Col 7"); made by
+    // the first call, and kept at the right end as the bar resizes.
+    void PositionText(const std::string& text);
+    std::string PositionText() const;
     int Height() const;
+
+    LRESULT Dispatch(Event& e) override;
+
+  private:
+    void LayoutParts();
+    int positionWidth_ = 0;   // width of the position area; 0: none yet
+    std::vector<int> parts_;  // the parts set by Parts, without the position area
 };
 
 }  // namespace kp
