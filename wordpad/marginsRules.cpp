@@ -1,0 +1,1 @@
+#include "wordpad/marginsRules.h"
