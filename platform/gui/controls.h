@@ -275,7 +275,18 @@ class StatusBar : public Control {
     std::string GetText(int part = 0) const;
     // The first part, where control and menu descriptions show.
     void ControlText(const std::string& text) { SetText(text, 0); }
+    // The position area, a part at the right end ("Ln 3 Col 7"); made by
+    // the first call, and kept at the right end as the bar resizes.
+    void PositionText(const std::string& text);
+    std::string PositionText() const;
     int Height() const;
+
+    LRESULT Dispatch(Event& e) override;
+
+  private:
+    void LayoutParts();
+    int positionWidth_ = 0;   // width of the position area; 0: none yet
+    std::vector<int> parts_;  // the parts set by Parts, without the position area
 };
 
 }  // namespace kp

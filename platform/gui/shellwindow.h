@@ -22,6 +22,10 @@ class ShellWindow : public Window {
     using Window::Menu;
     void StatusBar(kp::StatusBar* bar) override;
     using Window::StatusBar;
+    // The MDI client lies below a visible toolbar.
+    void ToolBar(std::shared_ptr<kp::Toolbar> bar) override;
+    using Window::ToolBar;
+    void ToolBarChanged() override;
 
     // The active MDI child's object, or null.
     Window* ActiveChild() const;
@@ -56,6 +60,9 @@ class ChildAppWindow : public Window {
     // An MDI child's menu replaces the shell's menu while the child is active.
     void Menu(std::shared_ptr<kp::Menu> menu) override;
     using Window::Menu;
+    // The toolbar stays at the top of the client area as the window resizes.
+    void ToolBar(std::shared_ptr<kp::Toolbar> bar) override;
+    using Window::ToolBar;
 
   protected:
     void AfterDispatch(Event& e) override;

@@ -31,6 +31,7 @@ namespace kp {
 
 class Control;
 class StatusBar;
+class Toolbar;
 
 // Show states (the Windows SW_ codes).
 inline constexpr int SHOWNORMAL = SW_SHOWNORMAL;        // 1
@@ -118,6 +119,13 @@ class Window : public Object {
 
     kp::StatusBar* StatusBar() const { return statusBar_; }
     virtual void StatusBar(kp::StatusBar* bar);
+
+    // The toolbar at the top of the window (null: none). Frames lay their
+    // client area out below a visible toolbar; setting null removes it.
+    std::shared_ptr<kp::Toolbar> ToolBar() const { return toolBar_; }
+    virtual void ToolBar(std::shared_ptr<kp::Toolbar> bar);
+    // The toolbar was shown, hidden, resized or destroyed: lay out again.
+    virtual void ToolBarChanged() {}
 
     // The controls made on this window, in creation order.
     const std::vector<kp::Control*>& Controls() const { return controls_; }
@@ -229,6 +237,7 @@ class Window : public Object {
     std::shared_ptr<kp::Icon> iconSm_;
     std::shared_ptr<kp::Pointer> pointer_;
     kp::StatusBar* statusBar_ = nullptr;
+    std::shared_ptr<kp::Toolbar> toolBar_;
     std::vector<kp::Control*> controls_;
 };
 

@@ -1,0 +1,1 @@
+#include "wordpad/Toolbar_WordPad.h"

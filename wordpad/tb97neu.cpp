@@ -1,0 +1,1 @@
+#include "wordpad/tb97neu.h"
