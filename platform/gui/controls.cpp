@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -566,12 +567,6 @@ Symbol StatusBar::ClassName() const {
     return Symbol("STATUSBAR");
 }
 
-void StatusBar::Parts(const std::vector<int>& rightEdges) {
-    if (Handle())
-        SendMessageW(Handle(), SB_SETPARTS, rightEdges.size(),
-                     reinterpret_cast<LPARAM>(rightEdges.data()));
-}
-
 void StatusBar::SetText(const std::string& text, int part) {
     if (Handle())
         SendMessageW(Handle(), SB_SETTEXTW, part, reinterpret_cast<LPARAM>(Wide(text).c_str()));
@@ -585,6 +580,66 @@ std::string StatusBar::GetText(int part) const {
     SendMessageW(Handle(), SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(len));
     return WideToUtf8(text);
+}
+
+void StatusBar::Parts(const std::vector<int>& rightEdges) {
+    parts_ = rightEdges;
+    LayoutParts();
+}
+
+void StatusBar::LayoutParts() {
+    if (!Handle())
+        return;
+    std::vector<int> edges = parts_;
+    if (positionWidth_ > 0) {
+        // The position area takes the right end; the part that ran there
+        // ends where it begins.
+        RECT rc{};
+        GetClientRect(Handle(), &rc);
+        const int start = std::max(static_cast<int>(rc.right) - positionWidth_, 0);
+        if (edges.empty())
+            edges.push_back(start);
+        else if (edges.back() < 0 || edges.back() > start)
+            edges.back() = start;
+        edges.push_back(-1);
+    }
+    if (edges.empty())
+        edges.push_back(-1);
+    SendMessageW(Handle(), SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void StatusBar::PositionText(const std::string& text) {
+    if (!Handle())
+        return;
+    if (positionWidth_ == 0) {
+        // Room for "Ln 99999 Col 999" and a size grip.
+        HDC dc = GetDC(Handle());
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, L"Ln 99999 Col 9999", 17, &extent);
+        SelectObject(dc, old);
+        ReleaseDC(Handle(), dc);
+        positionWidth_ = std::max<int>(extent.cx + 2 * GetSystemMetrics(SM_CXVSCROLL), 120);
+        LayoutParts();
+    }
+    SetText(text, static_cast<int>(SendMessageW(Handle(), SB_GETPARTS, 0, 0)) - 1);
+}
+
+std::string StatusBar::PositionText() const {
+    if (!Handle() || positionWidth_ == 0)
+        return {};
+    return GetText(static_cast<int>(SendMessageW(Handle(), SB_GETPARTS, 0, 0)) - 1);
+}
+
+LRESULT StatusBar::Dispatch(Event& e) {
+    if (e.Message() == WM_SIZE) {
+        Default(e);
+        if (positionWidth_ > 0)
+            LayoutParts();
+        return 1;
+    }
+    return Control::Dispatch(e);
 }
 
 int StatusBar::Height() const {

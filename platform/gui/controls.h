@@ -111,8 +111,8 @@ class Edit : public Control {
 
   protected:
     Edit(Window* owner, int id, Point origin, Dimension size, DWORD style, DWORD exStyle,
-         const std::string& text)
-        : Control(owner, id, origin, size, L"EDIT", style, exStyle, text) {}
+         const std::string& text, LPCWSTR className = L"EDIT")
+        : Control(owner, id, origin, size, className, style, exStyle, text) {}
     void Notified(int notifyCode) override;
 
   private:
@@ -159,6 +159,12 @@ class MultiLineEdit : public Edit {
 
     int LineCount() const;
     int LineFromCharacter(int charIndex) const;  // 1-based line of a character
+
+  protected:
+    // A multi-line edit of another window class (the rich edit).
+    MultiLineEdit(Window* owner, int id, Point origin, Dimension size, DWORD style, DWORD exStyle,
+                  LPCWSTR className)
+        : Edit(owner, id, origin, size, style, exStyle, {}, className) {}
 };
 
 // A list of items with texts and optional values. Item numbers are 1-based;

@@ -44,9 +44,12 @@ class RichEditOwner {
 class RichEdit : public MultiLineEdit {
   public:
     RichEdit(Window* owner, const ResourceID& id);
-    // Made anew. Style 0 gives the default: multi-line, wants return,
-    // auto vertical scroll, vertical scroll bar, tab stop, visible.
-    RichEdit(Window* owner, int id, Point origin, Dimension size, DWORD style = 0,
+    // Made anew: multi-line, wants return, auto vertical scroll, tab stop,
+    // visible, and the extra style bits. The event mask starts with
+    // ENM_CHANGE | ENM_SELCHANGE (edit changes reach the owner's EditChange,
+    // selection changes come as EN_SELCHANGE notifications); the text may
+    // grow without limit.
+    RichEdit(Window* owner, int id, Point origin, Dimension size, DWORD extraStyle = 0,
              DWORD exStyle = WS_EX_CLIENTEDGE);
     Symbol ClassName() const override;
 
@@ -55,7 +58,7 @@ class RichEdit : public MultiLineEdit {
 
     // --- text as RTF
     // Reads an RTF file (a file that is not RTF is read as plain text).
-    // False when it cannot be read; the text is then unchanged.
+    // False when it cannot be opened (the text is then unchanged) or read.
     bool LoadFile(const std::string& path);
     // Writes the text as RTF. False when it cannot be written; an existing
     // file of that name is then left as it was.

@@ -4,6 +4,7 @@
 
 #include "platform/gui/controls.h"
 #include "platform/gui/internal.h"
+#include "platform/gui/toolbar.h"
 #include "platform/runtime/error.h"
 
 namespace kp {
@@ -48,6 +49,15 @@ void ShellWindow::StatusBar(kp::StatusBar* bar) {
     LayoutClient();
 }
 
+void ShellWindow::ToolBar(std::shared_ptr<kp::Toolbar> bar) {
+    Window::ToolBar(std::move(bar));
+    LayoutClient();
+}
+
+void ShellWindow::ToolBarChanged() {
+    LayoutClient();
+}
+
 Window* ShellWindow::ActiveChild() const {
     if (!client_)
         return nullptr;
@@ -77,7 +87,12 @@ void ShellWindow::LayoutClient() {
         SendMessageW(bar->Handle(), WM_SIZE, 0, 0);
         height -= bar->Height();
     }
-    MoveWindow(client_, 0, 0, rc.right, std::max(height, 0), TRUE);
+    int top = 0;
+    if (const auto& tools = Window::ToolBar(); tools && tools->Handle()) {
+        tools->AutoSize();
+        top = tools->Height();  // 0 while hidden
+    }
+    MoveWindow(client_, 0, top, rc.right, std::max(height - top, 0), TRUE);
 }
 
 LRESULT ShellWindow::Dispatch(Event& e) {
@@ -87,6 +102,18 @@ LRESULT ShellWindow::Dispatch(Event& e) {
         Window* child = ActiveChild();
         if (child && child->Menu()) {
             SendMessageW(child->Handle(), WM_COMMAND, e.wParam(), 0);
+            return 1;
+        }
+    }
+    // So is a toolbar button whose item the child's menu holds; the others
+    // are the shell's own.
+    if (e.Message() == WM_COMMAND && e.lParam() != 0 && HIWORD(e.wParam()) == BN_CLICKED &&
+        dynamic_cast<kp::Toolbar*>(GetObjectByHandle(reinterpret_cast<HWND>(e.lParam())))) {
+        Window* child = ActiveChild();
+        const UINT id = LOWORD(e.wParam());
+        if (child && child->Menu() && child->Menu()->Handle() &&
+            GetMenuState(child->Menu()->Handle(), id, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
+            SendMessageW(child->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
             return 1;
         }
     }
@@ -117,6 +144,12 @@ ChildAppWindow::ChildAppWindow(Window* owner, bool managed) : Window(owner) {
     }
     if (!made)
         RaiseGuiError(EG_CREATE, "ChildAppWindow", "Das Fenster kann nicht angelegt werden.");
+}
+
+void ChildAppWindow::ToolBar(std::shared_ptr<kp::Toolbar> bar) {
+    Window::ToolBar(std::move(bar));
+    if (const auto& tools = Window::ToolBar(); tools && tools->Handle())
+        tools->AutoSize();
 }
 
 ChildAppWindow::~ChildAppWindow() {
@@ -153,6 +186,11 @@ void ChildAppWindow::ShowMenuInShell(bool active) {
 
 void ChildAppWindow::AfterDispatch(Event& e) {
     Window::AfterDispatch(e);
+    if (e.Handle() == Handle() && e.Message() == WM_SIZE) {
+        // The toolbar stays at the top, as wide as the window.
+        if (const auto& tools = Window::ToolBar(); tools && tools->Handle())
+            tools->AutoSize();
+    }
     if (!managed_ || e.Handle() != Handle())
         return;
     if (e.Message() == WM_MDIACTIVATE) {

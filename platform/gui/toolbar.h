@@ -126,6 +126,9 @@ class Toolbar : public Control {
     std::map<int, int> imageOfBitmap_;  // library bitmap index -> image
     bool ownStrip_ = false;             // ButtonBitmap replaced the library's pictures
     std::map<int, std::wstring> tips_;  // menu id -> tip
+    std::string tipAnsi_;               // the tip last asked for in ANSI
+    int lastHeight_ = -1;               // the height the owner last heard of
+    bool lastVisible_ = false;
 };
 
 }  // namespace kp

@@ -11,6 +11,7 @@
 #include "platform/gui/control.h"
 #include "platform/gui/controls.h"
 #include "platform/gui/internal.h"
+#include "platform/gui/toolbar.h"
 #include "platform/runtime/error.h"
 #include "platform/runtime/utf8.h"
 
@@ -471,8 +472,11 @@ LRESULT Window::Dispatch(Event& e) {
 }
 
 void Window::DispatchCommand(Event& e) {
-    const HWND ctl = reinterpret_cast<HWND>(e.lParam());
+    HWND ctl = reinterpret_cast<HWND>(e.lParam());
     const int code = HIWORD(e.wParam());
+    // A toolbar button is its menu item's command.
+    if (ctl && code == BN_CLICKED && dynamic_cast<kp::Toolbar*>(GetObjectByHandle(ctl)))
+        ctl = nullptr;
     if (!ctl) {
         if (code != 0 && code != 1) {
             Default(e);
@@ -739,6 +743,13 @@ void Window::Pointer(std::shared_ptr<kp::Pointer> pointer) {
 
 void Window::StatusBar(kp::StatusBar* bar) {
     statusBar_ = bar;
+}
+
+void Window::ToolBar(std::shared_ptr<kp::Toolbar> bar) {
+    std::shared_ptr<kp::Toolbar> old = std::exchange(toolBar_, std::move(bar));
+    if (old && old != toolBar_ && old->Handle())
+        old->Hide();
+    ToolBarChanged();
 }
 
 void Window::ChangeFrameStyle(LONG_PTR addStyle, LONG_PTR removeStyle) {

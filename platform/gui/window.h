@@ -237,8 +237,9 @@ class Window : public Object {
     std::shared_ptr<kp::Icon> iconSm_;
     std::shared_ptr<kp::Pointer> pointer_;
     kp::StatusBar* statusBar_ = nullptr;
-    std::shared_ptr<kp::Toolbar> toolBar_;
     std::vector<kp::Control*> controls_;
+    // After controls_: a toolbar going with the window still finds the list.
+    std::shared_ptr<kp::Toolbar> toolBar_;
 };
 
 }  // namespace kp
