@@ -19,4 +19,12 @@ Usual GetSetGlobal(Symbol name, const Usual& value) {
     return value;
 }
 
+std::string DateiName(std::string_view path) {
+    if (const size_t slash = path.rfind('\\'); slash != std::string_view::npos)
+        return std::string(path.substr(slash + 1));
+    if (const size_t colon = path.find(':'); colon != std::string_view::npos)
+        return std::string(path.substr(colon + 1));
+    return std::string(path);
+}
+
 }  // namespace kp
