@@ -426,7 +426,11 @@ void KpWordPad::MenuCommand(MenuCommandEvent& e) {
     }
     if (oRichEdit_ && IsAlive()) {
         RTFNotify();
-        oRichEdit_->SetFocus();
+        // A command may have opened another word pad (Öffnen, Neu): that one
+        // keeps the focus.
+        ShellWindow* shell = Shell();
+        if (!shell || shell->ActiveChild() == this)
+            oRichEdit_->SetFocus();
     }
 }
 

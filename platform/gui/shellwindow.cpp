@@ -158,6 +158,16 @@ ChildAppWindow::~ChildAppWindow() {
     DestroyHandle();
 }
 
+void ChildAppWindow::Destroy() {
+    if (managed_ && Handle()) {
+        if (HWND client = GetParent(Handle())) {
+            SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(Handle()), 0);
+            return;
+        }
+    }
+    Window::Destroy();
+}
+
 Symbol ChildAppWindow::ClassName() const {
     return Symbol("CHILDAPPWINDOW");
 }
