@@ -109,7 +109,16 @@ LRESULT KpShell::Dispatch(Event& e) {
     return ShellWindow::Dispatch(e);
 }
 
-bool KpShell::QueryClose(Event&) {
+bool KpShell::QueryClose(Event& e) {
+    // A letter with changes asks first (and may keep the shell open); the
+    // frame's end would otherwise destroy it without a word.
+    for (Window* child : std::vector<Window*>(children_)) {
+        auto* pad = dynamic_cast<KpWordPad*>(child);
+        if (pad && pad->IsAlive() && !pad->QueryClose(e)) {
+            pad->Show();
+            return false;
+        }
+    }
     // A form with changes not yet saved keeps the shell open: closing would
     // lose what the user typed.
     for (Window* child : children_) {
