@@ -199,6 +199,21 @@ TEST_F(WordPad, ACancelledSaveWritesNothingAndTheCloseStillAsks) {
     EXPECT_FALSE(std::filesystem::exists(Letter(lastNumber_ + 1)));
 }
 
+TEST_F(WordPad, EndingTheShellAsksForAChangedLetterFirst) {
+    program_.Start(folder_.path());
+    NewLetter();
+    Keys(Shell(), "Shift+N o t i z");
+    Keys(Shell(), "Alt+F4");
+    program_.Press("Schließen", "CANCEL");
+    ASSERT_TRUE(E2eProgram::WaitUntil(
+        [&] { return !ui::FindMessageBox("Schließen", {program_.pid(), {}}); }));
+    EXPECT_TRUE(program_.Running()) << "the shell ended over a letter with changes";
+    EXPECT_EQ(Pads("Unbenannt").size(), 1u);
+    Keys(Shell(), "Alt+F4");
+    program_.Press("Schließen", "NO");
+    EXPECT_EQ(program_.WaitExit(), 0u);
+}
+
 TEST_F(WordPad, ABoldRunIsSavedThroughTheDialogsAndComesBackOnOpening) {
     program_.Start(folder_.path());
     NewLetter();
