@@ -89,3 +89,14 @@ else
     KP_WINE_DESKTOP=1 xvfb-run -a -s "-screen 0 1024x768x24" \
         tools/wine/kpwine build/win32/tools/bench/bench_browse.exe "$n" "$winwork"
 fi
+
+# The rich edit on a 200-page letter: open and save through the control.
+cmake --build build/win32 -j"$jobs" --target bench_wordpad
+rm -rf "${work:?}"/*
+echo "== rich edit, 200-page letter, Wine =="
+if [ -n "${DISPLAY:-}" ]; then
+    tools/wine/kpwine build/win32/tools/bench/bench_wordpad.exe 200 "$winwork"
+else
+    KP_WINE_DESKTOP=1 xvfb-run -a -s "-screen 0 1024x768x24" \
+        tools/wine/kpwine build/win32/tools/bench/bench_wordpad.exe 200 "$winwork"
+fi

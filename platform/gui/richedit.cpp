@@ -100,9 +100,21 @@ const wchar_t* RichEdit::WindowClassName() {
     return name;
 }
 
+namespace {
+// Without a font of its form the control would write in the system font,
+// which is bold: the text then starts out bold.
+void GiveFont(HWND h) {
+    if (!SendMessageW(h, WM_GETFONT, 0, 0))
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                     FALSE);
+}
+}  // namespace
+
 RichEdit::RichEdit(Window* owner, const ResourceID& id) : MultiLineEdit(owner, id) {
-    if (Handle())
-        SendMessageW(Handle(), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    if (!Handle())
+        return;
+    SendMessageW(Handle(), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    GiveFont(Handle());
 }
 
 RichEdit::RichEdit(Window* owner, int id, Point origin, Dimension size, DWORD extraStyle,
@@ -112,6 +124,7 @@ RichEdit::RichEdit(Window* owner, int id, Point origin, Dimension size, DWORD ex
     if (!Handle())
         return;
     SendMessageW(Handle(), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    GiveFont(Handle());
     EventMask(kDefaultEventMask);
 }
 
@@ -154,6 +167,12 @@ bool RichEdit::SaveFile(const std::string& path) {
     if (len == 0 || len >= MAX_PATH * 2 || !namePart)
         return false;
     const std::wstring folder(full, namePart);
+    // A write-protected document stays as it is (the file system would let
+    // the replacement through on some systems).
+    const DWORD attributes = GetFileAttributesW(full);
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
     // The text goes to a new file beside the target, which then takes the
     // target's place in one step: a failure leaves the old file intact.
     wchar_t temp[MAX_PATH * 2] = {};
