@@ -264,17 +264,33 @@ std::string BoxKey(std::string_view boxText, int n) {
 
 namespace {
 
-std::string PersonBy(DBServer& server, int order, const char* numberField, std::string_view key) {
+// Seeks the key in the order and stands on a record whose number field is
+// exactly the key (the seek itself only compares the key's length).
+bool SeekNumber(DBServer& server, int order, const char* numberField, std::string_view key) {
     if (AllTrim(key).empty())
-        return "";
+        return false;
     server.SetOrder(order);
     server.Seek(Usual(std::string(key)));
-    if (!server.Found() || AllTrim(Text(server, numberField)) != AllTrim(key))
-        return "";
-    return PersonText(server);
+    return server.Found() && AllTrim(Text(server, numberField)) == AllTrim(key);
+}
+
+std::string PersonBy(DBServer& server, int order, const char* numberField, std::string_view key) {
+    return SeekNumber(server, order, numberField, key) ? PersonText(server) : std::string();
 }
 
 }  // namespace
+
+std::string KundenEintrag(DBServer& adressen, std::string_view key) {
+    return SeekNumber(adressen, 1, "ADRESSNR", key) ? KundenEntry(adressen) : std::string();
+}
+
+std::string GesellEintrag(DBServer& gesellA, std::string_view key) {
+    return SeekNumber(gesellA, 2, "GESNR", key) ? GesellEntry(gesellA) : std::string();
+}
+
+std::string VermittEintrag(DBServer& vermitt, std::string_view key) {
+    return SeekNumber(vermitt, 2, "BETREUNR", key) ? VermittEntry(vermitt) : std::string();
+}
 
 std::string KundeText(DBServer& adressen, std::string_view kundenNr) {
     return PersonBy(adressen, 1, "ADRESSNR", kundenNr);

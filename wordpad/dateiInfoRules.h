@@ -49,6 +49,14 @@ std::string KundenEntry(DBServer& adressen);
 std::string GesellEntry(DBServer& gesellA);
 std::string VermittEntry(DBServer& vermitt);
 
+// The box text for the addressee that DOKAUFRUF names: the list entry of
+// the record whose number is exactly the key (customers by ADRESSNR in
+// order 1, insurers by GESNR in order 2, brokers by BETREUNR in order 2),
+// "" when the key is empty or no record has that number.
+std::string KundenEintrag(DBServer& adressen, std::string_view key);
+std::string GesellEintrag(DBServer& gesellA, std::string_view key);
+std::string VermittEintrag(DBServer& vermitt, std::string_view key);
+
 // The insurer list: every record of GesellA.dbf in its current order.
 std::vector<std::string> GesellList(DBServer& gesellA);
 // The broker list: the brokers whose AKTIV is false, in the current order.

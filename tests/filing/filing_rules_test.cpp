@@ -9,7 +9,7 @@
 #include "platform/data/dbf.h"
 #include "platform/runtime/strings.h"
 #include "tests/data/proc.h"
-#include "tests/wordpad/filing_fixture.h"
+#include "tests/filing/filing_fixture.h"
 
 namespace kp {
 namespace {
@@ -127,6 +127,23 @@ TEST_F(Filing, CustomerAndBrokerAreFoundOnlyByTheirWholeNumber) {
     EXPECT_EQ(KundeText(*adressen, ""), "");
     EXPECT_EQ(VermittlerText(*vermitt, "1003        "), "Herr Dr. Walter Görtz");
     EXPECT_EQ(VermittlerText(*vermitt, "100"), "");
+}
+
+TEST_F(Filing, DokAufrufKeyGivesTheBoxTextOfExactlyThatAddressee) {
+    const std::string entry = FirstCustomerEntry();
+    EXPECT_EQ(KundenEintrag(*adressen, Left(entry, 6)), entry);
+    EXPECT_EQ(KundenEintrag(*adressen, Left(entry, 2)), "");
+    EXPECT_EQ(KundenEintrag(*adressen, ""), "");
+    const std::string broker = VermittEintrag(*vermitt, "1004");
+    EXPECT_EQ(Left(broker, 4), "1004");
+    EXPECT_NE(broker.find("Pöhlmann"), std::string::npos);
+    EXPECT_EQ(VermittEintrag(*vermitt, "10"), "");
+    gesellA->SetOrder(2);
+    gesellA->GoTop();
+    const std::string firstInsurer = GesellEntry(*gesellA);
+    const std::string gesnr = Right(firstInsurer, 4);
+    EXPECT_EQ(GesellEintrag(*gesellA, gesnr), firstInsurer);
+    EXPECT_EQ(GesellEintrag(*gesellA, "9999"), "");
 }
 
 TEST_F(Filing, DocumentWithResubmissionWritesBothRecords) {
@@ -348,8 +365,12 @@ TEST_F(Filing, TwoWorkstationsFilingAtOnceNeverShareANumber) {
     SetDeleted(true);
     const uint32_t before = dokVW->RecCount();
     constexpr int kEach = 15;
-    auto a = test::Process::Start("filing_helper", {dir.Path(), "A", std::to_string(kEach)});
-    auto b = test::Process::Start("filing_helper", {dir.Path(), "B", std::to_string(kEach)});
+    // The folder without its closing separator: a Windows command line
+    // would read a backslash before the closing quote as an escape.
+    const std::string folder = dir.File("");
+    const std::string arg = folder.substr(0, folder.size() - 1);
+    auto a = test::Process::Start("filing_helper", {arg, "A", std::to_string(kEach)});
+    auto b = test::Process::Start("filing_helper", {arg, "B", std::to_string(kEach)});
     ASSERT_TRUE(a && b);
     EXPECT_EQ(a->Wait(), 0);
     EXPECT_EQ(b->Wait(), 0);

@@ -2,15 +2,16 @@
 // resubmission each into the suite tables of a folder, as fast as it can.
 // Exit code 0 when every one was filed.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
-#include "tests/wordpad/filing_fixture.h"
+#include "tests/filing/filing_fixture.h"
 
 int main(int argc, char** argv) {
     if (argc != 4)
         return 2;
     using namespace kp;
-    const std::string dir = argv[1];
+    const std::string dir = (std::filesystem::path(argv[1]) / "").string();
     const std::string tag = argv[2];
     const int count = std::stoi(argv[3]);
     test::ProgramSettings();
