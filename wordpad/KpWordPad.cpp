@@ -13,6 +13,7 @@
 #include "platform/runtime/numbers.h"
 #include "platform/runtime/strings.h"
 #include "platform/runtime/utf8.h"
+#include "wordpad/DlgMargins.h"
 #include "wordpad/Menu.h"
 #include "wordpad/dlgDateiInfo.h"
 
@@ -294,7 +295,10 @@ bool KpWordPad::WriteLetter(const std::string& file) {
 
 void KpWordPad::Named(const std::string& file) {
     Caption(file);
-    OpenDlgDateiInfo(this, file);
+    // The filing dialog belongs to the shell: a letter saved on closing goes
+    // away while its filing dialog stays open.
+    ShellWindow* shell = Shell();
+    OpenDlgDateiInfo(shell ? static_cast<Window*>(shell) : this, file);
 }
 
 bool KpWordPad::RefreshRegister(const std::string& file) {
@@ -451,7 +455,21 @@ void KpWordPad::DateiVorschau() {
 }
 
 void KpWordPad::Paragraph() {
-    // The paragraph dialog comes with the margins dialog.
+    if (!oRichEdit_)
+        return;
+    ParagraphValues now;
+    now.inches = symUnits_ == Symbol("INCHES");
+    now.left = oRichEdit_->PrimaryIndent();
+    now.right = oRichEdit_->RightMargin();
+    now.firstLine = oRichEdit_->SecondaryIndent();
+    now.alignment = oRichEdit_->Alignment();
+    if (auto chosen = RunDlgMargins(this, now)) {
+        oRichEdit_->Margin(static_cast<int>(chosen->left), static_cast<int>(chosen->right),
+                           static_cast<int>(chosen->firstLine));
+        oRichEdit_->Alignment(chosen->alignment);
+        RTFNotify();
+    }
+    oRichEdit_->SetFocus();
 }
 
 void KpWordPad::Cut() {

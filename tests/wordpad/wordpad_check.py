@@ -74,7 +74,31 @@ def check_bold(folder):
     assert not any(b for t, b in runs if t == expected["PLAIN"]), f"bold: {runs}"
 
 
-CHECKS = {"wordpad_numbers": check_numbers, "wordpad_bold": check_bold}
+def check_filed(folder):
+    """The filing dialog registered the saved letter with its title and
+    resubmission date, and the resubmission file holds it on that day."""
+    expected = read_expected(os.path.join(folder, "expected.txt"))
+    name = expected["DOKNAME"]
+    dok = [r for r in dbfread.DBF(os.path.join(folder, "DokVW.dbf"), encoding="cp850")
+           if r["DOKNAME"].strip() == name]
+    assert len(dok) == 1, f"{len(dok)} DokVW records for {name}"
+    rec = dok[0]
+    assert rec["DOKTITEL"].strip() == expected["DOKTITEL"], rec["DOKTITEL"]
+    assert rec["ABLAGE"].strip().endswith(name), rec["ABLAGE"]
+    assert str(rec["WVDATUM"]) == expected["WVDATUM"], rec["WVDATUM"]
+    wv = [r for r in dbfread.DBF(os.path.join(folder, "DatWV.dbf"), encoding="cp850")
+          if r["WV"].strip() == name]
+    assert len(wv) == 1, f"{len(wv)} DatWV records for {name}"
+    assert str(wv[0]["TAG"]) == expected["WVDATUM"], wv[0]["TAG"]
+    assert wv[0]["DDOKNR"] == rec["DOKNR"], (wv[0]["DDOKNR"], rec["DOKNR"])
+
+
+def check_bold_and_filed(folder):
+    check_bold(folder)
+    check_filed(folder)
+
+
+CHECKS = {"wordpad_numbers": check_numbers, "wordpad_bold": check_bold_and_filed}
 
 
 def main():

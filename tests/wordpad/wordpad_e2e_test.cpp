@@ -24,6 +24,7 @@ namespace ui = uidriver;
 constexpr int kDateiNeu = 24563;
 constexpr int kOeffnen = 30806, kSpeichern = 30807, kFett = 30827, kSchliessen = 30814;
 constexpr int kRichEdit = 1001, kFileNameEdit = 1148;
+constexpr int kDokTitel = 114, kWvJa = 124, kWvDatum = 126, kFilingOk = 122;
 
 class WordPad : public ::testing::Test {
   protected:
@@ -119,11 +120,21 @@ class WordPad : public ::testing::Test {
     HWND SaveDialog() {
         return ui::WaitTopWindow("Speichern als...", 10s, {program_.pid(), {}}, "#32770");
     }
-    // The filing dialog of a saved letter, closed again when it shows.
-    void LeaveFilingDialog() {
-        for (const ui::TopWindowInfo& w : ui::ListTopWindows({program_.pid(), {}}))
-            if (w.window_class == "#32770" && w.caption != "KONTORPLUS")
-                ui::PostClose(w.hwnd);
+    // Files a saved letter through the filing dialog: a title and a
+    // resubmission date, then OK.
+    void File(const std::string& fileName, const std::string& title, const std::string& wv) {
+        HWND dialog = ui::WaitTopWindow("Dokumentinformation zu: " + fileName, 10s,
+                                        {program_.pid(), {}}, "#32770");
+        ASSERT_TRUE(dialog) << "saving did not lead to the filing dialog";
+        ASSERT_EQ(ui::SetControlText(ui::FindControl(dialog, kDokTitel), title), ui::Outcome::kOk);
+        ASSERT_EQ(ui::Click(ui::FindControl(dialog, kWvJa)), ui::Outcome::kOk);
+        ASSERT_TRUE(E2eProgram::WaitUntil(
+            [&] { return ui::IsEnabled(ui::FindControl(dialog, kWvDatum)); }));
+        ASSERT_EQ(ui::SetControlText(ui::FindControl(dialog, kWvDatum), wv), ui::Outcome::kOk);
+        ASSERT_EQ(ui::Click(ui::FindControl(dialog, kFilingOk)), ui::Outcome::kOk);
+        EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(dialog); }))
+            << "the filing dialog refused: "
+            << ui::Text(ui::FindMessageBox("KONTORPLUS", {program_.pid(), {}})).value_or("");
     }
     std::string Text(HWND control) { return ui::Text(control).value_or("?"); }
 
@@ -205,8 +216,9 @@ TEST_F(WordPad, EndingTheShellAsksForAChangedLetterFirst) {
     Keys(Shell(), "Shift+N o t i z");
     Keys(Shell(), "Alt+F4");
     program_.Press("Schließen", "CANCEL");
-    ASSERT_TRUE(E2eProgram::WaitUntil(
-        [&] { return !ui::FindMessageBox("Schließen", {program_.pid(), {}}); }));
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] {
+        return !ui::FindMessageBox("Schließen", {program_.pid(), {}});
+    }));
     EXPECT_TRUE(program_.Running()) << "the shell ended over a letter with changes";
     EXPECT_EQ(Pads("Unbenannt").size(), 1u);
     Keys(Shell(), "Alt+F4");
@@ -238,12 +250,17 @@ TEST_F(WordPad, ABoldRunIsSavedThroughTheDialogsAndComesBackOnOpening) {
     ASSERT_TRUE(E2eProgram::WaitUntil([&] {
         return std::filesystem::exists(Letter(lastNumber_ + 1));
     })) << "the letter was not written where the dialog proposed it";
-    LeaveFilingDialog();
     EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(pad) || !IsWindowVisible(pad); }));
+    const std::string fileName = Letter(lastNumber_ + 1).filename().string();
+    File(fileName, "Brief mit Fettdruck", "15.01.2027");
 
     const auto out = HandOverFolder("wordpad_bold");
     std::filesystem::copy_file(Letter(lastNumber_ + 1), out / "letter.rtf");
-    std::ofstream(out / "expected.txt", std::ios::binary) << "BOLD=Fett\nPLAIN=normal\n";
+    for (const char* table : {"DokVW.dbf", "DatWV.dbf"})
+        std::filesystem::copy_file(Data() / table, out / table);
+    std::ofstream(out / "expected.txt", std::ios::binary)
+        << "BOLD=Fett\nPLAIN=normal\nDOKNAME=" << fileName
+        << "\nDOKTITEL=Brief mit Fettdruck\nWVDATUM=2027-01-15\n";
 
     // Opening it again through the word pad's "Öffnen": the same text, and
     // the bold button follows the caret from the bold word to the plain one.
