@@ -21,6 +21,8 @@ pkgs="$pkgs xvfb xauth imagemagick locales"
 pkgs="$pkgs cmake ninja-build g++ clang libclang-rt-14-dev g++-multilib qemu-user"
 # Tables written by another DBF library, for tests and benchmarks.
 pkgs="$pkgs python3-dbf python3-dbfread"
+# An RTF reader of its own, for the saved letters.
+pkgs="$pkgs unrtf"
 
 for p in $pkgs; do
     have_pkg "$p" || need="$need $p"
