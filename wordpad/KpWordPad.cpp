@@ -298,7 +298,14 @@ void KpWordPad::Named(const std::string& file) {
     // The filing dialog belongs to the shell: a letter saved on closing goes
     // away while its filing dialog stays open.
     ShellWindow* shell = Shell();
-    OpenDlgDateiInfo(shell ? static_cast<Window*>(shell) : this, file);
+    Window* owner = shell ? static_cast<Window*>(shell) : this;
+    OpenDlgDateiInfo(owner, file);
+    // Right after the save dialog the activation goes back to the frame;
+    // the filing dialog is what the user must answer now, so it comes first.
+    if (HWND popup = GetWindow(owner->Handle(), GW_ENABLEDPOPUP)) {
+        SetForegroundWindow(popup);
+        BringWindowToTop(popup);
+    }
 }
 
 bool KpWordPad::RefreshRegister(const std::string& file) {
@@ -430,10 +437,11 @@ void KpWordPad::MenuCommand(MenuCommandEvent& e) {
     }
     if (oRichEdit_ && IsAlive()) {
         RTFNotify();
-        // A command may have opened another word pad (Öffnen, Neu): that one
-        // keeps the focus.
+        // A command may have opened another word pad (Öffnen, Neu) or a
+        // dialog (filing): that one keeps the focus.
         ShellWindow* shell = Shell();
-        if (!shell || shell->ActiveChild() == this)
+        if ((!shell || shell->ActiveChild() == this) &&
+            GetActiveWindow() == GetAncestor(Handle(), GA_ROOT))
             oRichEdit_->SetFocus();
     }
 }

@@ -24,7 +24,7 @@ namespace ui = uidriver;
 constexpr int kDateiNeu = 24563;
 constexpr int kOeffnen = 30806, kSpeichern = 30807, kFett = 30827, kSchliessen = 30814;
 constexpr int kRichEdit = 1001, kFileNameEdit = 1148;
-constexpr int kDokTitel = 114, kWvJa = 124, kWvDatum = 126, kFilingOk = 122;
+constexpr int kDokTitel = 114, kWvJa = 124, kWvDatum = 126, kFilingOk = 122, kFilingAbbruch = 121;
 
 class WordPad : public ::testing::Test {
   protected:
@@ -126,6 +126,8 @@ class WordPad : public ::testing::Test {
         HWND dialog = ui::WaitTopWindow("Dokumentinformation zu: " + fileName, 10s,
                                         {program_.pid(), {}}, "#32770");
         ASSERT_TRUE(dialog) << "saving did not lead to the filing dialog";
+        // It is what the user answers next: in front, not behind the shell.
+        EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Above(dialog, Shell()); }));
         ASSERT_EQ(ui::SetControlText(ui::FindControl(dialog, kDokTitel), title), ui::Outcome::kOk);
         ASSERT_EQ(ui::Click(ui::FindControl(dialog, kWvJa)), ui::Outcome::kOk);
         ASSERT_TRUE(E2eProgram::WaitUntil(
@@ -135,6 +137,16 @@ class WordPad : public ::testing::Test {
         EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(dialog); }))
             << "the filing dialog refused: "
             << ui::Text(ui::FindMessageBox("KONTORPLUS", {program_.pid(), {}})).value_or("");
+    }
+    // Whether `top` is in front of `other` among the top-level windows.
+    static bool Above(HWND top, HWND other) {
+        for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+            if (h == top)
+                return true;
+            if (h == other)
+                return false;
+        }
+        return false;
     }
     std::string Text(HWND control) { return ui::Text(control).value_or("?"); }
 
@@ -203,11 +215,23 @@ TEST_F(WordPad, ACancelledSaveWritesNothingAndTheCloseStillAsks) {
     }));
     EXPECT_TRUE(IsWindow(pad)) << "Cancel closed the letter";
     EXPECT_EQ(Text(ui::FindControl(pad, kRichEdit)), "Entwurf");
-    // No: the letter goes without a file.
+    // Saved through the toolbar this time: the filing dialog comes to the
+    // front (it may be left unanswered), and the saved letter closes
+    // without a question.
+    ASSERT_EQ(ui::ClickToolbarButton(Shell(), kSpeichern), ui::Outcome::kOk);
+    dialog = SaveDialog();
+    ASSERT_TRUE(dialog);
+    Keys(dialog, "Return");
+    HWND filing = ui::WaitTopWindow("Dokumentinformation zu: " + std::string(proposed), 10s,
+                                    {program_.pid(), {}}, "#32770");
+    ASSERT_TRUE(filing) << "saving did not lead to the filing dialog";
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Above(filing, Shell()); }))
+        << "the filing dialog is behind the shell";
+    ASSERT_EQ(ui::Click(ui::FindControl(filing, kFilingAbbruch)), ui::Outcome::kOk);
+    EXPECT_TRUE(std::filesystem::exists(Letter(lastNumber_ + 1)));
     Keys(Shell(), "Ctrl+F4");
-    program_.Press("Schließen", "NO");
     EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(pad) || !IsWindowVisible(pad); }));
-    EXPECT_FALSE(std::filesystem::exists(Letter(lastNumber_ + 1)));
+    EXPECT_FALSE(ui::FindMessageBox("Schließen", {program_.pid(), {}}));
 }
 
 TEST_F(WordPad, EndingTheShellAsksForAChangedLetterFirst) {
