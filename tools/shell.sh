@@ -100,7 +100,7 @@ KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
         drv keys KONTORPLUS "Ctrl+Home Shift+End" >/dev/null
         drv toolbar-click KONTORPLUS 30827 >/dev/null
         sleep 1
-        drv keys KONTORPLUS "Ctrl+End" >/dev/null
+        drv keys KONTORPLUS "Ctrl+Home" >/dev/null
         shot 13-wordpad
         drv toolbar-click KONTORPLUS 30807 >/dev/null
         if drv wait-window "Speichern als..." --timeout 5000 >/dev/null; then

@@ -454,6 +454,8 @@ Outcome ClickToolbarButton(HWND top, int commandId) {
     PostMessageW(button->toolbar, WM_MOUSEMOVE, 0, at);
     PostMessageW(button->toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(button->toolbar, WM_LBUTTONUP, 0, at);
+    // The mouse leaves again, as a user's hand does: no button stays hot.
+    PostMessageW(button->toolbar, WM_MOUSELEAVE, 0, 0);
     return Outcome::kOk;
 }
 
