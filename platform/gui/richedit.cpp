@@ -134,6 +134,34 @@ Symbol RichEdit::ClassName() const {
 
 // ---------------------------------------------------------------- RTF
 
+void RichEdit::StreamIn(UINT format, EDITSTREAM& stream) {
+    HWND h = Handle();
+    settingText_ = true;
+    const DWORD mask = EventMask();
+    EventMask(0);
+    SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+    // The old text goes first, piece by piece from its end: some controls
+    // take time that grows with the square of the text when a long text is
+    // deleted (or replaced) from its start, minutes for a long letter.
+    constexpr int kPiece = 4096;
+    for (int length = TextLength(); length > 0;) {
+        const int start = std::max(length - kPiece, 0);
+        SendMessageW(h, EM_SETSEL, start, length);
+        SendMessageW(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+        const int left = TextLength();
+        if (left >= length)
+            break;  // the control keeps what it cannot delete (a last paragraph mark)
+        length = left;
+    }
+    SendMessageW(h, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
+    // A text read in is nothing to undo.
+    SendMessageW(h, EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(h, nullptr, TRUE);
+    EventMask(mask);
+    settingText_ = false;
+}
+
 bool RichEdit::LoadFile(const std::string& path) {
     if (!Handle())
         return false;
@@ -148,9 +176,7 @@ bool RichEdit::LoadFile(const std::string& path) {
     SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN);
     const UINT format = IsRtf(head, n) ? SF_RTF : SF_TEXT;
     EDITSTREAM es{reinterpret_cast<DWORD_PTR>(file.Get()), 0, &ReadFromFile};
-    settingText_ = true;
-    SendMessageW(Handle(), EM_STREAMIN, format, reinterpret_cast<LPARAM>(&es));
-    settingText_ = false;
+    StreamIn(format, es);
     Modified(false);
     if (es.dwError != 0)
         return false;
@@ -214,9 +240,7 @@ void RichEdit::RTFValue(const std::string& rtf) {
     }
     StringSource src{&rtf};
     EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&src), 0, &ReadFromString};
-    settingText_ = true;
-    SendMessageW(Handle(), EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
-    settingText_ = false;
+    StreamIn(SF_RTF, es);
 }
 
 Usual RichEdit::Value() const {

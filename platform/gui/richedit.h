@@ -43,6 +43,9 @@ class RichEditOwner {
 
 class RichEdit : public MultiLineEdit {
   public:
+    // Bound to a control of the owner's dialog resource; the resource names
+    // the class WindowClassName gives, and WindowClassName must have been
+    // called before the dialog is made.
     RichEdit(Window* owner, const ResourceID& id);
     // Made anew: multi-line, wants return, auto vertical scroll, tab stop,
     // visible, and the extra style bits. The event mask starts with
@@ -131,6 +134,10 @@ class RichEdit : public MultiLineEdit {
 
     LRESULT Dispatch(Event& e) override;
     void MouseButtonDown(MouseEvent& e) override;
+
+  private:
+    // Replaces the text by what the stream brings.
+    void StreamIn(UINT format, EDITSTREAM& stream);
 
   protected:
     // The caret may have moved: status-bar position and the owner's

@@ -55,7 +55,8 @@ void ShellWindow::ToolBar(std::shared_ptr<kp::Toolbar> bar) {
 }
 
 void ShellWindow::ToolBarChanged() {
-    LayoutClient();
+    if (!dying_)  // a window being taken apart lays nothing out
+        LayoutClient();
 }
 
 Window* ShellWindow::ActiveChild() const {

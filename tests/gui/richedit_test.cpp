@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "platform/gui/controls.h"
 #include "platform/gui/richedit.h"
@@ -268,6 +269,49 @@ TEST_F(RichEditTest, KeysShowThePositionInTheShellsStatusBarAndNotifyTheOwner) {
     EXPECT_EQ(host.notified, 1);
     bar.PositionText("");
     EXPECT_EQ(bar.PositionText(), "");
+}
+
+// Records the pop-ups opened for it and closes each at once.
+class PadHost : public Host {
+  public:
+    PadHost(Window* owner) : Host(owner, true) {}
+    void MenuInit(MenuInitEvent& e) override {
+        if (e.Message() == WM_INITMENUPOPUP) {
+            popups.push_back(e.MenuHandle());
+            PostMessageW(Handle(), WM_CANCELMODE, 0, 0);
+            EndMenu();
+        }
+        Host::MenuInit(e);
+    }
+    std::vector<HMENU> popups;
+};
+
+TEST_F(RichEditTest, TheRightButtonOpensTheViewPopupAlsoWhenMaximised) {
+    ShellWindow shell;
+    shell.Size(Dimension(640, 480));
+    shell.Show();
+    PadHost pad(&shell);
+    auto menu = std::make_shared<Menu>(ResourceID("padMenu"));
+    pad.Menu(menu);
+    pad.Show();
+    HMENU view = GetSubMenu(menu->Handle(), 2);
+    ASSERT_TRUE(view);
+
+    SendMessageW(pad.edit.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    ASSERT_EQ(pad.popups.size(), 1u);
+    EXPECT_EQ(pad.popups[0], view);
+
+    // Maximised, the child's window menu takes the first place in the bar.
+    SendMessageW(shell.MdiClient(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(pad.Handle()), 0);
+    ASSERT_TRUE(IsZoomed(pad.Handle()));
+    SendMessageW(pad.edit.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    ASSERT_EQ(pad.popups.size(), 2u);
+    EXPECT_EQ(pad.popups[1], view);
+
+    // The left button opens nothing.
+    SendMessageW(pad.edit.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageW(pad.edit.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(pad.popups.size(), 2u);
 }
 
 }  // namespace
