@@ -58,16 +58,16 @@ bool Prepare(DBServer& server, std::vector<FieldValue>& values, std::string* mes
     const auto specs = server.FieldSpecs();
     for (FieldValue& fv : values) {
         const Symbol name(fv.field);
-        const FieldSpec* spec = nullptr;
+        const FieldSpec* def = nullptr;
         for (const auto& [sym, s] : specs)
             if (sym == name)
-                spec = &s;
-        if (!spec) {
+                def = &s;
+        if (!def) {
             *message = "Die Tabelle " + TableName(server) + " hat kein Feld " + fv.field +
                        ".\nBitte lassen Sie die Tabelle von der Datenpflege prüfen.";
             return false;
         }
-        const int width = spec->Length();
+        const int width = def->Length();
         if (fv.value.IsString()) {
             std::string text = fv.value.AsString();
             std::string bytes;
@@ -80,7 +80,7 @@ bool Prepare(DBServer& server, std::vector<FieldValue>& values, std::string* mes
                            "Dokument erneut ab.";
                 return false;
             }
-            if (spec->ValType() == 'C' && static_cast<int>(Len(text)) > width) {
+            if (def->ValType() == 'C' && static_cast<int>(Len(text)) > width) {
                 if (fv.fit == Fit::Refuse) {
                     *message = std::string("Das Feld \"") + fv.label + "\" ist mit " +
                                std::to_string(Len(text)) + " Zeichen zu lang für die Tabelle " +
@@ -92,7 +92,7 @@ bool Prepare(DBServer& server, std::vector<FieldValue>& values, std::string* mes
                 fv.value = Usual(Left(text, width));
             }
         } else if (fv.value.IsNumeric()) {
-            const int decimals = spec->Decimals();
+            const int decimals = def->Decimals();
             const double limit = [&] {
                 double l = 1;
                 for (int i = 0; i < width - (decimals > 0 ? decimals + 1 : 0); ++i)
@@ -158,6 +158,12 @@ int32_t HighestNumber(DBServer& server, const char* field) {
     const double n = server.EoF() ? 0.0 : Number(server, field);
     SetDeleted(hidden);
     return static_cast<int32_t>(n);
+}
+
+std::string NotOpen(const char* what, const char* file) {
+    return std::string("Das Dokument kann nicht abgelegt werden: ") + what + " (" + file +
+           ") ist nicht geöffnet.\nBitte prüfen Sie den Datenpfad und ob die Tabelle "
+           "vorhanden ist.";
 }
 
 bool NumberLockRefused(std::string* message) {
@@ -327,8 +333,8 @@ AblageErgebnis DateiAblegen(const DateiInfoTabellen& t, const DateiInfoEingabe& 
     const std::string titel = AllTrim(in.titel);
 
     if (in.vorlage) {
-        if (!t.textVor) {
-            r.meldung = "Das Vorlagenregister TextVor.dbf ist nicht geöffnet.";
+        if (!t.textVor || !t.textVor->Used()) {
+            r.meldung = NotOpen("Vorlagenregister", "TextVor.dbf");
             return r;
         }
         DBServer& tv = *t.textVor;
@@ -357,8 +363,8 @@ AblageErgebnis DateiAblegen(const DateiInfoTabellen& t, const DateiInfoEingabe& 
         return r;
     }
 
-    if (!t.dokVW) {
-        r.meldung = "Das Dokumentenregister DokVW.dbf ist nicht geöffnet.";
+    if (!t.dokVW || !t.dokVW->Used()) {
+        r.meldung = NotOpen("Dokumentenregister", "DokVW.dbf");
         return r;
     }
     // A resubmission needs a day to come back on.
@@ -372,8 +378,8 @@ AblageErgebnis DateiAblegen(const DateiInfoTabellen& t, const DateiInfoEingabe& 
                 "Wiedervorlage weg.";
             return r;
         }
-        if (!t.datWV) {
-            r.meldung = "Die Wiedervorlage DatWV.dbf ist nicht geöffnet.";
+        if (!t.datWV || !t.datWV->Used()) {
+            r.meldung = NotOpen("Wiedervorlage", "DatWV.dbf");
             return r;
         }
     }

@@ -319,6 +319,23 @@ TEST_F(Filing, RefusalsLeaveEveryTableAsItWas) {
     }
 }
 
+TEST_F(Filing, RegisterThatCouldNotBeOpenedIsToldNotWrittenTo) {
+    DateiInfoTabellen t = Tables();
+    t.datWV = nullptr;
+    in.wiedervorlage = true;
+    in.wvDatum = "01.07.2010";
+    const auto before = Counts();
+    AblageErgebnis r = DateiAblegen(t, in);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.meldung.find("DatWV.dbf"), std::string::npos) << r.meldung;
+    dokVW->Close();
+    r = DateiAblegen(Tables(), in);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.meldung.find("DokVW.dbf"), std::string::npos) << r.meldung;
+    EXPECT_EQ(DBServer(dir.File("DokVW.dbf")).RecCount(), before[0]);
+    EXPECT_EQ(datWV->RecCount(), before[2]);
+}
+
 TEST_F(Filing, TextsWiderThanTheirFieldAreCutBeforeTheAppend) {
     in.titel = std::string(70, 'T');
     in.versandart = "Einschreiben mit Rückschein";  // 27 of 20
