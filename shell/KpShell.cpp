@@ -1,8 +1,10 @@
 #include "shell/KpShell.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "app/dtaStart.h"
+#include "app/funVelto.h"
 #include "app/menShell_layout.h"
 #include "platform/gui/app.h"
 #include "platform/gui/boxes.h"
@@ -11,6 +13,7 @@
 #include "shell/ShellDialogs.h"
 #include "shell/ShellEingabe.h"
 #include "shell/ShellForms.h"
+#include "wordpad/KpWordPad.h"
 
 namespace kp {
 
@@ -22,7 +25,7 @@ constexpr UINT kReapMessage = WM_APP + 0x4B50;
 
 // Items whose windows are not part of this program yet: they stay grey
 // rather than answering with a box.
-constexpr int kNotYetBuilt[] = {24563, 24568, 24573};
+constexpr int kNotYetBuilt[] = {24568, 24573};
 
 }  // namespace
 
@@ -75,6 +78,9 @@ Method KpShell::FindMethod(Symbol name) {
         {"DATEIVERTRAEGE", &KpShell::DATEIVERTRAEGE},
         {"DATEITERMIN", &KpShell::DATEITERMIN},
         {"DATEIPRINTERSETUP", &KpShell::DATEIPRINTERSETUP},
+        {"DATEI_DATEI_NEU", &KpShell::DateiNeu},
+        {"DateiNeu", &KpShell::DateiNeu},
+        {"DateiRtfOeffnen", &KpShell::DateiRtfOeffnen},
     };
     if (Method m = methods.Bind(this, name))
         return m;
@@ -104,7 +110,16 @@ LRESULT KpShell::Dispatch(Event& e) {
     return ShellWindow::Dispatch(e);
 }
 
-bool KpShell::QueryClose(Event&) {
+bool KpShell::QueryClose(Event& e) {
+    // A letter with changes asks first (and may keep the shell open); the
+    // frame's end would otherwise destroy it without a word.
+    for (Window* child : std::vector<Window*>(children_)) {
+        auto* pad = dynamic_cast<KpWordPad*>(child);
+        if (pad && pad->IsAlive() && !pad->QueryClose(e)) {
+            pad->Show();
+            return false;
+        }
+    }
     // A form with changes not yet saved keeps the shell open: closing would
     // lose what the user typed.
     for (Window* child : children_) {
@@ -166,6 +181,30 @@ void KpShell::DATEIVERTRAEGE() {
 
 void KpShell::DATEITERMIN() {
     Adopt(std::make_unique<DtaTerminkalender>(this))->Show();
+}
+
+void KpShell::DateiNeu() {
+    // The addressee of the new letter is the one the settings name.
+    GetSetGlobal(Symbol("DOKNAMENEU"), Usual(settings_.dokNameNeu));
+    OpenWordPad();
+}
+
+void KpShell::DateiRtfOeffnen() {
+    OpenDialog dialog(this);
+    dialog.Caption("Brief öffnen");
+    dialog.SetFilter({"*.RTF"}, {"Dokumente *.RTF"});
+    dialog.InitialDirectory(settings_.dataPath + "Texte\\");
+    if (dialog.Show() && !dialog.FileName().empty())
+        OpenWordPad(dialog.FileName());
+}
+
+Window* KpShell::OpenWordPad(const std::string& file) {
+    std::optional<std::string> cFile;
+    if (!file.empty())
+        cFile = file;
+    auto* pad = Adopt(std::make_unique<KpWordPad>(this, cFile));
+    pad->Show();
+    return pad;
 }
 
 void KpShell::DATEIENDE() {

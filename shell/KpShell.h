@@ -4,6 +4,7 @@
 // services the library's windows call (child registry, help display). Each
 // menu command opens the library window it names.
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "forms/dtaWindow.h"
@@ -36,6 +37,12 @@ class KpShell : public ShellWindow, public ChildRegistry {
     void DATEIVERMITTLER();
     void DATEIVERTRAEGE();  // the contract input form
     void DATEITERMIN();     // the appointment calendar
+    // The word pad's owner services: a new letter for the addressee in
+    // DOKNAMENEU, and an RTF file chosen in the open dialog.
+    void DateiNeu();
+    void DateiRtfOeffnen();
+    // Opens a word pad on the file, or on a new letter without one.
+    Window* OpenWordPad(const std::string& file = {});
     void DATEIENDE();
     void HILFEINDEX();
     void DATEISCHNELLSUCHE();

@@ -92,6 +92,26 @@ KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
             drv keys "Datei öffnen" Return >/dev/null
             shot 12-browse
         fi
+        # A letter in the word pad with its format bar, the first line of the
+        # greeting bold; then the save dialog and the filing dialog.
+        drv menu KONTORPLUS 24563 >/dev/null
+        sleep 2
+        drv keys KONTORPLUS "Shift+S e h r Space g e e h r t e Space Shift+D a m e n Space u n d Space Shift+H e r r e n Return Return Shift+W i r Space b e s t a e t i g e n Space Shift+I h r e n Space Shift+A u f t r a g" >/dev/null
+        drv keys KONTORPLUS "Ctrl+Home Shift+End" >/dev/null
+        drv toolbar-click KONTORPLUS 30827 >/dev/null
+        sleep 1
+        drv keys KONTORPLUS "Ctrl+Home" >/dev/null
+        shot 13-wordpad
+        drv toolbar-click KONTORPLUS 30807 >/dev/null
+        if drv wait-window "Speichern als..." --timeout 5000 >/dev/null; then
+            shot 14-speichern
+            drv keys "Speichern als..." Return >/dev/null
+            for i in 1 2 3 4 5 6 7 8 9 10; do
+                drv windows | grep -q "caption=Dokumentinformation" && break
+                sleep 1
+            done
+            shot 15-dateiinfo
+        fi
         drv keys KONTORPLUS "Alt+F4" >/dev/null || true
     else
         shot 1-error

@@ -97,11 +97,16 @@ void ShellWindow::LayoutClient() {
 }
 
 LRESULT ShellWindow::Dispatch(Event& e) {
-    // A menu command while a child shows its own menu is the child's.
+    // A menu command while a child shows its own menu is the child's when
+    // its menu holds the item; the shell's own keys (Alt+F4, F3 ...) stay
+    // the shell's.
     if (e.Message() == WM_COMMAND && e.lParam() == 0 && HIWORD(e.wParam()) <= 1 &&
         LOWORD(e.wParam()) < kFirstChildId) {
         Window* child = ActiveChild();
-        if (child && child->Menu()) {
+        const UINT id = LOWORD(e.wParam());
+        if (child && child->Menu() &&
+            (!child->Menu()->Handle() ||
+             GetMenuState(child->Menu()->Handle(), id, MF_BYCOMMAND) != static_cast<UINT>(-1))) {
             SendMessageW(child->Handle(), WM_COMMAND, e.wParam(), 0);
             return 1;
         }
@@ -157,6 +162,16 @@ ChildAppWindow::~ChildAppWindow() {
     if (managed_ && Handle())
         ShowMenuInShell(false);
     DestroyHandle();
+}
+
+void ChildAppWindow::Destroy() {
+    if (managed_ && Handle()) {
+        if (HWND client = GetParent(Handle())) {
+            SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(Handle()), 0);
+            return;
+        }
+    }
+    Window::Destroy();
 }
 
 Symbol ChildAppWindow::ClassName() const {

@@ -58,6 +58,9 @@ class ChildAppWindow : public Window {
 
     bool IsManaged() const { return managed_; }
     // An MDI child's menu replaces the shell's menu while the child is active.
+    // An MDI child is destroyed through its MDI client, which then
+    // activates the next child (and gives it the keyboard).
+    void Destroy() override;
     void Menu(std::shared_ptr<kp::Menu> menu) override;
     using Window::Menu;
     // The toolbar stays at the top of the client area as the window resizes.

@@ -121,9 +121,9 @@ TEST(KpShell, ItemsNotBuiltAreGreyAndChildrenRegister) {
     settings.dataPath = "C:\\nirgends\\";
     KpShell shell(settings);
     HMENU bar = shell.Menu()->Handle();
-    EXPECT_TRUE(GetMenuState(bar, 24563, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(bar, 24568, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_FALSE(GetMenuState(bar, 24565, MF_BYCOMMAND) & MF_GRAYED);
-    for (int built : {24572, 24575, 24576, 24578, 32031})
+    for (int built : {24563, 24572, 24575, 24576, 24578, 32031})
         EXPECT_FALSE(GetMenuState(bar, built, MF_BYCOMMAND) & MF_GRAYED) << built;
     EXPECT_FALSE(GetMenuState(bar, 24580, MF_BYCOMMAND) & MF_GRAYED);
     ASSERT_NE(shell.StatusBar(), nullptr);

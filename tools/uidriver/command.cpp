@@ -41,6 +41,9 @@ const char* const kUsage =
     "  rows CAPTION ID FIRST COUNT      rows of a list view (ID 0: the first one),\n"
     "                                   cells separated by |; first line count=N\n"
     "  status CAPTION                   the text of the window's status bar\n"
+    "  toolbar-state CAPTION ID         the toolbar button of that command id:\n"
+    "                                   enabled=0|1 checked=0|1\n"
+    "  toolbar-click CAPTION ID         click that toolbar button\n"
     "  kill                             end the processes that --pid or --exe name\n"
     "                                   at once: killed=N (never without one of them)\n"
     "CAPTION and TITLE match exactly. ID is decimal or 0x hex. Windows are looked for\n"
@@ -72,6 +75,7 @@ constexpr Verb kVerbs[] = {
     {"enter-text", 3, 3, true, false, -1},    {"set-text", 3, 3, true, false, -1},
     {"tabs", 2, 2, true, false, -1},          {"tab-select", 3, 3, true, false, -1},
     {"rows", 4, 4, true, false, -1},          {"status", 1, 1, false, false, -1},
+    {"toolbar-state", 2, 2, true, false, -1}, {"toolbar-click", 2, 2, true, false, -1},
 };
 
 std::string Hex(const void* p) {
@@ -368,6 +372,21 @@ int RunCommand(const Command& c, std::string& out, std::string& err) {
             return Fail(
                 err, "menu item " + std::to_string(c.id) + ": " + std::string(Describe(outcome)));
         out += "ok\n";
+        return kExitOk;
+    }
+    if (c.verb == "toolbar-state" || c.verb == "toolbar-click") {
+        const std::string name = "toolbar button " + std::to_string(c.id);
+        if (c.verb == "toolbar-click") {
+            const Outcome outcome = ClickToolbarButton(top, c.id);
+            if (outcome != Outcome::kOk)
+                return Fail(err, name + ": " + std::string(Describe(outcome)));
+            out += "ok\n";
+            return kExitOk;
+        }
+        const auto state = ToolbarButton(top, c.id);
+        if (!state)
+            return Fail(err, name + " not found in " + Quoted(c.caption));
+        out += "enabled=" + Flag(state->enabled) + " checked=" + Flag(state->checked) + "\n";
         return kExitOk;
     }
     if (c.id == 0 &&

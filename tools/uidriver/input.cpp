@@ -415,4 +415,48 @@ HWND FindControlByClass(HWND top, std::string_view window_class) {
     return search.found;
 }
 
+std::optional<ToolbarButtonState> ToolbarButton(HWND top, int commandId) {
+    for (const ControlInfo& c : ListControls(top)) {
+        if (c.window_class != TOOLBARCLASSNAMEA)
+            continue;
+        const auto index = Send(c.hwnd, TB_COMMANDTOINDEX, static_cast<WPARAM>(commandId), 0);
+        if (!index || static_cast<LONG>(*index) < 0)
+            continue;
+        ToolbarButtonState state;
+        state.toolbar = c.hwnd;
+        state.enabled =
+            Send(c.hwnd, TB_ISBUTTONENABLED, static_cast<WPARAM>(commandId), 0).value_or(0) != 0;
+        state.checked =
+            Send(c.hwnd, TB_ISBUTTONCHECKED, static_cast<WPARAM>(commandId), 0).value_or(0) != 0;
+        // The rectangle comes back through memory lent in the program.
+        RemoteBuffer buffer(c.hwnd, sizeof(RECT));
+        if (!buffer ||
+            !Send(c.hwnd, TB_GETRECT, static_cast<WPARAM>(commandId),
+                  reinterpret_cast<LPARAM>(buffer.Address()))
+                 .value_or(0) ||
+            !buffer.Read(&state.rect, sizeof(RECT)))
+            return std::nullopt;
+        return state;
+    }
+    return std::nullopt;
+}
+
+Outcome ClickToolbarButton(HWND top, int commandId) {
+    const auto button = ToolbarButton(top, commandId);
+    if (!button)
+        return Outcome::kNotFound;
+    if (!IsWindowVisible(button->toolbar))
+        return Outcome::kHidden;
+    if (!button->enabled)
+        return Outcome::kDisabled;
+    const LPARAM at = MAKELPARAM((button->rect.left + button->rect.right) / 2,
+                                 (button->rect.top + button->rect.bottom) / 2);
+    PostMessageW(button->toolbar, WM_MOUSEMOVE, 0, at);
+    PostMessageW(button->toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(button->toolbar, WM_LBUTTONUP, 0, at);
+    // The mouse leaves again, as a user's hand does: no button stays hot.
+    PostMessageW(button->toolbar, WM_MOUSELEAVE, 0, 0);
+    return Outcome::kOk;
+}
+
 }  // namespace kp::uidriver

@@ -54,6 +54,18 @@ std::optional<std::vector<std::string>> ListViewRow(HWND list, int row, int colu
 std::optional<int> ListViewColumnCount(HWND list);
 std::optional<int> ListViewTopIndex(HWND list);
 
+// Toolbar buttons, by the command id they send: the toolbar among top's
+// descendants that holds the button, its state, and a click with the left
+// button at the button's centre (posted), as a user clicks it.
+struct ToolbarButtonState {
+    HWND toolbar = nullptr;
+    bool enabled = false;
+    bool checked = false;
+    RECT rect{};  // in the toolbar's client pixels
+};
+std::optional<ToolbarButtonState> ToolbarButton(HWND top, int commandId);
+Outcome ClickToolbarButton(HWND top, int commandId);
+
 // The first descendant of top of this window class (a status bar, a tab
 // control), depth first; nullptr if none.
 HWND FindControlByClass(HWND top, std::string_view window_class);

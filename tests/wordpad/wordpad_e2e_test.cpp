@@ -1,0 +1,313 @@
+// The word pad inside KpShell.exe, driven as the office writes letters: new
+// letters take the next running number, the format bar follows the text,
+// saving goes through the real save dialog, closing with changes asks, and
+// a saved letter opens again as it was written. What is left on disk goes to
+// wordpad_check.py (dbfread, unrtf).
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/data/dbserver.h"
+#include "platform/runtime/settings.h"
+#include "platform/runtime/strings.h"
+#include "tests/e2e/e2e_program.h"
+#include "tests/shell/handover.h"
+#include "tools/demodata/demodata.h"
+#include "tools/uidriver/format.h"
+#include "tools/uidriver/input.h"
+
+namespace kp::e2e {
+namespace {
+
+namespace ui = uidriver;
+
+constexpr int kDateiNeu = 24563;
+constexpr int kOeffnen = 30806, kSpeichern = 30807, kFett = 30827, kSchliessen = 30814;
+constexpr int kRichEdit = 1001, kFileNameEdit = 1148;
+constexpr int kDokTitel = 114, kWvJa = 124, kWvDatum = 126, kFilingOk = 122, kFilingAbbruch = 121;
+
+class WordPad : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetExclusive(false);
+        SetDeleted(false);
+        SetAnsi(false);
+        std::filesystem::create_directories(Data());
+        demo::WriteSuite(ui::Narrow(Data().wstring()), 200, 1);
+        // The first customer who has letters already.
+        DBServer dokName(DataFile("DokName.dbf"));
+        for (dokName.GoTop(); !dokName.EoF(); dokName.Skip(1)) {
+            if (!Field(dokName, "ADRESSNR").empty()) {
+                key_ =
+                    Field(dokName, "ADRESSNR") + Field(dokName, "INITIAL") + Field(dokName, "JAHR");
+                lastNumber_ = static_cast<int>(std::stoi(Field(dokName, "DOKLFDNR")));
+                break;
+            }
+        }
+        ASSERT_FALSE(key_.empty());
+        std::ofstream ini(folder_.path() / "KpShell.ini", std::ios::binary);
+        ini << "[Pfade]\r\nDaten=Daten\r\n[Dokumente]\r\nUrsprung=KpShell\r\nAufruf=K" << key_
+            << "\r\nNameNeu=K" << key_ << "\r\nVersandarten=Brief,Fax\r\nSparten=HAUSRAT,KFZ\r\n";
+    }
+    void TearDown() override {
+        if (HasFailure())
+            folder_.Keep();
+    }
+
+    static std::string Field(DBServer& db, const char* name) {
+        return AllTrim(db.FieldGet(Symbol(name)).AsString());
+    }
+    std::filesystem::path Data() const { return folder_.path() / "Daten"; }
+    std::string DataFile(const std::string& name) const {
+        return ui::Narrow((Data() / name).wstring());
+    }
+    std::filesystem::path Letter(int number) const {
+        char n[8];
+        std::snprintf(n, sizeof n, "%04d", number);
+        return Data() / "Texte" / "Kunden" / (key_ + "_" + n + ".RTF");
+    }
+    // DOKLFDNR of the customer's record, read afresh.
+    int LastNumber() {
+        DBServer dokName(DataFile("DokName.dbf"));
+        for (dokName.GoTop(); !dokName.EoF(); dokName.Skip(1))
+            if (Field(dokName, "ADRESSNR") + Field(dokName, "INITIAL") + Field(dokName, "JAHR") ==
+                    key_ &&
+                !dokName.Deleted())
+                return std::stoi(Field(dokName, "DOKLFDNR"));
+        return -1;
+    }
+
+    HWND Shell() { return program_.Window(); }
+    // The word pads (MDI children of that caption) now showing.
+    std::vector<HWND> Pads(std::string_view caption) {
+        std::vector<HWND> out;
+        for (const ui::ControlInfo& c : ui::ListControls(Shell()))
+            if (c.window_class == "KpFrame" && c.text == caption && c.visible)
+                out.push_back(c.hwnd);
+        return out;
+    }
+    HWND WaitPad(std::string_view caption, size_t count = 1) {
+        HWND found = nullptr;
+        E2eProgram::WaitUntil([&] {
+            auto pads = Pads(caption);
+            found = pads.size() >= count ? pads.back() : nullptr;
+            return found != nullptr;
+        });
+        return found;
+    }
+    // The toolbar the word pads put into the shell window itself.
+    HWND ShellToolbar() {
+        for (const ui::ControlInfo& c : ui::ListControls(Shell()))
+            if (c.window_class == "ToolbarWindow32" && GetParent(c.hwnd) == Shell() && c.visible)
+                return c.hwnd;
+        return nullptr;
+    }
+    void Keys(HWND window, std::string_view keys) {
+        auto parsed = ui::ParseKeys(keys);
+        ASSERT_TRUE(parsed) << keys;
+        ASSERT_EQ(ui::TypeKeys(window, *parsed), ui::Outcome::kOk) << keys;
+    }
+    std::optional<bool> Checked(HWND pad, int id) {
+        auto state = ui::ToolbarButton(pad, id);
+        if (!state)
+            return std::nullopt;
+        return state->checked;
+    }
+    void NewLetter(size_t count = 1) {
+        ASSERT_EQ(ui::ChooseMenuItem(Shell(), kDateiNeu), ui::Outcome::kOk);
+        ASSERT_TRUE(WaitPad("Unbenannt", count)) << "no new letter opened";
+    }
+    HWND SaveDialog() {
+        return ui::WaitTopWindow("Speichern als...", 10s, {program_.pid(), {}}, "#32770");
+    }
+    // Files a saved letter through the filing dialog: a title and a
+    // resubmission date, then OK.
+    void File(const std::string& fileName, const std::string& title, const std::string& wv) {
+        HWND dialog = ui::WaitTopWindow("Dokumentinformation zu: " + fileName, 10s,
+                                        {program_.pid(), {}}, "#32770");
+        ASSERT_TRUE(dialog) << "saving did not lead to the filing dialog";
+        // It is what the user answers next: in front, not behind the shell.
+        EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Above(dialog, Shell()); }));
+        ASSERT_EQ(ui::SetControlText(ui::FindControl(dialog, kDokTitel), title), ui::Outcome::kOk);
+        ASSERT_EQ(ui::Click(ui::FindControl(dialog, kWvJa)), ui::Outcome::kOk);
+        ASSERT_TRUE(E2eProgram::WaitUntil(
+            [&] { return ui::IsEnabled(ui::FindControl(dialog, kWvDatum)); }));
+        ASSERT_EQ(ui::SetControlText(ui::FindControl(dialog, kWvDatum), wv), ui::Outcome::kOk);
+        ASSERT_EQ(ui::Click(ui::FindControl(dialog, kFilingOk)), ui::Outcome::kOk);
+        EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(dialog); }))
+            << "the filing dialog refused: "
+            << ui::Text(ui::FindMessageBox("KONTORPLUS", {program_.pid(), {}})).value_or("");
+    }
+    // Whether `top` is in front of `other` among the top-level windows.
+    static bool Above(HWND top, HWND other) {
+        for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+            if (h == top)
+                return true;
+            if (h == other)
+                return false;
+        }
+        return false;
+    }
+    std::string Text(HWND control) { return ui::Text(control).value_or("?"); }
+
+    TempFolder folder_;
+    E2eProgram program_{"KONTORPLUS"};
+    std::string key_;
+    int lastNumber_ = 0;
+};
+
+TEST_F(WordPad, TwoNewLettersTakeTheNextTwoNumbersAndShareTheShellToolbar) {
+    program_.Start(folder_.path());
+    EXPECT_FALSE(ShellToolbar());
+    NewLetter();
+    NewLetter(2);
+    EXPECT_EQ(LastNumber(), lastNumber_ + 2);
+    ASSERT_TRUE(ShellToolbar()) << "no toolbar in the shell while word pads are open";
+
+    // Closing one of the two keeps the toolbar the other one uses.
+    Keys(Shell(), "Ctrl+F4");
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return Pads("Unbenannt").size() == 1; }));
+    EXPECT_TRUE(ShellToolbar()) << "the other word pad lost the shell's toolbar";
+    Keys(Shell(), "Ctrl+F4");
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return Pads("Unbenannt").empty(); }));
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return ShellToolbar() == nullptr; }));
+    // Unsaved letters keep their numbers taken, and write no file.
+    EXPECT_EQ(LastNumber(), lastNumber_ + 2);
+    EXPECT_FALSE(std::filesystem::exists(Letter(lastNumber_ + 1)));
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / "Unbenannt"));
+
+    const auto out = HandOverFolder("wordpad_numbers");
+    std::filesystem::copy_file(Data() / "DokName.dbf", out / "DokName.dbf");
+    std::ofstream(out / "expected.txt", std::ios::binary)
+        << "KEY=" << key_ << "\nDOKLFDNR=" << lastNumber_ + 2 << "\n";
+}
+
+TEST_F(WordPad, ACancelledSaveWritesNothingAndTheCloseStillAsks) {
+    program_.Start(folder_.path());
+    NewLetter();
+    HWND pad = WaitPad("Unbenannt");
+    Keys(Shell(), "Shift+E n t w u r f");
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] {
+        auto s = ui::ToolbarButton(Shell(), kSpeichern);
+        return s && s->enabled;
+    })) << "an edit did not enable saving";
+    ASSERT_EQ(ui::ClickToolbarButton(Shell(), kSpeichern), ui::Outcome::kOk);
+    HWND dialog = SaveDialog();
+    ASSERT_TRUE(dialog) << "saving a new letter showed no save dialog";
+    // The proposal: the reserved number with ".RTF" once.
+    char proposed[40];
+    std::snprintf(proposed, sizeof proposed, "%s_%04d.RTF", key_.c_str(), lastNumber_ + 1);
+    EXPECT_EQ(Text(ui::FindControl(dialog, kFileNameEdit)), proposed);
+    ASSERT_EQ(ui::Click(ui::FindControl(dialog, IDCANCEL)), ui::Outcome::kOk);
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(dialog); }));
+
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / "Unbenannt"));
+    EXPECT_FALSE(std::filesystem::exists(Letter(lastNumber_ + 1)));
+    EXPECT_TRUE(IsWindow(pad));
+
+    // The change is still there: closing asks, and Cancel keeps the letter.
+    Keys(Shell(), "Ctrl+F4");
+    EXPECT_NE(program_.MessageBoxText("Schließen").find("Sie haben das Dokument verändert!"),
+              std::string::npos);
+    program_.Press("Schließen", "CANCEL");
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] {
+        return !ui::FindMessageBox("Schließen", {program_.pid(), {}});
+    }));
+    EXPECT_TRUE(IsWindow(pad)) << "Cancel closed the letter";
+    EXPECT_EQ(Text(ui::FindControl(pad, kRichEdit)), "Entwurf");
+    // Saved through the toolbar this time: the filing dialog comes to the
+    // front (it may be left unanswered), and the saved letter closes
+    // without a question.
+    ASSERT_EQ(ui::ClickToolbarButton(Shell(), kSpeichern), ui::Outcome::kOk);
+    dialog = SaveDialog();
+    ASSERT_TRUE(dialog);
+    Keys(dialog, "Return");
+    HWND filing = ui::WaitTopWindow("Dokumentinformation zu: " + std::string(proposed), 10s,
+                                    {program_.pid(), {}}, "#32770");
+    ASSERT_TRUE(filing) << "saving did not lead to the filing dialog";
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Above(filing, Shell()); }))
+        << "the filing dialog is behind the shell";
+    ASSERT_EQ(ui::Click(ui::FindControl(filing, kFilingAbbruch)), ui::Outcome::kOk);
+    EXPECT_TRUE(std::filesystem::exists(Letter(lastNumber_ + 1)));
+    Keys(Shell(), "Ctrl+F4");
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(pad) || !IsWindowVisible(pad); }));
+    EXPECT_FALSE(ui::FindMessageBox("Schließen", {program_.pid(), {}}));
+}
+
+TEST_F(WordPad, EndingTheShellAsksForAChangedLetterFirst) {
+    program_.Start(folder_.path());
+    NewLetter();
+    Keys(Shell(), "Shift+N o t i z");
+    Keys(Shell(), "Alt+F4");
+    program_.Press("Schließen", "CANCEL");
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] {
+        return !ui::FindMessageBox("Schließen", {program_.pid(), {}});
+    }));
+    EXPECT_TRUE(program_.Running()) << "the shell ended over a letter with changes";
+    EXPECT_EQ(Pads("Unbenannt").size(), 1u);
+    Keys(Shell(), "Alt+F4");
+    program_.Press("Schließen", "NO");
+    EXPECT_EQ(program_.WaitExit(), 0u);
+}
+
+TEST_F(WordPad, ABoldRunIsSavedThroughTheDialogsAndComesBackOnOpening) {
+    program_.Start(folder_.path());
+    NewLetter();
+    HWND pad = WaitPad("Unbenannt");
+    Keys(Shell(), "Shift+F e t t Ctrl+A");
+    ASSERT_EQ(Checked(pad, kFett), std::optional<bool>(false));
+    ASSERT_EQ(ui::ClickToolbarButton(pad, kFett), ui::Outcome::kOk);
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Checked(pad, kFett) == true; }))
+        << "the bold button does not show the bold selection";
+    // Typing on after the bold word, with bold switched off again.
+    Keys(Shell(), "End");
+    ASSERT_EQ(ui::ClickToolbarButton(pad, kFett), ui::Outcome::kOk);
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return Checked(pad, kFett) == false; }));
+    Keys(Shell(), "Space n o r m a l");
+
+    // Closing with changes asks; Yes saves through the save dialog.
+    Keys(Shell(), "Ctrl+F4");
+    program_.Press("Schließen", "YES");
+    HWND dialog = SaveDialog();
+    ASSERT_TRUE(dialog);
+    Keys(dialog, "Return");
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] {
+        return std::filesystem::exists(Letter(lastNumber_ + 1));
+    })) << "the letter was not written where the dialog proposed it";
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(pad) || !IsWindowVisible(pad); }));
+    const std::string fileName = Letter(lastNumber_ + 1).filename().string();
+    File(fileName, "Brief mit Fettdruck", "15.01.2027");
+
+    const auto out = HandOverFolder("wordpad_bold");
+    std::filesystem::copy_file(Letter(lastNumber_ + 1), out / "letter.rtf");
+    for (const char* table : {"DokVW.dbf", "DatWV.dbf"})
+        std::filesystem::copy_file(Data() / table, out / table);
+    std::ofstream(out / "expected.txt", std::ios::binary)
+        << "BOLD=Fett\nPLAIN=normal\nDOKNAME=" << fileName
+        << "\nDOKTITEL=Brief mit Fettdruck\nWVDATUM=2027-01-15\n";
+
+    // Opening it again through the word pad's "Öffnen": the same text, and
+    // the bold button follows the caret from the bold word to the plain one.
+    NewLetter();
+    ASSERT_EQ(ui::ChooseMenuItem(Shell(), kOeffnen), ui::Outcome::kOk);
+    HWND open = ui::WaitTopWindow("Brief öffnen", 10s, {program_.pid(), {}}, "#32770");
+    ASSERT_TRUE(open) << "\"Öffnen\" showed no open dialog";
+    const std::string path = ui::ToWindowsPath(ui::Narrow(Letter(lastNumber_ + 1).wstring()));
+    ASSERT_EQ(ui::SetControlText(ui::FindControl(open, kFileNameEdit), path), ui::Outcome::kOk);
+    Keys(open, "Return");
+    HWND reopened = WaitPad(path);
+    ASSERT_TRUE(reopened) << "the letter did not open in a word pad";
+    EXPECT_EQ(Text(ui::FindControl(reopened, kRichEdit)), "Fett normal");
+    Keys(Shell(), "Ctrl+Home Right");
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Checked(reopened, kFett) == true; }));
+    Keys(Shell(), "End");
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Checked(reopened, kFett) == false; }));
+    // Unchanged: it closes without a question.
+    Keys(Shell(), "Ctrl+F4");
+    EXPECT_TRUE(
+        E2eProgram::WaitUntil([&] { return !IsWindow(reopened) || !IsWindowVisible(reopened); }));
+    EXPECT_FALSE(ui::FindMessageBox("Schließen", {program_.pid(), {}}));
+}
+
+}  // namespace
+}  // namespace kp::e2e

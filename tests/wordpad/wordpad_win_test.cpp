@@ -1,0 +1,219 @@
+// The word pad in-process under Windows: its menu, the formatting commands
+// and the format bar that mirrors them, the edit item states, the shell
+// toolbar the word pads share, and saving through the (answered) dialogs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "app/funVelto.h"
+#include "platform/gui/boxes.h"
+#include "platform/gui/shellwindow.h"
+#include "platform/runtime/utf8.h"
+#include "wordpad/KpWordPad.h"
+#include "wordpad/Menu.h"
+
+namespace kp {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Grey(const std::shared_ptr<kp::Menu>& menu, int id) {
+    return (GetMenuState(menu->Handle(), static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
+TEST(ChildMenu, ItemsCarryTheirEventsTextsAndKeys) {
+    ChildMenu menu;
+    EXPECT_EQ(menu.NameSym(IDM_FETT), Symbol("Fett"));
+    EXPECT_EQ(menu.NameSym(IDM_RAENDER), Symbol("Paragraph"));
+    EXPECT_EQ(menu.NameSym(IDM_ABSATZ), Symbol("Paragraph"));
+    ASSERT_TRUE(menu.HyperLabel(IDM_AUSSCHNEIDEN));
+    EXPECT_EQ(menu.HyperLabel(IDM_AUSSCHNEIDEN)->Description(), "Text auschneiden...");
+    EXPECT_EQ(menu.HyperLabel(IDM_EINFUEGEN)->HelpContext(), "Text einfügen...");
+    EXPECT_EQ(menu.HyperLabel(IDM_SUCHEN)->Description(), "Find a specific record");
+    wchar_t text[64] = {};
+    GetMenuStringW(menu.Handle(), IDM_SCHLIESSEN, text, 63, MF_BYCOMMAND);
+    EXPECT_EQ(WideToUtf8(text), "Schließen\tSTRG+F4");
+    // The "&Ansicht" pop-up is the third of four.
+    EXPECT_EQ(GetMenuItemCount(menu.Handle()), 4);
+    GetMenuStringW(menu.Handle(), 2, text, 63, MF_BYPOSITION);
+    EXPECT_EQ(WideToUtf8(text), "&Ansicht");
+    ASSERT_TRUE(menu.Accelerator());
+    ACCEL keys[8] = {};
+    ASSERT_EQ(CopyAcceleratorTableW(menu.Accelerator()->Handle(), keys, 8), 5);
+    EXPECT_EQ(keys[0].key, VK_F4);
+    EXPECT_EQ(keys[0].cmd, IDM_SCHLIESSEN);
+    EXPECT_EQ(keys[4].key, VK_F3);
+    EXPECT_TRUE(keys[4].fVirt & FALT);
+}
+
+// Answers the file dialog with a name (or cancels) and every box with Yes.
+class Answers : public Presenter {
+  public:
+    int ShowMessage(HWND, const std::string& caption, const std::string&, UINT) override {
+        boxes.push_back(caption);
+        return BOXREPLYYES;
+    }
+    bool ShowFileDialog(FileDialogRequest& r) override {
+        asked.push_back(r);
+        if (answer.empty())
+            return false;
+        r.fileName = answer;
+        r.chosen = {answer};
+        return true;
+    }
+    std::string answer;
+    std::vector<std::string> boxes;
+    std::vector<FileDialogRequest> asked;
+};
+
+class WordPadWin : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::random_device rd;
+        dir_ = fs::temp_directory_path() / ("kp_wordpad_" + std::to_string(rd()));
+        fs::create_directories(dir_);
+        GetSetGlobal(Symbol("PATH"), Usual(WideToUtf8(dir_.wstring()) + "\\"));
+        GetSetGlobal(Symbol("DOKNAMENEU"), Usual(std::string()));
+        shell_ = std::make_unique<ShellWindow>();
+        shell_->Size(Dimension(900, 600));
+    }
+    void TearDown() override {
+        shell_.reset();
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    std::unique_ptr<KpWordPad> Pad() {
+        auto pad = std::make_unique<KpWordPad>(shell_.get());
+        pad->Show();
+        return pad;
+    }
+    static void Select(KpWordPad& pad, int start, int finish) {
+        pad.oRichEdit()->Selection(start, finish);
+    }
+    static bool Pressed(KpWordPad& pad, int id) { return pad.ToolBar()->IsItemChecked(id); }
+
+    Answers answers_;
+    ScopedPresenter scoped_{answers_};
+    fs::path dir_;
+    std::unique_ptr<ShellWindow> shell_;
+};
+
+TEST_F(WordPadWin, BoldTwiceIsPlainAgainAndTheButtonFollows) {
+    auto pad = Pad();
+    pad->oRichEdit()->TextValue("Hallo Welt");
+    Select(*pad, 0, 5);
+    pad->ChangeCharAttribute(CFM_BOLD, CFE_BOLD);
+    pad->RTFNotify();
+    EXPECT_TRUE(Pressed(*pad, IDM_FETT));
+    EXPECT_TRUE(pad->oRichEdit()->SelectionCharFormat(CFM_BOLD).dwEffects & CFE_BOLD);
+    pad->ChangeCharAttribute(CFM_BOLD, CFE_BOLD);
+    pad->RTFNotify();
+    EXPECT_FALSE(Pressed(*pad, IDM_FETT));
+    EXPECT_FALSE(pad->oRichEdit()->SelectionCharFormat(CFM_BOLD).dwEffects & CFE_BOLD);
+    // Alignment and bullets show on their buttons, one alignment at a time.
+    pad->oRichEdit()->Alignment(RE_ALIGN_CENTER);
+    pad->Numbering(PFN_BULLET);
+    pad->RTFNotify();
+    EXPECT_TRUE(Pressed(*pad, IDM_ZENTRIERT));
+    EXPECT_FALSE(Pressed(*pad, IDM_LINKSBUENDIG));
+    EXPECT_FALSE(Pressed(*pad, IDM_RECHTSBUENDIG));
+    EXPECT_TRUE(Pressed(*pad, IDM_AUFZAEHLUNG));
+}
+
+TEST_F(WordPadWin, SizesNotInTheListAreAddedInNumericOrderAndWildOnesRefused) {
+    auto pad = Pad();
+    pad->oRichEdit()->TextValue("Hallo Welt");
+    Select(*pad, 0, 5);
+    pad->ChangeFontSize("11");
+    pad->RTFNotify();
+    pad->ChangeFontSize("7");
+    pad->RTFNotify();
+    const std::vector<std::string> items = pad->oPointSizeCB()->Items();
+    ASSERT_GE(items.size(), 17u);
+    EXPECT_EQ(items[0], " 7");
+    EXPECT_EQ(items[1], " 8");
+    EXPECT_EQ(std::find(items.begin(), items.end(), "11") - items.begin(),
+              std::find(items.begin(), items.end(), "10") - items.begin() + 1);
+    EXPECT_EQ(pad->oPointSizeCB()->CurrentText(), " 7");
+    // A size the control cannot hold changes nothing.
+    pad->ChangeFontSize("2000");
+    EXPECT_EQ(pad->oRichEdit()->SelectionCharFormat(CFM_SIZE).yHeight, 7 * 20);
+}
+
+TEST_F(WordPadWin, ALongTypedFaceIsCutToTheFaceBuffer) {
+    auto pad = Pad();
+    pad->oRichEdit()->TextValue("Hallo");
+    Select(*pad, 0, 5);
+    pad->ChangeFontFaceName(std::string(40, 'X'));
+    const CHARFORMAT2W cf = pad->oRichEdit()->SelectionCharFormat(CFM_FACE);
+    EXPECT_EQ(std::wstring(cf.szFaceName), std::wstring(31, L'X'));
+}
+
+TEST_F(WordPadWin, CutAndCopyFollowTheSelectionInMenuAndShellToolbar) {
+    auto pad = Pad();
+    pad->oRichEdit()->TextValue("Hallo");
+    Select(*pad, 2, 2);
+    pad->CheckCopyCutPaste();
+    EXPECT_TRUE(Grey(pad->Menu(), IDM_AUSSCHNEIDEN));
+    EXPECT_TRUE(Grey(pad->Menu(), IDM_KOPIEREN));
+    EXPECT_FALSE(pad->ShellToolBar()->IsItemEnabled(IDM_KOPIEREN));
+    Select(*pad, 2, 3);
+    pad->CheckCopyCutPaste();
+    EXPECT_FALSE(Grey(pad->Menu(), IDM_AUSSCHNEIDEN));
+    EXPECT_FALSE(Grey(pad->Menu(), IDM_KOPIEREN));
+    EXPECT_TRUE(pad->ShellToolBar()->IsItemEnabled(IDM_AUSSCHNEIDEN));
+}
+
+TEST_F(WordPadWin, TheShellToolbarStaysWhileAnyWordPadIsOpen) {
+    auto first = Pad();
+    auto second = Pad();
+    ASSERT_TRUE(shell_->ToolBar());
+    EXPECT_EQ(first->ShellToolBar(), shell_->ToolBar());
+    EXPECT_EQ(second->ShellToolBar(), shell_->ToolBar());
+    Event close(first->Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(first->QueryClose(close));
+    first.reset();
+    EXPECT_TRUE(shell_->ToolBar()) << "closing one word pad took the other's toolbar";
+    Event close2(second->Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(second->QueryClose(close2));
+    second.reset();
+    EXPECT_FALSE(shell_->ToolBar());
+}
+
+TEST_F(WordPadWin, SaveAsWritesTheChosenFileAndACancelKeepsTheChange) {
+    auto pad = Pad();
+    EXPECT_EQ(pad->Caption(), "Unbenannt");
+    pad->oRichEdit()->TextValue("Brief");
+    pad->oRichEdit()->Modified(true);
+    ControlEvent change(Event(pad->Handle(), WM_COMMAND, MAKEWPARAM(1001, EN_CHANGE),
+                              reinterpret_cast<LPARAM>(pad->oRichEdit()->Handle())));
+    pad->EditChange(change);
+    ASSERT_TRUE(pad->lChanged());
+    EXPECT_FALSE(Grey(pad->Menu(), IDM_SPEICHERN));
+
+    pad->Save();  // cancelled
+    ASSERT_EQ(answers_.asked.size(), 1u);
+    EXPECT_EQ(answers_.asked[0].caption, "Speichern als...");
+    ASSERT_EQ(answers_.asked[0].filters.size(), 1u);
+    EXPECT_EQ(answers_.asked[0].filters[0].first, "Dokumente *.RTF");
+    EXPECT_TRUE(pad->lChanged());
+    EXPECT_FALSE(fs::exists(fs::current_path() / "Unbenannt"));
+
+    const fs::path file = dir_ / "Brief.RTF";
+    answers_.answer = WideToUtf8(file.wstring());
+    pad->SaveAs();
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_FALSE(pad->lChanged());
+    EXPECT_EQ(pad->Caption(), answers_.answer);
+    EXPECT_EQ(pad->cFileName(), answers_.answer);
+    EXPECT_TRUE(Grey(pad->Menu(), IDM_SPEICHERN));
+
+    // The same name again: the overwrite question comes first (answered Yes).
+    pad->SaveAs();
+    ASSERT_FALSE(answers_.boxes.empty());
+    EXPECT_EQ(answers_.boxes.back(), "Datei bereits vorhanden!");
+}
+
+}  // namespace
+}  // namespace kp

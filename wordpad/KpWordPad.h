@@ -1,0 +1,139 @@
+#pragma once
+// KpWordPad: the MDI child in which a letter is written, over the rich-edit
+// control. The shell opens it on an RTF file or, for a new letter, after
+// putting the addressee's document key in the shared value DOKNAMENEU; a new
+// letter reserves its running number in DokName.dbf at once.
+//
+// The window carries its own format bar (font and size boxes, format
+// buttons) and, while any word pad is open, a toolbar in the shell window
+// (file and edit commands) that the open word pads share: the last one to
+// close removes it. Saving and closing follow LetterFile; the first save
+// of a letter opens the filing dialog.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/gui/richedit.h"
+#include "platform/gui/shellwindow.h"
+#include "platform/gui/toolbar.h"
+#include "platform/runtime/symbol.h"
+#include "wordpad/DokName.h"
+#include "wordpad/LetterFile.h"
+#include "wordpad/Toolbar_WordPad.h"
+
+namespace kp {
+
+class DBServer;
+
+class KpWordPad : public ChildAppWindow,
+                  public RichEditOwner,
+                  public FormatBarTarget,
+                  private LetterHost {
+  public:
+    // cFile: the RTF file to open; nothing for a new letter.
+    explicit KpWordPad(Window* oOwner, std::optional<std::string> cFile = std::nullopt,
+                       bool lFlag = false);
+    ~KpWordPad() override;
+    Symbol ClassName() const override;
+
+    kp::RichEdit* oRichEdit() const { return oRichEdit_.get(); }
+    FontCB* oFontCB() const { return oFontCB_.get(); }
+    PointSizeCB* oPointSizeCB() const { return oPointSizeCB_.get(); }
+    const std::string& cFileName() const { return letter_.FileName(); }
+    bool lChanged() const { return letter_.Changed(); }
+    bool lInitFlag() const { return lInitFlag_; }
+    bool lGedruckt() const { return lGedruckt_; }
+    const std::vector<std::string>& aFontList() const { return aFontList_; }
+    const std::string& cPath() const { return cPath_; }
+    const std::string& cDokNameNeu() const { return cDokNameNeu_; }
+    const std::string& cKundenKey() const { return cKundenKey_; }
+    const std::string& cGesellKey() const { return cGesellKey_; }
+    const std::string& cVermittKey() const { return cVermittKey_; }
+    const std::string& cDokName() const { return cDokName_; }
+    const std::string& cOrdner() const { return cOrdner_; }
+    Symbol Units() const { return symUnits_; }
+    // The shell window's toolbar this word pad shares with the others.
+    std::shared_ptr<kp::Toolbar> ShellToolBar() const { return shellBar_; }
+
+    // --- file commands
+    void Save();
+    void SaveAs();
+    void FileClose();
+    void DateiOeffnen();
+    void DateiDrucken();
+    void DateiVorschau();
+    void Paragraph();
+    void ShowSettings() {}
+    void Options() {}
+    void Find() {}
+
+    // --- editing and formatting
+    void Cut();
+    void Copy();
+    void Paste();
+    void CheckCopyCutPaste();
+    void RTFNotify() override;
+    void ToggleButtons(const std::string& face, const std::string& size, bool bold, bool italic,
+                       bool underline, int alignment, int numbering);
+    void ChangeCharAttribute(DWORD nMask, DWORD nEffect);
+    void ChangeFontFaceName(const std::string& cFace) override;
+    void ChangeFontSize(const std::string& cSize) override;
+    void IndentText();
+    void OutdentText();
+    void Numbering(int code);
+    void AdjustFormatBar();
+
+    // --- events
+    bool QueryClose(Event& e) override;
+    void MenuCommand(MenuCommandEvent& e) override;
+    void EditChange(ControlEvent& e) override;
+    void Resize(ResizeEvent& e) override;
+    void Expose(ExposeEvent& e) override;
+    void Show(int showState = SHOWNORMAL) override;
+    LRESULT Dispatch(Event& e) override;
+    Method FindMethod(Symbol name) override;
+
+  private:
+    // LetterHost: the questions and the writing of LetterFile.
+    std::optional<std::string> AskFileName(const std::string& defaultName,
+                                           const std::string& folder) override;
+    bool FileExists(const std::string& file) override;
+    bool ConfirmOverwrite(const std::string& file) override;
+    bool WriteLetter(const std::string& file) override;
+    void Named(const std::string& file) override;
+    bool RefreshRegister(const std::string& file) override;
+    int AskSaveChanges() override;
+
+    void ReserveNumber();
+    void InstallShellToolBar();
+    void ReleaseShellToolBar();
+    void ItemState(int id, bool enabled, bool inShellBar = true, bool inMenu = true);
+    void AfterSave();
+    bool MayClose();
+    void TidyUp();
+    ShellWindow* Shell() const;
+    bool FocusInFormatBar() const;
+
+    std::unique_ptr<kp::RichEdit> oRichEdit_;
+    bool lInitFlag_ = false;
+    std::unique_ptr<FontCB> oFontCB_;
+    std::unique_ptr<PointSizeCB> oPointSizeCB_;
+    std::vector<std::string> aFontList_;
+    Symbol symUnits_;
+    std::unique_ptr<DBServer> oDokName_;
+    std::string cPath_;
+    std::string cDokNameNeu_;
+    std::string cKundenKey_, cGesellKey_, cVermittKey_;
+    std::string cDokName_;
+    std::string cOrdner_;
+    bool lGedruckt_ = false;
+
+    LetterFile letter_{"", "", ""};
+    std::shared_ptr<kp::Toolbar> ownBar_;
+    std::shared_ptr<kp::Toolbar> shellBar_;
+    bool closing_ = false;  // the close was agreed: no second question
+    bool tidied_ = false;
+};
+
+}  // namespace kp
