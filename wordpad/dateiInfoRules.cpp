@@ -45,7 +45,7 @@ std::string TableName(const DBServer& server) {
 enum class Fit { Cut, Refuse };
 
 struct FieldValue {
-    const char* field;
+    const char* field = "";
     Usual value;
     Fit fit = Fit::Cut;
     const char* label = "";  // what the user calls it, for messages
@@ -407,8 +407,14 @@ AblageErgebnis DateiAblegen(const DateiInfoTabellen& t, const DateiInfoEingabe& 
         {"DOKTITEL", Usual(titel), Fit::Cut, "Dokumenttitel"},
         {"ABLAGE", Usual(in.cAblage), Fit::Refuse, "Dateiablage"},
     };
-    if (in.wiedervorlage)
-        values.push_back({"WVDATUM", Usual(wvDatum), Fit::Cut, "Wiedervorlagedatum"});
+    if (in.wiedervorlage) {
+        // Built in place: a braced temporary here trips a false
+        // uninitialised-value warning of the 32-bit compiler.
+        FieldValue& v = values.emplace_back();
+        v.field = "WVDATUM";
+        v.value = Usual(wvDatum);
+        v.label = "Wiedervorlagedatum";
+    }
     std::vector<FieldValue> wv;
     if (in.wiedervorlage) {
         wv = {
