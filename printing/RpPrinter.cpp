@@ -5,27 +5,12 @@
 #include "platform/report/dibmp.h"
 #include "platform/report/rpdrawtext.h"
 #include "platform/report/rtf.h"
+#include "platform/gui/handles.h"
 #include "platform/runtime/utf8.h"
 
 namespace kp {
 
 namespace {
-
-// A device context this code created and deletes.
-class OwnedDC {
-  public:
-    explicit OwnedDC(HDC dc) : dc_(dc) {}
-    ~OwnedDC() {
-        if (dc_)
-            DeleteDC(dc_);
-    }
-    OwnedDC(const OwnedDC&) = delete;
-    OwnedDC& operator=(const OwnedDC&) = delete;
-    HDC Get() const { return dc_; }
-
-  private:
-    HDC dc_;
-};
 
 // Selects an object into a device context and puts the stock object back
 // when it goes, so that the owned pen or brush is free to be deleted.

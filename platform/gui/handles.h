@@ -105,6 +105,22 @@ class ClientDC {
     HDC dc_;
 };
 
+// A device context made by CreateDC or CreateCompatibleDC, deleted at the end.
+class OwnedDC {
+  public:
+    explicit OwnedDC(HDC dc) : dc_(dc) {}
+    ~OwnedDC() {
+        if (dc_)
+            DeleteDC(dc_);
+    }
+    OwnedDC(const OwnedDC&) = delete;
+    OwnedDC& operator=(const OwnedDC&) = delete;
+    HDC Get() const { return dc_; }
+
+  private:
+    HDC dc_;
+};
+
 // Selects an object into a device context and puts the previous one back.
 class SelectedObject {
   public:

@@ -8,6 +8,7 @@
 
 #include "platform/gui/window.h"
 #include "platform/report/preview.h"
+#include "platform/gui/handles.h"
 #include "platform/runtime/utf8.h"
 
 namespace kp {
@@ -263,22 +264,6 @@ class MemoryLink : public PrinterLink {
   private:
     double w_, l_;
     int paper_ = 0;
-};
-
-// Owns a device context made by CreateDC or CreateCompatibleDC.
-class OwnedDC {
-  public:
-    explicit OwnedDC(HDC dc) : dc_(dc) {}
-    ~OwnedDC() {
-        if (dc_)
-            DeleteDC(dc_);
-    }
-    OwnedDC(const OwnedDC&) = delete;
-    OwnedDC& operator=(const OwnedDC&) = delete;
-    HDC Get() const { return dc_; }
-
-  private:
-    HDC dc_;
 };
 
 // Lets the messages of the progress window through while the spooler
