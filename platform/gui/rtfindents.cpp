@@ -18,7 +18,7 @@ bool IsDigit(char c) {
 // One token of RTF text: a control word (with its parameter and the blank
 // that may end it), a control symbol, a brace, or one character of text.
 struct Token {
-    enum Kind { Word, Symbol, Brace, LineBreak, Text } kind = Text;
+    enum Kind { Word, Symbol, Brace, LineBreak, Text, Group } kind = Text;
     size_t begin = 0;
     size_t end = 0;  // past the token, its delimiting blank included
     std::string_view name;
@@ -93,6 +93,35 @@ bool Is(const Token& t, std::string_view name) {
 
 // The tokens of a paragraph's properties: the control words (and line
 // breaks) right after \pard, up to the first text, brace or symbol.
+// A group that numbers or bullets the paragraph ({\pntext ...}, {\*\pn ...},
+// {\listtext ...}) and may stand among its properties, taken whole; nullopt
+// for any other group (text).
+std::optional<Token> NumberingGroup(std::string_view s, size_t pos) {
+    if (pos + 1 >= s.size() || s[pos] != '{')
+        return std::nullopt;
+    const Token head = Next(s, pos + 1);
+    const bool numbering =
+        (head.kind == Token::Symbol && s.substr(head.begin, head.end - head.begin) == "\\*") ||
+        Is(head, "pntext") || Is(head, "pn") || Is(head, "listtext");
+    if (!numbering)
+        return std::nullopt;
+    Token g;
+    g.kind = Token::Group;
+    g.begin = pos;
+    int depth = 0;
+    size_t p = pos;
+    while (p < s.size()) {
+        const Token t = Next(s, p);
+        p = t.end;
+        if (t.kind == Token::Brace && s[t.begin] == '{')
+            ++depth;
+        else if (t.kind == Token::Brace && --depth == 0)
+            break;
+    }
+    g.end = p;
+    return g;
+}
+
 std::vector<Token> PropertyRun(std::string_view s, size_t pos, size_t* runEnd) {
     std::vector<Token> run;
     while (pos < s.size()) {
@@ -101,6 +130,11 @@ std::vector<Token> PropertyRun(std::string_view s, size_t pos, size_t* runEnd) {
             (t.kind == Token::Word && t.name != "pard" && t.name != "par")) {
             run.push_back(t);
             pos = t.end;
+            continue;
+        }
+        if (std::optional<Token> group = NumberingGroup(s, pos)) {
+            run.push_back(*group);
+            pos = group->end;
             continue;
         }
         break;

@@ -36,6 +36,19 @@ TEST(RtfIndents, SwappedIndentsBecomeLeftEdgeAndFirstLine) {
     EXPECT_EQ(RepairSwappedIndents("\\pard\\li-300\\fi300{\\b A}"), "\\pard\\fi300{\\b A}");
 }
 
+TEST(RtfIndents, ABulletsGroupsAmongThePropertiesAreSteppedOver) {
+    const std::string bullet =
+        "{\\pntext\\f1 \\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}";
+    EXPECT_EQ(RepairSwappedIndents("\\pard" + bullet + "\\sl-240\\li360 Punkt\\par"),
+              "\\pard" + bullet + "\\sl-240\\li360\\fi-360 Punkt\\par");
+    const auto p = ParagraphIndents("\\pard" + bullet + "\\li360\\fi-360 Punkt\\par");
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ(p[0].li, 360);
+    EXPECT_EQ(p[0].fi, -360);
+    // A group of text ends the properties: what follows it is left alone.
+    EXPECT_EQ(RepairSwappedIndents("\\pard{\\b Fett}\\li5 x"), "\\pard{\\b Fett}\\li5 x");
+}
+
 TEST(RtfIndents, EveryParagraphIsRepairedOnItsOwnAndNothingElseIsTouched) {
     const std::string rtf =
         "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0 Courier New;}}\r\n"
