@@ -275,6 +275,10 @@ std::string RichEdit::RTFValue() const {
         return rtf;
     EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&rtf), 0, &WriteToString};
     SendMessageW(Handle(), EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    // Some controls end the stream with a NUL, which is no part of the text
+    // (and would end it early for a reader of C strings).
+    while (!rtf.empty() && rtf.back() == '\0')
+        rtf.pop_back();
     // What the user set is what the text says, whichever control wrote it.
     if (WriterSwapsIndents())
         return RepairSwappedIndents(rtf);

@@ -224,6 +224,7 @@ TEST_F(RichEditTest, MarginsAndAlignmentAreSavedAsSetAndReadBackTheSame) {
     ASSERT_TRUE(h.edit.SaveFile((dir / "brief.rtf").string()));
     const std::string saved = ReadAll(dir / "brief.rtf");
     EXPECT_EQ(saved, h.edit.RTFValue());
+    EXPECT_EQ(saved.find('\0'), std::string::npos) << "a NUL in the letter's file";
     const std::vector<RtfParagraphIndents> p = ParagraphIndents(saved);
     ASSERT_GE(p.size(), 4u) << saved;
     EXPECT_EQ(p[0].li, 284) << saved;
