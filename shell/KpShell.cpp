@@ -13,6 +13,7 @@
 #include "shell/ShellDialogs.h"
 #include "shell/ShellEingabe.h"
 #include "shell/ShellForms.h"
+#include "wordpad/DokName.h"
 #include "wordpad/KpWordPad.h"
 
 namespace kp {
@@ -184,8 +185,12 @@ void KpShell::DATEITERMIN() {
 }
 
 void KpShell::DateiNeu() {
-    // The addressee of the new letter is the one the settings name.
+    // The addressee of the new letter is the one the settings name. The
+    // suite's address windows name the same addressee to the filing dialog
+    // (DOKAUFRUF); standing in for them, the shell takes it from the key.
     GetSetGlobal(Symbol("DOKNAMENEU"), Usual(settings_.dokNameNeu));
+    const std::string aufruf = DokAufrufFor(ParseDokKey(settings_.dokNameNeu));
+    GetSetGlobal(Symbol("DOKAUFRUF"), Usual(aufruf.empty() ? settings_.dokAufruf : aufruf));
     OpenWordPad();
 }
 

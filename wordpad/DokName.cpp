@@ -186,6 +186,20 @@ DokKey ParseDokKey(const std::string& dokNameNeu) {
     return k;
 }
 
+std::string DokAufrufFor(const DokKey& k) {
+    switch (k.typ) {
+        case DokTyp::Kunde:
+            return "K" + AllTrim(k.adressNr);
+        case DokTyp::Gesell:
+            return "G" + AllTrim(k.gesNr);
+        case DokTyp::Vermitt:
+            return "V" + AllTrim(k.vermittNr);
+        case DokTyp::Keiner:
+            break;
+    }
+    return std::string();
+}
+
 std::string DokBaseName(const std::string& key, int number) {
     return key + "_" + PadL(std::to_string(number), 4, "0");
 }

@@ -36,6 +36,12 @@ struct DokKey {
 // a type letter with nothing after it) gives a letter without a key.
 DokKey ParseDokKey(const std::string& dokNameNeu);
 
+// The addressee of a letter with this key as the filing dialog reads it
+// from the shared DOKAUFRUF: the type letter and the customer's ADRESSNR,
+// the insurer's GESNR or the broker's number ("K000289", "G0042",
+// "V1001"); "" for a letter without a key.
+std::string DokAufrufFor(const DokKey& key);
+
 // The base file name of a letter: key, "_", four-digit number.
 std::string DokBaseName(const std::string& key, int number);
 

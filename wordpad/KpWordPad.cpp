@@ -118,11 +118,15 @@ KpWordPad::KpWordPad(Window* oOwner, std::optional<std::string> cFile, bool lFla
     oRichEdit_->Show();
     oRichEdit_->SetFocus();
 
-    // Margins of half a centimetre (567 twips to the centimetre), left aligned.
-    const double perUnit = symUnits_ == Symbol("INCHES") ? 1440.0 : 567.0;
-    const int half = static_cast<int>(std::lround(0.5 * perUnit));
-    oRichEdit_->Margin(half, half, 0);
-    oRichEdit_->Alignment(RE_ALIGN_LEFT);
+    // A new letter gets margins of half a centimetre (567 twips to the
+    // centimetre), left aligned. An opened letter keeps its own: they would
+    // otherwise overwrite those of its first paragraph, where the caret is.
+    if (!cFile) {
+        const double perUnit = symUnits_ == Symbol("INCHES") ? 1440.0 : 567.0;
+        const int half = static_cast<int>(std::lround(0.5 * perUnit));
+        oRichEdit_->Margin(half, half, 0);
+        oRichEdit_->Alignment(RE_ALIGN_LEFT);
+    }
 
     Icon(std::make_shared<RTFDOC>());
     IconSm(std::make_shared<RTFDOC>(true));
@@ -411,16 +415,13 @@ void KpWordPad::MenuCommand(MenuCommandEvent& e) {
             ChangeCharAttribute(CFM_UNDERLINE, CFE_UNDERLINE);
             break;
         case IDM_LINKSBUENDIG:
-            if (oRichEdit_)
-                oRichEdit_->Alignment(RE_ALIGN_LEFT);
+            Align(RE_ALIGN_LEFT);
             break;
         case IDM_ZENTRIERT:
-            if (oRichEdit_)
-                oRichEdit_->Alignment(RE_ALIGN_CENTER);
+            Align(RE_ALIGN_CENTER);
             break;
         case IDM_RECHTSBUENDIG:
-            if (oRichEdit_)
-                oRichEdit_->Alignment(RE_ALIGN_RIGHT);
+            Align(RE_ALIGN_RIGHT);
             break;
         case IDM_AUFZAEHLUNG:
             if (oRichEdit_)
@@ -444,6 +445,15 @@ void KpWordPad::MenuCommand(MenuCommandEvent& e) {
             GetActiveWindow() == GetAncestor(Handle(), GA_ROOT))
             oRichEdit_->SetFocus();
     }
+}
+
+void KpWordPad::Align(int code) {
+    if (!oRichEdit_)
+        return;
+    const int before = oRichEdit_->Alignment();
+    oRichEdit_->Alignment(code);
+    if (oRichEdit_->Alignment() != before)
+        FormatChanged();
 }
 
 void KpWordPad::DateiOeffnen() {
@@ -475,6 +485,8 @@ void KpWordPad::Paragraph() {
         oRichEdit_->Margin(static_cast<int>(chosen->left), static_cast<int>(chosen->right),
                            static_cast<int>(chosen->firstLine));
         oRichEdit_->Alignment(chosen->alignment);
+        if (*chosen != now)
+            FormatChanged();
         RTFNotify();
     }
     oRichEdit_->SetFocus();
@@ -505,10 +517,23 @@ void KpWordPad::EditChange(ControlEvent& e) {
     ChildAppWindow::EditChange(e);
     if (!oRichEdit_ || e.ControlHandle() != oRichEdit_->Handle() || !oRichEdit_->Modified())
         return;
+    TextChanged();
+}
+
+void KpWordPad::TextChanged() {
     letter_.Changed(true);
     ItemState(IDM_SPEICHERN, true);
     ItemState(IDM_SPEICHERNALS, true, false);
     ItemState(IDM_SUCHEN, oRichEdit_->TextLength() > 0);
+}
+
+void KpWordPad::FormatChanged() {
+    // The control tells of typed text, not of a new format: a letter that
+    // was only formatted must still be saved, and asked for on closing.
+    if (!oRichEdit_)
+        return;
+    oRichEdit_->Modified(true);
+    TextChanged();
 }
 
 void KpWordPad::CheckCopyCutPaste() {
@@ -528,7 +553,8 @@ void KpWordPad::ChangeCharAttribute(DWORD nMask, DWORD nEffect) {
     CHARFORMAT2W cf = oRichEdit_->SelectionCharFormat(nMask);
     cf.dwMask = nMask;
     cf.dwEffects ^= nEffect;
-    oRichEdit_->SetSelectionCharFormat(cf);
+    if (oRichEdit_->SetSelectionCharFormat(cf))
+        FormatChanged();
 }
 
 void KpWordPad::ChangeFontFaceName(const std::string& cFace) {
@@ -539,7 +565,8 @@ void KpWordPad::ChangeFontFaceName(const std::string& cFace) {
     const std::wstring face = Utf8ToWide(FaceNameForFormat(cFace));
     wcsncpy(cf.szFaceName, face.c_str(), LF_FACESIZE - 1);
     cf.szFaceName[LF_FACESIZE - 1] = L'\0';
-    oRichEdit_->SetSelectionCharFormat(cf);
+    if (oRichEdit_->SetSelectionCharFormat(cf))
+        FormatChanged();
     oRichEdit_->SetFocus();
 }
 
@@ -553,7 +580,8 @@ void KpWordPad::ChangeFontSize(const std::string& cSize) {
     cf.cbSize = sizeof(cf);
     cf.dwMask = CFM_SIZE;
     cf.yHeight = *points * 20;
-    oRichEdit_->SetSelectionCharFormat(cf);
+    if (oRichEdit_->SetSelectionCharFormat(cf))
+        FormatChanged();
     oRichEdit_->SetFocus();
 }
 
@@ -564,7 +592,8 @@ void KpWordPad::IndentText() {
     pf.cbSize = sizeof(pf);
     pf.dwMask = PFM_OFFSETINDENT;
     pf.dxStartIndent = kIndentStep;
-    oRichEdit_->SetParagraphFormat(pf);
+    if (oRichEdit_->SetParagraphFormat(pf))
+        FormatChanged();
 }
 
 void KpWordPad::OutdentText() {
@@ -574,7 +603,8 @@ void KpWordPad::OutdentText() {
     pf.cbSize = sizeof(pf);
     pf.dwMask = PFM_OFFSETINDENT;
     pf.dxStartIndent = -kIndentStep;
-    oRichEdit_->SetParagraphFormat(pf);
+    if (oRichEdit_->SetParagraphFormat(pf))
+        FormatChanged();
 }
 
 void KpWordPad::Numbering(int code) {
@@ -586,7 +616,8 @@ void KpWordPad::Numbering(int code) {
     pf.wNumbering = static_cast<WORD>(code);
     pf.dxOffset = kIndentStep;
     pf.dxStartIndent = 0;
-    oRichEdit_->SetParagraphFormat(pf);
+    if (oRichEdit_->SetParagraphFormat(pf))
+        FormatChanged();
 }
 
 bool KpWordPad::FocusInFormatBar() const {

@@ -105,6 +105,11 @@ class KpWordPad : public ChildAppWindow,
     bool RefreshRegister(const std::string& file) override;
     int AskSaveChanges() override;
 
+    // The text, or only its format, was changed: the letter needs saving.
+    void TextChanged();
+    void FormatChanged();
+    // Aligns the selection's paragraphs (RE_ALIGN_...).
+    void Align(int code);
     void ReserveNumber();
     void InstallShellToolBar();
     void ReleaseShellToolBar();

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "platform/gui/rtfindents.h"
 #include "platform/gui/shellwindow.h"
 #include "platform/runtime/utf8.h"
 
@@ -49,14 +51,16 @@ DWORD CALLBACK ReadFromFile(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* 
     return 0;
 }
 
-DWORD CALLBACK WriteToFile(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
-    DWORD n = 0;
-    if (!WriteFile(reinterpret_cast<HANDLE>(cookie), buffer, static_cast<DWORD>(count), &n,
-                   nullptr) ||
-        n != static_cast<DWORD>(count))
-        return GetLastError() ? GetLastError() : 1;
-    *done = static_cast<LONG>(n);
-    return 0;
+bool WriteAll(HANDLE file, const std::string& text) {
+    constexpr size_t kChunk = 1 << 20;
+    for (size_t pos = 0; pos < text.size();) {
+        const DWORD want = static_cast<DWORD>(std::min(kChunk, text.size() - pos));
+        DWORD n = 0;
+        if (!WriteFile(file, text.data() + pos, want, &n, nullptr) || n != want)
+            return false;
+        pos += n;
+    }
+    return true;
 }
 
 // An open file handle that closes itself.
@@ -101,6 +105,50 @@ const wchar_t* RichEdit::WindowClassName() {
 }
 
 namespace {
+
+// A window made for a moment and destroyed with its owner.
+class ScratchWindow {
+  public:
+    explicit ScratchWindow(HWND h) : h_(h) {}
+    ~ScratchWindow() {
+        if (h_)
+            DestroyWindow(h_);
+    }
+    ScratchWindow(const ScratchWindow&) = delete;
+    ScratchWindow& operator=(const ScratchWindow&) = delete;
+    HWND Get() const { return h_; }
+
+  private:
+    HWND h_;
+};
+
+// Whether the control in use writes paragraph indents swapped (see
+// rtfindents.h). Tried once, on a hidden control holding a paragraph whose
+// first line starts at 300 twips and whose other lines start at 200: a
+// correct writer says \li200\fi100.
+bool WriterSwapsIndents() {
+    static const bool swaps = [] {
+        ScratchWindow probe(CreateWindowExW(0, RichEdit::WindowClassName(), L"x", ES_MULTILINE, 0,
+                                            0, 200, 50, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                            nullptr));
+        if (!probe.Get())
+            return false;
+        SendMessageW(probe.Get(), EM_SETSEL, 0, -1);
+        PARAFORMAT2 pf{};
+        pf.cbSize = sizeof pf;
+        pf.dwMask = PFM_STARTINDENT | PFM_OFFSET;
+        pf.dxStartIndent = 300;
+        pf.dxOffset = -100;
+        SendMessageW(probe.Get(), EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+        std::string rtf;
+        EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&rtf), 0, &WriteToString};
+        SendMessageW(probe.Get(), EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
+        const std::vector<RtfParagraphIndents> paragraphs = ParagraphIndents(rtf);
+        return !paragraphs.empty() && paragraphs.front().li == -100 && paragraphs.front().fi == 300;
+    }();
+    return swaps;
+}
+
 // Without a font of its form the control would write in the system font,
 // which is bold: the text then starts out bold.
 void GiveFont(HWND h) {
@@ -209,9 +257,8 @@ bool RichEdit::SaveFile(const std::string& path) {
         FileHandle file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (file.Valid()) {
-            EDITSTREAM es{reinterpret_cast<DWORD_PTR>(file.Get()), 0, &WriteToFile};
-            SendMessageW(Handle(), EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
-            ok = es.dwError == 0 && FlushFileBuffers(file.Get());
+            // The text is taken whole first: its paragraphs may need repair.
+            ok = WriteAll(file.Get(), RTFValue()) && FlushFileBuffers(file.Get());
             ok = file.Close() && ok;
         }
     }
@@ -228,6 +275,13 @@ std::string RichEdit::RTFValue() const {
         return rtf;
     EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&rtf), 0, &WriteToString};
     SendMessageW(Handle(), EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    // Some controls end the stream with a NUL, which is no part of the text
+    // (and would end it early for a reader of C strings).
+    while (!rtf.empty() && rtf.back() == '\0')
+        rtf.pop_back();
+    // What the user set is what the text says, whichever control wrote it.
+    if (WriterSwapsIndents())
+        return RepairSwappedIndents(rtf);
     return rtf;
 }
 

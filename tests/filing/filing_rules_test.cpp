@@ -10,6 +10,7 @@
 #include "platform/runtime/strings.h"
 #include "tests/data/proc.h"
 #include "tests/filing/filing_fixture.h"
+#include "wordpad/DokName.h"
 
 namespace kp {
 namespace {
@@ -144,6 +145,33 @@ TEST_F(Filing, DokAufrufKeyGivesTheBoxTextOfExactlyThatAddressee) {
     const std::string gesnr = Right(firstInsurer, 4);
     EXPECT_EQ(GesellEintrag(*gesellA, gesnr), firstInsurer);
     EXPECT_EQ(GesellEintrag(*gesellA, "9999"), "");
+}
+
+// The shell names the filing dialog's addressee after the new letter's key:
+// each type's number must be what the dialog's seek finds.
+TEST_F(Filing, ANewLettersKeyNamesTheAddresseeTheDialogFinds) {
+    const std::string entry = FirstCustomerEntry();
+    const std::string kunde = DokAufrufFor(ParseDokKey("K" + Left(entry, 6) + "HM2010"));
+    EXPECT_EQ(kunde, "K" + Left(entry, 6));
+    EXPECT_EQ(KundenEintrag(*adressen, ParseDokAufruf(kunde).cKunde), entry);
+
+    gesellA->SetOrder(2);
+    gesellA->GoTop();
+    const std::string insurer = GesellEntry(*gesellA);
+    const std::string gkurz = Field(*gesellA, "GKURZ");
+    gesellA->SetOrder(1);  // the dialog's seek picks its order itself
+    const std::string gesell = DokAufrufFor(ParseDokKey("G" + Right(insurer, 4) + gkurz + "2010"));
+    EXPECT_EQ(gesell, "G" + Right(insurer, 4));
+    EXPECT_EQ(GesellEintrag(*gesellA, ParseDokAufruf(gesell).cGesell), insurer);
+
+    for (const char* type : {"V", "B"}) {
+        const std::string broker = DokAufrufFor(ParseDokKey(std::string(type) + "1004HM2010"));
+        EXPECT_EQ(broker, "V1004");
+        const std::string box = VermittEintrag(*vermitt, ParseDokAufruf(broker).cVermittler);
+        EXPECT_EQ(Left(box, 4), "1004");
+        EXPECT_NE(box.find("Pöhlmann"), std::string::npos);
+    }
+    EXPECT_EQ(DokAufrufFor(ParseDokKey("X000289HM2010")), "");
 }
 
 TEST_F(Filing, DocumentWithResubmissionWritesBothRecords) {

@@ -9,6 +9,7 @@
 
 #include "platform/gui/controls.h"
 #include "platform/gui/richedit.h"
+#include "platform/gui/rtfindents.h"
 #include "platform/gui/shellwindow.h"
 
 namespace kp::test {
@@ -197,6 +198,64 @@ TEST_F(RichEditTest, AlignmentNumberingAndMarginsReadBackAsSet) {
         EXPECT_EQ(h.edit.PrimaryIndent(), 567);
         EXPECT_EQ(h.edit.SecondaryIndent(), first);
     }
+}
+
+// What the text says of each paragraph's margins must be what was set, so
+// that another reader (or the printer) sees the same letter.
+TEST_F(RichEditTest, MarginsAndAlignmentAreSavedAsSetAndReadBackTheSame) {
+    Folder dir("margins");
+    Host h;
+    h.edit.TextValue("Erster Absatz\r\nZweiter Absatz\r\nDritter Absatz\r\nVierter Absatz");
+    h.edit.Selection(0, 0);
+    h.edit.Margin(284, 284, 0);  // a new letter: half a centimetre each side
+    h.edit.Selection(15, 15);
+    h.edit.Margin(1134, 0, 360);  // 2 cm, first line further in
+    h.edit.Alignment(RE_ALIGN_CENTER);
+    h.edit.Selection(31, 31);
+    h.edit.Margin(567, 100, -200);  // hanging first line
+    h.edit.Alignment(RE_ALIGN_RIGHT);
+    h.edit.Selection(47, 47);  // a bullet hangs in front of its lines
+    PARAFORMAT2 bullet{};
+    bullet.dwMask = PFM_NUMBERING | PFM_OFFSET | PFM_STARTINDENT;
+    bullet.wNumbering = PFN_BULLET;
+    bullet.dxOffset = 360;
+    ASSERT_TRUE(h.edit.SetParagraphFormat(bullet));
+
+    ASSERT_TRUE(h.edit.SaveFile((dir / "brief.rtf").string()));
+    const std::string saved = ReadAll(dir / "brief.rtf");
+    EXPECT_EQ(saved, h.edit.RTFValue());
+    EXPECT_EQ(saved.find('\0'), std::string::npos) << "a NUL in the letter's file";
+    const std::vector<RtfParagraphIndents> p = ParagraphIndents(saved);
+    ASSERT_GE(p.size(), 4u) << saved;
+    EXPECT_EQ(p[0].li, 284) << saved;
+    EXPECT_EQ(p[0].fi.value_or(0), 0) << saved;
+    EXPECT_EQ(p[0].ri, 284) << saved;
+    EXPECT_EQ(p[1].li, 1134) << saved;
+    EXPECT_EQ(p[1].fi, 360) << saved;
+    EXPECT_EQ(p[1].alignment, 'c') << saved;
+    EXPECT_EQ(p[2].li, 567) << saved;
+    EXPECT_EQ(p[2].fi, -200) << saved;
+    EXPECT_EQ(p[2].ri, 100) << saved;
+    EXPECT_EQ(p[2].alignment, 'r') << saved;
+    EXPECT_EQ(p[3].li, 360) << saved;
+    EXPECT_EQ(p[3].fi, -360) << saved;
+
+    Host back;
+    ASSERT_TRUE(back.edit.LoadFile((dir / "brief.rtf").string()));
+    const int want[4][4] = {{284, 284, 0, RE_ALIGN_LEFT},
+                            {1134, 0, 360, RE_ALIGN_CENTER},
+                            {567, 100, -200, RE_ALIGN_RIGHT},
+                            {360, 0, -360, RE_ALIGN_LEFT}};
+    for (int i = 0; i < 4; ++i) {
+        back.edit.Selection(i * 15 + 1, i * 15 + 1);
+        EXPECT_EQ(back.edit.PrimaryIndent(), want[i][0]) << "paragraph " << i;
+        EXPECT_EQ(back.edit.RightMargin(), want[i][1]) << "paragraph " << i;
+        EXPECT_EQ(back.edit.SecondaryIndent(), want[i][2]) << "paragraph " << i;
+        EXPECT_EQ(back.edit.Alignment(), want[i][3]) << "paragraph " << i;
+    }
+    EXPECT_EQ(back.edit.Numbering(), PFN_BULLET);
+    // Saved again unchanged, the text says the same.
+    EXPECT_EQ(ParagraphIndents(back.edit.RTFValue()), p);
 }
 
 TEST_F(RichEditTest, ModifiedFlagOptionsAndEventMask) {

@@ -7,6 +7,7 @@ with Debian's unrtf.
 """
 import html.parser
 import os
+import re
 import subprocess
 import sys
 
@@ -93,12 +94,79 @@ def check_filed(folder):
     assert wv[0]["DDOKNR"] == rec["DOKNR"], (wv[0]["DDOKNR"], rec["DOKNR"])
 
 
+def check_addressee(folder):
+    """The filing dialog filed the letter under the customer it was
+    written to, with the customer's name as the address table has it."""
+    expected = read_expected(os.path.join(folder, "expected.txt"))
+    rec = [r for r in dbfread.DBF(os.path.join(folder, "DokVW.dbf"), encoding="cp850")
+           if r["DOKNAME"].strip() == expected["DOKNAME"]][0]
+    assert rec["ADRESSNR"] == expected["ADRESSNR"], f"ADRESSNR {rec['ADRESSNR']!r}"
+    person = [r for r in dbfread.DBF(os.path.join(folder, "Adressen.dbf"), encoding="cp850",
+                                     ignore_missing_memofile=True)
+              if r["ADRESSNR"] == expected["ADRESSNR"]]
+    assert len(person) == 1, f"{len(person)} addresses {expected['ADRESSNR']}"
+    p = person[0]
+    name = " ".join(x.strip() for x in (p["ANREDE"], p["TITEL"], p["VNAME"], p["NNAME"])
+                    if x.strip())
+    assert rec["KUNDE"].strip() == name, f"KUNDE {rec['KUNDE']!r}, want {name!r}"
+
+
+def rtf_paragraphs(rtf):
+    """The properties of each paragraph of an RTF text: for every \\pard
+    the control words up to its text, as {word: parameter}."""
+    token = re.compile(r"\\([a-z]{1,32})(-?\d{1,10})? ?|\\[^a-z]|[{}]|[\r\n]|[^\\{}\r\n]+")
+    paragraphs = []
+    current = None
+    for m in token.finditer(rtf):
+        word = m.group(1)
+        if word == "pard":
+            current = {}
+            paragraphs.append(current)
+        elif word and current is not None:
+            current.setdefault(word, int(m.group(2)) if m.group(2) else None)
+        elif m.group(0) not in ("\r", "\n"):
+            current = None
+    return paragraphs
+
+
+def check_new_letter_margins(folder):
+    """A new letter has half a centimetre on either side and no first-line
+    indent: \\li284\\ri284 and no \\fi (or \\fi0)."""
+    with open(os.path.join(folder, "letter.rtf"), encoding="latin-1") as f:
+        paragraphs = rtf_paragraphs(f.read())
+    assert paragraphs, "no paragraph"
+    first = paragraphs[0]
+    assert (first.get("li"), first.get("ri"), first.get("fi") or 0) == (284, 284, 0), first
+
+
 def check_bold_and_filed(folder):
     check_bold(folder)
     check_filed(folder)
+    check_addressee(folder)
+    check_new_letter_margins(folder)
 
 
-CHECKS = {"wordpad_numbers": check_numbers, "wordpad_bold": check_bold_and_filed}
+def check_margins(folder):
+    """What the paragraph dialog set: left edge, right margin, first line
+    and alignment of the letter's paragraph; the text read by unrtf."""
+    expected = read_expected(os.path.join(folder, "expected.txt"))
+    path = os.path.join(folder, "letter.rtf")
+    with open(path, encoding="latin-1") as f:
+        paragraphs = rtf_paragraphs(f.read())
+    assert paragraphs, "no paragraph"
+    p = paragraphs[0]
+    got = (p.get("li") or 0, p.get("ri") or 0, p.get("fi") or 0)
+    want = (int(expected["LI"]), int(expected["RI"]), int(expected["FI"]))
+    assert got == want, f"li/ri/fi {got}, want {want} ({p})"
+    assert "q" + expected["ALIGN"] in p, f"no \\q{expected['ALIGN']} in {p}"
+    text = subprocess.run(["unrtf", "--text", path], capture_output=True, check=True,
+                          text=True).stdout
+    body = [line for line in text.splitlines() if line.strip() and not line.startswith("###")]
+    assert any(expected["TEXT"] in line for line in body), body
+
+
+CHECKS = {"wordpad_numbers": check_numbers, "wordpad_bold": check_bold_and_filed,
+          "wordpad_margins": check_margins}
 
 
 def main():

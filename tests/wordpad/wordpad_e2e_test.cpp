@@ -5,6 +5,7 @@
 // wordpad_check.py (dbfread, unrtf).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "platform/data/dbserver.h"
@@ -22,7 +23,10 @@ namespace {
 namespace ui = uidriver;
 
 constexpr int kDateiNeu = 24563;
-constexpr int kOeffnen = 30806, kSpeichern = 30807, kFett = 30827, kSchliessen = 30814;
+constexpr int kOeffnen = 30806, kSpeichern = 30807, kFett = 30827, kSchliessen = 30814,
+              kAbsatz = 30826;
+constexpr int kLeftMargin = 105, kRightMargin = 106, kFirstLine = 107, kAlignment = 108,
+              kParagraphOk = 109, kParagraphCancel = 110;
 constexpr int kRichEdit = 1001, kFileNameEdit = 1148;
 constexpr int kDokTitel = 114, kWvJa = 124, kWvDatum = 126, kFilingOk = 122, kFilingAbbruch = 121;
 
@@ -46,7 +50,9 @@ class WordPad : public ::testing::Test {
         }
         ASSERT_FALSE(key_.empty());
         std::ofstream ini(folder_.path() / "KpShell.ini", std::ios::binary);
-        ini << "[Pfade]\r\nDaten=Daten\r\n[Dokumente]\r\nUrsprung=KpShell\r\nAufruf=K" << key_
+        // Aufruf names nobody: the filing dialog's addressee must come from
+        // the new letter's key.
+        ini << "[Pfade]\r\nDaten=Daten\r\n[Dokumente]\r\nUrsprung=KpShell\r\nAufruf=K100001"
             << "\r\nNameNeu=K" << key_ << "\r\nVersandarten=Brief,Fax\r\nSparten=HAUSRAT,KFZ\r\n";
     }
     void TearDown() override {
@@ -149,6 +155,13 @@ class WordPad : public ::testing::Test {
         return false;
     }
     std::string Text(HWND control) { return ui::Text(control).value_or("?"); }
+    // A number as the program shows it, with the decimal point of its
+    // locale ("0,50 cm" in a German office) read as ".".
+    std::string Shown(HWND control) {
+        std::string t = Text(control);
+        std::replace(t.begin(), t.end(), ',', '.');
+        return t;
+    }
 
     TempFolder folder_;
     E2eProgram program_{"KONTORPLUS"};
@@ -280,11 +293,12 @@ TEST_F(WordPad, ABoldRunIsSavedThroughTheDialogsAndComesBackOnOpening) {
 
     const auto out = HandOverFolder("wordpad_bold");
     std::filesystem::copy_file(Letter(lastNumber_ + 1), out / "letter.rtf");
-    for (const char* table : {"DokVW.dbf", "DatWV.dbf"})
+    for (const char* table : {"DokVW.dbf", "DatWV.dbf", "Adressen.dbf"})
         std::filesystem::copy_file(Data() / table, out / table);
     std::ofstream(out / "expected.txt", std::ios::binary)
         << "BOLD=Fett\nPLAIN=normal\nDOKNAME=" << fileName
-        << "\nDOKTITEL=Brief mit Fettdruck\nWVDATUM=2027-01-15\n";
+        << "\nDOKTITEL=Brief mit Fettdruck\nWVDATUM=2027-01-15\nADRESSNR=" << key_.substr(0, 6)
+        << "\n";
 
     // Opening it again through the word pad's "Öffnen": the same text, and
     // the bold button follows the caret from the bold word to the plain one.
@@ -303,6 +317,85 @@ TEST_F(WordPad, ABoldRunIsSavedThroughTheDialogsAndComesBackOnOpening) {
     Keys(Shell(), "End");
     EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Checked(reopened, kFett) == false; }));
     // Unchanged: it closes without a question.
+    Keys(Shell(), "Ctrl+F4");
+    EXPECT_TRUE(
+        E2eProgram::WaitUntil([&] { return !IsWindow(reopened) || !IsWindowVisible(reopened); }));
+    EXPECT_FALSE(ui::FindMessageBox("Schließen", {program_.pid(), {}}));
+}
+
+// The paragraph dialog from the right-click menu ("Ränder") and from the
+// format menu ("&Absatz"): it shows the letter's margins and alignment, and
+// what is set there is saved and comes back with the file.
+TEST_F(WordPad, ParagraphMarginsAreShownSavedAndOpenedAgain) {
+    program_.Start(folder_.path());
+    NewLetter();
+    HWND pad = WaitPad("Unbenannt");
+    HWND edit = ui::FindControl(pad, kRichEdit);
+    Keys(Shell(), "Shift+A b s a t z");
+    // The caret's place in the shell's status bar.
+    HWND status = ui::FindControlByClass(Shell(), "msctls_statusbar32");
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] {
+        return ui::StatusBarPart(status, -1) == std::optional<std::string>("Ln 1 Col 7");
+    })) << ui::StatusBarPart(status, -1).value_or("?");
+
+    ASSERT_EQ(ui::RightClick(edit), ui::Outcome::kOk);
+    ASSERT_TRUE(E2eProgram::WaitUntil([] { return FindWindowW(L"#32768", nullptr) != nullptr; }))
+        << "no pop-up menu on a right click";
+    Keys(Shell(), "Down Down Down Return");  // "Ränder", the third item
+    HWND dialog = ui::WaitTopWindow("Paragraph", 10s, {program_.pid(), {}}, "#32770");
+    ASSERT_TRUE(dialog) << "\"Ränder\" showed no paragraph dialog";
+    EXPECT_EQ(Shown(ui::FindControl(dialog, kLeftMargin)), " 0.50 cm");
+    EXPECT_EQ(Shown(ui::FindControl(dialog, kRightMargin)), " 0.50 cm");
+    EXPECT_EQ(Shown(ui::FindControl(dialog, kFirstLine)), " 0.00 cm");
+    EXPECT_EQ(Text(ui::FindControl(dialog, kAlignment)), "Left");
+    ASSERT_EQ(ui::EnterText(ui::FindControl(dialog, kLeftMargin), "2 cm"), ui::Outcome::kOk);
+    ASSERT_EQ(ui::SetControlText(ui::FindControl(dialog, kAlignment), "Centre"), ui::Outcome::kOk);
+    ASSERT_EQ(ui::Click(ui::FindControl(dialog, kParagraphOk)), ui::Outcome::kOk);
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Checked(pad, 30831) == true; }))
+        << "the centre button does not show the centred paragraph";
+
+    ASSERT_EQ(ui::ClickToolbarButton(Shell(), kSpeichern), ui::Outcome::kOk);
+    HWND save = SaveDialog();
+    ASSERT_TRUE(save);
+    Keys(save, "Return");
+    const std::filesystem::path letter = Letter(lastNumber_ + 1);
+    HWND filing = ui::WaitTopWindow("Dokumentinformation zu: " + letter.filename().string(), 10s,
+                                    {program_.pid(), {}}, "#32770");
+    ASSERT_TRUE(filing);
+    ASSERT_EQ(ui::Click(ui::FindControl(filing, kFilingAbbruch)), ui::Outcome::kOk);
+    ASSERT_TRUE(std::filesystem::exists(letter));
+    const auto out = HandOverFolder("wordpad_margins");
+    std::filesystem::copy_file(letter, out / "letter.rtf");
+    std::ofstream(out / "expected.txt", std::ios::binary)
+        << "TEXT=Absatz\nLI=1134\nRI=284\nFI=0\nALIGN=c\n";
+
+    // Saved, it closes without a question.
+    Keys(Shell(), "Ctrl+F4");
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(pad) || !IsWindowVisible(pad); }));
+    EXPECT_FALSE(ui::FindMessageBox("Schließen", {program_.pid(), {}}));
+
+    // Opened again: "&Absatz" shows the saved margins, Cancel changes nothing.
+    NewLetter();
+    ASSERT_EQ(ui::ChooseMenuItem(Shell(), kOeffnen), ui::Outcome::kOk);
+    HWND open = ui::WaitTopWindow("Brief öffnen", 10s, {program_.pid(), {}}, "#32770");
+    ASSERT_TRUE(open);
+    const std::string path = ui::ToWindowsPath(ui::Narrow(letter.wstring()));
+    ASSERT_EQ(ui::SetControlText(ui::FindControl(open, kFileNameEdit), path), ui::Outcome::kOk);
+    Keys(open, "Return");
+    HWND reopened = WaitPad(path);
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(Text(ui::FindControl(reopened, kRichEdit)), "Absatz");
+    ASSERT_EQ(ui::ChooseMenuItem(Shell(), kAbsatz), ui::Outcome::kOk);
+    dialog = ui::WaitTopWindow("Paragraph", 10s, {program_.pid(), {}}, "#32770");
+    ASSERT_TRUE(dialog) << "\"&Absatz\" showed no paragraph dialog";
+    EXPECT_EQ(Shown(ui::FindControl(dialog, kLeftMargin)), " 2.00 cm");
+    EXPECT_EQ(Shown(ui::FindControl(dialog, kRightMargin)), " 0.50 cm");
+    EXPECT_EQ(Shown(ui::FindControl(dialog, kFirstLine)), " 0.00 cm");
+    EXPECT_EQ(Text(ui::FindControl(dialog, kAlignment)), "Centre");
+    ASSERT_EQ(ui::Click(ui::FindControl(dialog, kParagraphCancel)), ui::Outcome::kOk);
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(dialog); }));
     Keys(Shell(), "Ctrl+F4");
     EXPECT_TRUE(
         E2eProgram::WaitUntil([&] { return !IsWindow(reopened) || !IsWindowVisible(reopened); }));

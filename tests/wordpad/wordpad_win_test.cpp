@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <random>
 
 #include "app/funVelto.h"
 #include "platform/gui/boxes.h"
+#include "platform/gui/rtfindents.h"
 #include "platform/gui/shellwindow.h"
 #include "platform/runtime/utf8.h"
+#include "wordpad/DlgMargins.h"
 #include "wordpad/KpWordPad.h"
 #include "wordpad/Menu.h"
 
@@ -213,6 +218,105 @@ TEST_F(WordPadWin, SaveAsWritesTheChosenFileAndACancelKeepsTheChange) {
     pad->SaveAs();
     ASSERT_FALSE(answers_.boxes.empty());
     EXPECT_EQ(answers_.boxes.back(), "Datei bereits vorhanden!");
+}
+
+// Answers the paragraph dialog from a timer inside its modal loop: notes
+// what it shows, then runs `act` on it.
+class ParagraphAnswer {
+  public:
+    explicit ParagraphAnswer(std::function<void(DlgMargins&)> act) : act_(std::move(act)) {
+        Current() = this;
+        id_ = SetTimer(nullptr, 0, 30, &ParagraphAnswer::Tick);
+    }
+    ~ParagraphAnswer() {
+        KillTimer(nullptr, id_);
+        Current() = nullptr;
+    }
+    std::vector<std::string> shown;
+
+  private:
+    static ParagraphAnswer*& Current() {
+        static ParagraphAnswer* current = nullptr;
+        return current;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        ParagraphAnswer* self = Current();
+        HWND h = FindWindowW(L"#32770", L"Paragraph");
+        auto* dlg =
+            h && IsWindowVisible(h) ? dynamic_cast<DlgMargins*>(GetObjectByHandle(h)) : nullptr;
+        if (!self || !dlg || !self->act_)
+            return;
+        self->shown = {dlg->LeftMarginSLE->TextValue(), dlg->RightMarginSLE->TextValue(),
+                       dlg->FirstLineSLE->TextValue(), dlg->AlignmentCB->TextValue()};
+        auto act = std::move(self->act_);
+        self->act_ = nullptr;
+        act(*dlg);
+    }
+    std::function<void(DlgMargins&)> act_;
+    UINT_PTR id_ = 0;
+};
+
+std::vector<RtfParagraphIndents> SavedParagraphs(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return ParagraphIndents(text.str());
+}
+
+TEST_F(WordPadWin, MarginsSetInTheParagraphDialogAreSavedAndShownAgainOnReopening) {
+    auto pad = Pad();
+    pad->oRichEdit()->Paste(std::string("Sehr geehrte Frau Schäfer,"));
+    const fs::path first = dir_ / "Erster.RTF";
+    answers_.answer = WideToUtf8(first.wstring());
+    pad->SaveAs();
+    // A new letter: half a centimetre on either side, no first-line indent.
+    auto p = SavedParagraphs(first);
+    ASSERT_FALSE(p.empty());
+    EXPECT_EQ(p[0].li, 284);
+    EXPECT_EQ(p[0].ri, 284);
+    EXPECT_EQ(p[0].fi.value_or(0), 0);
+    ASSERT_FALSE(pad->lChanged());
+
+    {
+        ParagraphAnswer answer([](DlgMargins& d) {
+            d.LeftMarginSLE->TextValue("2 cm");
+            d.AlignmentCB->TextValue("Centre");
+            SendMessageW(d.OKPBButton->Handle(), BM_CLICK, 0, 0);
+        });
+        pad->Paragraph();
+        EXPECT_EQ(answer.shown,
+                  (std::vector<std::string>{" 0.50 cm", " 0.50 cm", " 0.00 cm", "Left"}));
+    }
+    // Only the format changed: still a change to save.
+    EXPECT_TRUE(pad->lChanged());
+    EXPECT_FALSE(Grey(pad->Menu(), IDM_SPEICHERN));
+    const fs::path second = dir_ / "Zweiter.RTF";
+    answers_.answer = WideToUtf8(second.wstring());
+    pad->SaveAs();
+    p = SavedParagraphs(second);
+    ASSERT_FALSE(p.empty());
+    EXPECT_EQ(p[0].li, 1134);
+    EXPECT_EQ(p[0].ri, 284);
+    EXPECT_EQ(p[0].fi.value_or(0), 0);
+    EXPECT_EQ(p[0].alignment, 'c');
+
+    // Opened again, the dialog shows what was saved; Cancel changes nothing.
+    auto again = std::make_unique<KpWordPad>(shell_.get(), WideToUtf8(second.wstring()));
+    again->Show();
+    {
+        ParagraphAnswer answer(
+            [](DlgMargins& d) { SendMessageW(d.CancelPBButton->Handle(), BM_CLICK, 0, 0); });
+        again->Paragraph();
+        EXPECT_EQ(answer.shown,
+                  (std::vector<std::string>{" 2.00 cm", " 0.50 cm", " 0.00 cm", "Centre"}));
+    }
+    EXPECT_FALSE(again->lChanged());
+    EXPECT_EQ(again->oRichEdit()->PrimaryIndent(), 1134);
+    // Bold alone is a change as well.
+    again->oRichEdit()->Selection(0, 4);
+    again->ChangeCharAttribute(CFM_BOLD, CFE_BOLD);
+    EXPECT_TRUE(again->lChanged());
+    EXPECT_FALSE(Grey(again->Menu(), IDM_SPEICHERN));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cwchar>
 #include <map>
 
 namespace kp::uidriver {
@@ -318,6 +319,29 @@ std::optional<std::vector<std::string>> TabCaptions(HWND tab) {
         captions.push_back(Narrow(text));
     }
     return captions;
+}
+
+std::optional<std::string> StatusBarPart(HWND bar, int part) {
+    auto parts = Send(bar, SB_GETPARTS, 0, 0);
+    if (!parts || *parts <= 0)
+        return std::nullopt;
+    if (part < 0)
+        part = static_cast<int>(*parts) - 1;
+    auto length = Send(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0);
+    if (!length)
+        return std::nullopt;
+    const size_t chars = LOWORD(*length) + 1;
+    RemoteBuffer buffer(bar, chars * sizeof(wchar_t));
+    if (!buffer)
+        return std::nullopt;
+    if (!Send(bar, SB_GETTEXTW, static_cast<WPARAM>(part),
+              reinterpret_cast<LPARAM>(buffer.Address())))
+        return std::nullopt;
+    std::wstring text(chars, L'\0');
+    if (!buffer.Read(text.data(), chars * sizeof(wchar_t)))
+        return std::nullopt;
+    text.resize(wcsnlen(text.c_str(), chars));
+    return Narrow(text);
 }
 
 std::optional<int> SelectedTab(HWND tab) {

@@ -48,6 +48,9 @@ std::optional<std::vector<std::string>> TabCaptions(HWND tab);
 std::optional<int> SelectedTab(HWND tab);
 Outcome SelectTab(HWND tab, int index);
 
+// Status bars: the text of one part; -1 is the last part.
+std::optional<std::string> StatusBarPart(HWND bar, int part);
+
 // List views: the number of rows, and the texts of one row's cells.
 std::optional<int> ListViewCount(HWND list);
 std::optional<std::vector<std::string>> ListViewRow(HWND list, int row, int columns);
