@@ -32,3 +32,12 @@ if(TARGET KpShell AND TARGET kp_uidriver AND TARGET kp_demodata)
   set_tests_properties(e2e_wordpad_print_check PROPERTIES
                        FIXTURES_REQUIRED wordpad_print_handover LABELS e2e SKIP_RETURN_CODE 77)
 endif()
+
+# The word pad's printing in-process, and the same with the printers hidden.
+kp_add_test(NAME wordpad_print_win_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/wordpad_print_win_test.cpp
+            LIBS kp_wordpad)
+target_include_directories(wordpad_print_win_tests PRIVATE ${CMAKE_SOURCE_DIR})
+add_test(NAME wordpad_print_win_noprinter
+         COMMAND wordpad_print_win_tests --gtest_filter=*WithoutAPrinter*)
+set_tests_properties(wordpad_print_win_noprinter PROPERTIES TIMEOUT 120
+                     ENVIRONMENT "KP_EXPECT_NO_PRINTER=1;CUPS_SERVER=/nonexistent/kp-no-cups.sock")
