@@ -31,6 +31,32 @@ if [ -n "$DISPLAY" ] && [ -z "$KP_HEADLESS" ]; then
     cd "$out" && exec ../tools/wine/kpwine KpShell.exe
 fi
 
+# A letter of two pages for the preview and the printer.
+letter=$out/Daten/Texte/Kunden/Musterbrief.rtf
+mkdir -p "$out/Daten/Texte/Kunden"
+cat > "$letter" <<'RTF'
+{\rtf1\ansi\deff0{\fonttbl{\f0\fswiss Arial;}}\f0\fs22
+Muster Versicherungsmakler GmbH, Hauptstra\'dfe 1, 40210 D\'fcsseldorf\par\par
+Herrn\par Max Mustermann\par Beispielweg 7\par 50667 K\'f6ln\par\par
+\b Ihre Wohngeb\'e4udeversicherung\b0\par\par Sehr geehrter Herr Mustermann,\par\par
+RTF
+i=1
+while [ $i -le 24 ]; do
+    printf '%s\n' "Absatz $i: Die Versicherungssteuer f\\'fcr Ihren Vertrag wurde zum 1. Juli 2010 angepasst. Der neue Beitrag gilt ab der n\\'e4chsten F\\'e4lligkeit; Sie m\\'fcssen nichts weiter tun.\\par\\par" >> "$letter"
+    i=$((i + 1))
+done
+printf '%s\n' "Mit freundlichen Gr\\'fc\\'dfen\\par\\par\\i Ihr Makler\\i0\\par}" >> "$letter"
+
+# The letter is printed on a private PDF printer (cups-pdf writes into
+# $HOME/PDF); without CUPS the printed page is left out.
+export KP_CUPS_DIR=${KP_CUPS_DIR:-/tmp/kpcups-shell}
+if tools/print/kpcups start >/dev/null 2>&1; then
+    export CUPS_SERVER=$(tools/print/kpcups env | sed 's/^CUPS_SERVER=//')
+    trap 'tools/print/kpcups stop' EXIT
+else
+    echo "shell: no CUPS server; the printed page is left out"
+fi
+
 rm -f "$out"/screenshot-*.png
 KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     drv() { tools/wine/kpwine build/win32/tools/uidriver/uidriver.exe "$@" --desktop kpshell 2>/dev/null; }
@@ -111,6 +137,42 @@ KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
                 sleep 1
             done
             shot 15-dateiinfo
+        fi
+        # A letter of two pages in the preview, on both pages, then printed:
+        # the first printed page rendered from the file of the PDF printer.
+        filing=$(drv windows | sed -n "s/.*caption=\(Dokumentinformation zu: .*\)\$/\1/p" | head -n 1)
+        [ -n "$filing" ] && drv click "$filing" 121 >/dev/null
+        drv menu KONTORPLUS 30806 >/dev/null
+        if drv wait-window "Brief öffnen" --timeout 5000 >/dev/null; then
+            drv set-text "Brief öffnen" 1148 "$(echo "Z:$(pwd)/$KP_OUT/Daten/Texte/Kunden/Musterbrief.rtf" | tr / "\\\\")" >/dev/null
+            drv keys "Brief öffnen" Return >/dev/null
+            sleep 2
+            drv menu KONTORPLUS 30811 >/dev/null
+            if drv wait-window "Druckvorschau - RTF Printing" --timeout 20000 >/dev/null; then
+                shot 16-vorschau
+                drv click "Druckvorschau - RTF Printing" 102 >/dev/null
+                shot 17-vorschau-seite2
+                drv close "Druckvorschau - RTF Printing" >/dev/null
+            fi
+            if [ -n "$CUPS_SERVER" ]; then
+                pdfs=$HOME/PDF
+                mkdir -p "$pdfs"
+                touch "$KP_OUT/.print-start"
+                drv menu KONTORPLUS 30810 >/dev/null
+                printed=
+                for i in $(seq 60); do
+                    printed=$(find "$pdfs" -name "*.pdf" -newer "$KP_OUT/.print-start" 2>/dev/null | head -n 1)
+                    [ -n "$printed" ] && sleep 1 && break
+                    sleep 1
+                done
+                if [ -n "$printed" ]; then
+                    pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$printed" "$KP_OUT/screenshot-18-druckseite"
+                    echo "printed page: $(pwd)/$KP_OUT/screenshot-18-druckseite.png (from $printed)"
+                else
+                    echo "shell: the printer wrote no PDF"
+                fi
+                rm -f "$KP_OUT/.print-start"
+            fi
         fi
         drv keys KONTORPLUS "Alt+F4" >/dev/null || true
     else

@@ -16,6 +16,7 @@
 #include "wordpad/DlgMargins.h"
 #include "wordpad/Menu.h"
 #include "wordpad/dlgDateiInfo.h"
+#include "wordpad/rptRTF.h"
 
 namespace kp {
 
@@ -462,14 +463,20 @@ void KpWordPad::DateiOeffnen() {
 }
 
 void KpWordPad::DateiDrucken() {
-    // Printing comes with the report library; the flag follows it.
-    const Usual printed = GetSetGlobal(Symbol("GEDRUCKT"));
-    lGedruckt_ = printed.IsLogic() && printed.AsLogic();
+    // The letter as it is now, changes not yet saved included. The report
+    // tells the user what went wrong (no printer, a refused job) and says
+    // in GEDRUCKT whether the spooler took the whole letter.
+    if (oRichEdit_)
+        RTFReport printing(this, oRichEdit_->RTFValue(), false);
+    lGedruckt_ = Gedruckt();
 }
 
 void KpWordPad::DateiVorschau() {
-    const Usual printed = GetSetGlobal(Symbol("GEDRUCKT"));
-    lGedruckt_ = printed.IsLogic() && printed.AsLogic();
+    // The preview is modal: the report is done when the window is closed,
+    // at whichever page. A preview never counts as printed.
+    if (oRichEdit_)
+        RTFReport preview(this, oRichEdit_->RTFValue(), true);
+    lGedruckt_ = Gedruckt();
 }
 
 void KpWordPad::Paragraph() {

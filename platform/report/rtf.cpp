@@ -87,6 +87,15 @@ bool RTF::LoadStream(const std::string& bytes) {
     fittedNothing_ = false;
     if (!edit_ || !LooksLikeRtf(bytes))
         return false;
+    // RTF text starts plain: not bold, italic, underlined or struck out
+    // until it says so. Some rich edit controls take the defaults of the
+    // control's own font instead (the bold system font), which printed
+    // every plain letter bold.
+    CHARFORMAT2W plain{};
+    plain.cbSize = sizeof(plain);
+    plain.dwMask = CFM_BOLD | CFM_WEIGHT | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
+    plain.wWeight = FW_NORMAL;
+    SendMessageW(edit_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&plain));
     StreamSource src{&bytes};
     EDITSTREAM es{};
     es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);

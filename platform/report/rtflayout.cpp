@@ -8,7 +8,7 @@ namespace kp {
 bool RtfRun::SameLook(const RtfRun& o) const {
     return face == o.face && heightTwips == o.heightTwips && bold == o.bold && italic == o.italic &&
            underline == o.underline && strike == o.strike && colour == o.colour &&
-           charset == o.charset;
+           charset == o.charset && pitchAndFamily == o.pitchAndFamily;
 }
 
 namespace {
@@ -30,6 +30,7 @@ RtfRun RunAt(HWND edit, long cp) {
     r.strike = (cf.dwEffects & CFE_STRIKEOUT) != 0;
     r.colour = (cf.dwEffects & CFE_AUTOCOLOR) ? RGB(0, 0, 0) : cf.crTextColor;
     r.charset = cf.bCharSet;
+    r.pitchAndFamily = cf.bPitchAndFamily;
     return r;
 }
 
@@ -127,7 +128,7 @@ class RunFonts {
             f.font = CreateFontW(-MulDiv(r.heightTwips, dpiY_, 1440), 0, 0, 0,
                                  r.bold ? FW_BOLD : FW_NORMAL, r.italic, r.underline, r.strike,
                                  r.charset, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH | FF_DONTCARE, r.face.c_str());
+                                 r.pitchAndFamily, r.face.c_str());
             SelectObject(dc_, f.font);
             TEXTMETRICW tm{};
             GetTextMetricsW(dc_, &tm);

@@ -28,6 +28,9 @@ struct RtfRun {
     bool strike = false;
     COLORREF colour = RGB(0, 0, 0);
     BYTE charset = DEFAULT_CHARSET;
+    // The family of the face (fixed pitch, roman, ...): where the face is
+    // missing, the font mapper keeps to a face of the same family.
+    BYTE pitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
     bool SameLook(const RtfRun& o) const;
 };
 

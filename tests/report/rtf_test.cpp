@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "platform/report/ptrdevice.h"
@@ -48,6 +49,42 @@ std::string TextOfPage(const EnhMetafile& page) {
     for (const PageText& t : ReadPageTexts(page.Get()))
         all += t.text;
     return all;
+}
+
+// The fonts a page creates, as the printer gets them.
+std::vector<LOGFONTW> FontsOfPage(const EnhMetafile& page) {
+    std::vector<LOGFONTW> fonts;
+    for (const PageRecord& r : ReadPageRecords(page.Get())) {
+        if (r.type != EMR_EXTCREATEFONTINDIRECTW || r.bytes.size() < 12 + sizeof(LOGFONTW))
+            continue;
+        LOGFONTW lf{};
+        std::memcpy(&lf, r.bytes.data() + 12, sizeof lf);
+        fonts.push_back(lf);
+    }
+    return fonts;
+}
+
+// A letter prints in the face, family and weight it shows on screen: plain
+// text is not bold (whatever the hidden control's own font is), and a fixed
+// pitch face keeps its family where the printer lacks the face itself.
+TEST(Rtf, PlainTextPrintsPlainAndFacesKeepTheirFamily) {
+    RTF rtf;
+    ASSERT_TRUE(rtf.LoadRTFFromDynaString(
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fmodern\\fprq1 Courier New;}}\\f0\\fs24 "
+        "Sehr geehrte Damen und Herren,\\par \\b Betreff\\par}"));
+    RtfPages report(rtf);
+    PtrDevice device(nullptr, &report, MemoryPrinterLink(8.27, 11.69));
+    PageSet pages = device.RenderPages();
+    ASSERT_EQ(pages.Count(), 1);
+    int plain = 0, bold = 0;
+    for (const LOGFONTW& lf : FontsOfPage(pages.pages[0])) {
+        if (std::wstring(lf.lfFaceName) != L"Courier New")
+            continue;
+        (lf.lfWeight >= FW_BOLD ? bold : plain)++;
+        EXPECT_EQ(lf.lfPitchAndFamily & 0xF0, FF_MODERN) << "the fixed-pitch family was lost";
+    }
+    EXPECT_GE(plain, 1) << "plain text printed bold";
+    EXPECT_GE(bold, 1) << "the bold word printed plain";
 }
 
 TEST(Rtf, TakesRtfTextOnly) {
