@@ -41,6 +41,10 @@ RTFReport::RTFReport(Window* owner, const std::string& document, bool preview,
 
 RTFReport::~RTFReport() = default;
 
+namespace {
+constexpr double kPageMarginCm = 2.0;
+}  // namespace
+
 bool RTFReport::IsRTFText(const std::string& document) {
     // Only text that is RTF by its own header; a path of any kind (drive,
     // UNC, relative) names a file.
@@ -62,6 +66,12 @@ void RTFReport::Start(Window* owner, const std::string& document, bool preview,
         return;
     }
     device->PaperSize(kPaperA4Small);
+    // A page margin of its own, as a letter has; without it a printer that
+    // can print to the paper's edge (a PDF printer) puts the text there.
+    device->TopMargin(kPageMarginCm);
+    device->BottomMargin(kPageMarginCm);
+    device->LeftMargin(kPageMarginCm);
+    device->RightMargin(kPageMarginCm);
     if (Load(document))
         Run(*device, preview);
 }

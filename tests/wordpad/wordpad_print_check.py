@@ -58,6 +58,16 @@ def check_printed(folder, expected):
         found = [int(n) for n in re.findall(r"Briefzeile (\d{3})", text)]
         assert found, f"page {page} holds none of the letter's lines"
         numbers += found
+    # The page margin of 2 cm (56.7 pt) holds on page 1: no word starts
+    # nearer to the paper's left or top edge.
+    bbox = subprocess.run(["pdftotext", "-bbox", "-f", "1", "-l", "1", pdf, "-"],
+                          capture_output=True, text=True, check=True).stdout
+    corners = [(float(x), float(y)) for x, y in
+               re.findall(r'<word xMin="([\d.]+)" yMin="([\d.]+)"', bbox)]
+    assert corners, "page 1 has no words"
+    left = min(x for x, _ in corners)
+    top = min(y for _, y in corners)
+    assert left >= 56 and top >= 56, f"text at {left:.1f}/{top:.1f} pt, inside the 2 cm margin"
     want = list(range(1, lines + 1))
     assert numbers == want, (
         f"the lines are not all there once and in order: {len(numbers)} lines, "
