@@ -96,7 +96,11 @@ int main(int argc, char** argv) {
 
     kp::ShellWindow shell;
     kp::ChildAppWindow pad(&shell, true);
-    kp::RichEdit edit(&pad, 1001, kp::Point(0, 0), kp::Dimension(600, 400), WS_VSCROLL);
+    // Styled and optioned as the word pad makes its control.
+    kp::RichEdit edit(&pad, 1001, kp::Point(0, 0), kp::Dimension(600, 400),
+                      WS_VSCROLL | 0x00002000 | 0x00000200);
+    edit.Options(ECO_AUTOWORDSELECTION | ECO_AUTOVSCROLL | ECO_AUTOHSCROLL | ECO_NOHIDESEL |
+                 ECO_WANTRETURN | ECO_SELECTIONBAR);
     shell.Show();
     pad.Show();
 
