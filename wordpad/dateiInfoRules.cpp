@@ -153,10 +153,13 @@ bool AppendAll(DBServer& server, const std::vector<FieldValue>& values, std::str
 // The highest number in the register's number order, deleted records
 // included: a number once given stays given.
 int32_t HighestNumber(DBServer& server, const char* field) {
-    const bool hidden = SetDeleted(false);
+    // The setting comes back also when reading the register fails.
+    struct ShowDeleted {
+        bool hidden = SetDeleted(false);
+        ~ShowDeleted() { SetDeleted(hidden); }
+    } showDeleted;
     server.GoBottom();
     const double n = server.EoF() ? 0.0 : Number(server, field);
-    SetDeleted(hidden);
     return static_cast<int32_t>(n);
 }
 
