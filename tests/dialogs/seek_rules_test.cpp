@@ -12,27 +12,16 @@
 #include "platform/data/dbserver.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/strings.h"
+#include "tests/common/temp_folder.h"
 
 namespace kp {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
+class TempDir : public test::TempFolder {
   public:
-    TempDir() {
-        std::random_device rd;
-        path_ = fs::temp_directory_path() / ("kp_seek_" + std::to_string(rd()));
-        fs::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
+    TempDir() : TempFolder("kp_seek_") {}
 };
 
 struct Address {

@@ -24,6 +24,7 @@
 #include "platform/runtime/settings.h"
 #include "platform/runtime/strings.h"
 #include "platform/runtime/utf8.h"
+#include "tests/common/temp_folder.h"
 
 namespace kp {
 namespace {
@@ -117,22 +118,9 @@ std::function<void(HWND)> Cancel(std::vector<std::string>* shown = nullptr) {
     };
 }
 
-class TempDir {
+class TempDir : public test::TempFolder {
   public:
-    TempDir() {
-        std::random_device rd;
-        path_ = fs::temp_directory_path() / ("kp_dlg_" + std::to_string(rd()));
-        fs::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return WideToUtf8((path_ / name).wstring()); }
-    std::string Folder() const { return WideToUtf8(path_.wstring()) + "\\"; }
-
-  private:
-    fs::path path_;
+    TempDir() : TempFolder("kp_dlg_") {}
 };
 
 struct Person {

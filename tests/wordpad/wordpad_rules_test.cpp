@@ -15,28 +15,16 @@
 #include "platform/runtime/strings.h"
 #include "wordpad/DokName.h"
 #include "wordpad/LetterFile.h"
+#include "tests/common/temp_folder.h"
 
 namespace kp {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
+class TempDir : public test::TempFolder {
   public:
-    TempDir() {
-        std::random_device rd;
-        path_ = fs::temp_directory_path() / ("kp_wordpad_" + std::to_string(rd()));
-        fs::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    // With the separator at its end, as the data path is kept.
-    std::string Path() const { return (path_ / "").string(); }
-
-  private:
-    fs::path path_;
+    TempDir() : TempFolder("kp_wordpad_") {}
 };
 
 std::string Get(DBServer& db, const char* field) {
@@ -107,7 +95,7 @@ class DokNumbers : public ::testing::Test {
         SetExclusive(false);
         SetDeleted(false);
         SetAnsi(false);
-        Table::Create(dir_.Path() + "DokName.dbf",
+        Table::Create(dir_.Folder() + "DokName.dbf",
                       {{"ADRESSNR", 'C', 6, 0},
                        {"INITIAL", 'C', 2, 0},
                        {"GESNR", 'C', 4, 0},
@@ -116,17 +104,17 @@ class DokNumbers : public ::testing::Test {
                        {"JAHR", 'C', 4, 0},
                        {"DOKLFDNR", 'C', 4, 0}},
                       850);
-        DBServer db(dir_.Path() + "DokName.dbf");
-        ASSERT_TRUE(db.CreateIndex(dir_.Path() + "DokName.ntx", "ADRESSNR+INITIAL+JAHR"));
-        ASSERT_TRUE(db.CreateIndex(dir_.Path() + "DokName2.ntx", "GESNR+TRIM(GKURZ)+JAHR"));
-        ASSERT_TRUE(db.CreateIndex(dir_.Path() + "DokName3.ntx", "TRIM(VERMITTNR)+INITIAL+JAHR"));
+        DBServer db(dir_.Folder() + "DokName.dbf");
+        ASSERT_TRUE(db.CreateIndex(dir_.Folder() + "DokName.ntx", "ADRESSNR+INITIAL+JAHR"));
+        ASSERT_TRUE(db.CreateIndex(dir_.Folder() + "DokName2.ntx", "GESNR+TRIM(GKURZ)+JAHR"));
+        ASSERT_TRUE(db.CreateIndex(dir_.Folder() + "DokName3.ntx", "TRIM(VERMITTNR)+INITIAL+JAHR"));
     }
     // The table as a word pad opens it.
     std::unique_ptr<DBServer> Open() {
-        auto db = std::make_unique<DBServer>(dir_.Path() + "DokName.dbf");
-        EXPECT_TRUE(db->SetIndex(dir_.Path() + "DokName.ntx"));
-        EXPECT_TRUE(db->SetIndex(dir_.Path() + "DokName2.ntx"));
-        EXPECT_TRUE(db->SetIndex(dir_.Path() + "DokName3.ntx"));
+        auto db = std::make_unique<DBServer>(dir_.Folder() + "DokName.dbf");
+        EXPECT_TRUE(db->SetIndex(dir_.Folder() + "DokName.ntx"));
+        EXPECT_TRUE(db->SetIndex(dir_.Folder() + "DokName2.ntx"));
+        EXPECT_TRUE(db->SetIndex(dir_.Folder() + "DokName3.ntx"));
         return db;
     }
     void AddCustomer(const std::string& nr, const std::string& ini, const std::string& jahr,
@@ -142,7 +130,7 @@ class DokNumbers : public ::testing::Test {
     // {record number: DOKLFDNR} of the live records.
     std::map<uint32_t, std::string> Live() {
         std::map<uint32_t, std::string> out;
-        DBServer db(dir_.Path() + "DokName.dbf");
+        DBServer db(dir_.Folder() + "DokName.dbf");
         for (db.GoTop(); !db.EoF(); db.Skip(1))
             if (!db.Deleted())
                 out[db.RecNo()] = Get(db, "DOKLFDNR");
@@ -158,7 +146,7 @@ TEST_F(DokNumbers, FirstLetterAppendsTheAddresseeWithNumberOne) {
     EXPECT_EQ(r.number, 1);
     EXPECT_EQ(r.dokName, "0042MUSTER2010_0001");
     db.reset();
-    DBServer check(dir_.Path() + "DokName.dbf");
+    DBServer check(dir_.Folder() + "DokName.dbf");
     ASSERT_EQ(check.RecCount(), 1u);
     check.GoTop();
     EXPECT_EQ(Get(check, "GESNR"), "0042");
@@ -416,7 +404,7 @@ class FiledDate : public ::testing::Test {
         SetExclusive(false);
         SetDeleted(false);
         SetAnsi(false);
-        const std::string p = dir_.Path();
+        const std::string p = dir_.Folder();
         Table::Create(p + "DokVW.dbf",
                       {{"DOKNR", 'N', 8, 0},
                        {"ADRESSNR", 'C', 6, 0},
@@ -469,7 +457,7 @@ class FiledDate : public ::testing::Test {
         db.FieldPut(Symbol("ABLAGE"), Usual(ablage));
     }
     Date DatumOf(const char* table, uint32_t rec) {
-        DBServer db(dir_.Path() + table);
+        DBServer db(dir_.Folder() + table);
         db.GoTo(rec);
         return db.FieldGet(Symbol("DATUM")).AsDate();
     }
@@ -478,13 +466,13 @@ class FiledDate : public ::testing::Test {
 
 TEST_F(FiledDate, OnlyTheExactNameIsDatedAndTheDateOrderFollows) {
     const Date today = Date::FromYMD(2026, 12, 8);
-    ASSERT_TRUE(RefreshFiledDate(dir_.Path(), "C:\\D\\Texte\\Kunden\\A_0001.RTF", today));
+    ASSERT_TRUE(RefreshFiledDate(dir_.Folder(), "C:\\D\\Texte\\Kunden\\A_0001.RTF", today));
     EXPECT_EQ(DatumOf("DokVW.dbf", 1), Date::FromYMD(2010, 1, 11));  // the longer name
     EXPECT_EQ(DatumOf("DokVW.dbf", 2), today);
     // The date order (DokVW4) finds the letter under its new date: the
     // index was written along with the record.
-    DBServer db(dir_.Path() + "DokVW.dbf");
-    ASSERT_TRUE(db.SetIndex(dir_.Path() + "DokVW4.ntx"));
+    DBServer db(dir_.Folder() + "DokVW.dbf");
+    ASSERT_TRUE(db.SetIndex(dir_.Folder() + "DokVW4.ntx"));
     EXPECT_TRUE(db.Seek(Usual(std::string("20261208"))));
     EXPECT_EQ(db.RecNo(), 2u);
     EXPECT_FALSE(db.Seek(Usual(std::string("20100111"))) && db.RecNo() == 2u);
@@ -492,20 +480,20 @@ TEST_F(FiledDate, OnlyTheExactNameIsDatedAndTheDateOrderFollows) {
 
 TEST_F(FiledDate, ATemplateIsDatedInTextVorAndAnUnknownNameNowhere) {
     const Date today = Date::FromYMD(2026, 12, 8);
-    EXPECT_TRUE(RefreshFiledDate(dir_.Path(), "C:\\D\\Texte\\Kunden\\Vorlage.RTF  ", today));
+    EXPECT_TRUE(RefreshFiledDate(dir_.Folder(), "C:\\D\\Texte\\Kunden\\Vorlage.RTF  ", today));
     EXPECT_EQ(DatumOf("TextVor.dbf", 1), today);
-    EXPECT_FALSE(RefreshFiledDate(dir_.Path(), "C:\\D\\Texte\\Kunden\\A_0001", today));
-    EXPECT_FALSE(RefreshFiledDate(dir_.Path(), "C:\\D\\Texte\\Kunden\\Neu.RTF", today));
+    EXPECT_FALSE(RefreshFiledDate(dir_.Folder(), "C:\\D\\Texte\\Kunden\\A_0001", today));
+    EXPECT_FALSE(RefreshFiledDate(dir_.Folder(), "C:\\D\\Texte\\Kunden\\Neu.RTF", today));
     EXPECT_EQ(DatumOf("DokVW.dbf", 2), Date::FromYMD(2010, 1, 11));
 }
 
 TEST_F(FiledDate, TheTablesAreClosedAfterwards) {
-    ASSERT_TRUE(RefreshFiledDate(dir_.Path(), "C:\\D\\Texte\\Kunden\\A_0001.RTF",
+    ASSERT_TRUE(RefreshFiledDate(dir_.Folder(), "C:\\D\\Texte\\Kunden\\A_0001.RTF",
                                  Date::FromYMD(2026, 12, 8)));
     // Exclusive opens succeed only when no handle is left open.
     SetExclusive(true);
-    DBServer dokVW(dir_.Path() + "DokVW.dbf");
-    DBServer textVor(dir_.Path() + "TextVor.dbf");
+    DBServer dokVW(dir_.Folder() + "DokVW.dbf");
+    DBServer textVor(dir_.Folder() + "TextVor.dbf");
     SetExclusive(false);
     EXPECT_TRUE(dokVW.Used());
     EXPECT_TRUE(textVor.Used());
