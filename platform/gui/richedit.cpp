@@ -565,4 +565,11 @@ void RichEdit::MouseButtonDown(MouseEvent& e) {
     TrackPopupMenuEx(popup, 0, at.x, at.y, owner->Handle(), nullptr);
 }
 
+bool StreamIntoRichEdit(HWND edit, const std::string& bytes, UINT format) {
+    StringSource src{&bytes};
+    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&src), 0, &ReadFromString};
+    SendMessageW(edit, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&es));
+    return es.dwError == 0;
+}
+
 }  // namespace kp

@@ -145,4 +145,8 @@ class RichEdit : public MultiLineEdit {
     virtual void CaretMoved();
 };
 
+// Streams bytes (RTF or plain text, by format) into any rich-edit window,
+// replacing the selection; false when the control reported an error.
+bool StreamIntoRichEdit(HWND edit, const std::string& bytes, UINT format);
+
 }  // namespace kp

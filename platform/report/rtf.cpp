@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gui/richedit.h"
 #include "platform/report/ptrdevice.h"
 #include "platform/report/rtflayout.h"
 #include "platform/runtime/utf8.h"
@@ -12,22 +13,6 @@
 namespace kp {
 
 namespace {
-
-// Feeds a byte string to the rich edit's stream-in.
-struct StreamSource {
-    const std::string* bytes;
-    size_t at = 0;
-};
-
-DWORD CALLBACK ReadSource(DWORD_PTR cookie, LPBYTE buf, LONG want, LONG* got) {
-    auto* src = reinterpret_cast<StreamSource*>(cookie);
-    const size_t n =
-        std::min(static_cast<size_t>(std::max(0L, want)), src->bytes->size() - src->at);
-    std::memcpy(buf, src->bytes->data() + src->at, n);
-    src->at += n;
-    *got = static_cast<LONG>(n);
-    return 0;
-}
 
 // RTF starts with "{\rtf"; leading blanks and line ends are allowed.
 bool LooksLikeRtf(const std::string& s) {
@@ -96,12 +81,7 @@ bool RTF::LoadStream(const std::string& bytes) {
     plain.dwMask = CFM_BOLD | CFM_WEIGHT | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
     plain.wWeight = FW_NORMAL;
     SendMessageW(edit_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&plain));
-    StreamSource src{&bytes};
-    EDITSTREAM es{};
-    es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
-    es.pfnCallback = &ReadSource;
-    SendMessageW(edit_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
-    if (es.dwError != 0)
+    if (!StreamIntoRichEdit(edit_, bytes, SF_RTF))
         return false;
     loaded_ = true;
     doc_.reset();
