@@ -239,33 +239,8 @@ TEST_F(Filing, EmptyBoxesFileEmptyTextsAndAnUnknownNumberNoName) {
 
 TEST_F(Filing, EmptyRegisterStartsAtOneAndNumbersFollowEachOther) {
     dokVW->Close();
-    Table::Create(dir.File("DokVW.dbf"),
-                  {{"DOKNR", 'N', 8, 0},
-                   {"DURSPRUNG", 'C', 20, 0},
-                   {"ADRESSNR", 'C', 6, 0},
-                   {"KUNDE", 'C', 100, 0},
-                   {"GESELL", 'C', 15, 0},
-                   {"VERMITTNR", 'C', 12, 0},
-                   {"VERMITTLER", 'C', 100, 0},
-                   {"VERSSPARTE", 'C', 20, 0},
-                   {"VERSANDART", 'C', 20, 0},
-                   {"DATUM", 'D', 8, 0},
-                   {"DOKNAME", 'C', 60, 0},
-                   {"DOKTITEL", 'C', 60, 0},
-                   {"ABLAGE", 'C', 120, 0},
-                   {"WVDATUM", 'D', 8, 0}},
-                  850);
-    dokVW = std::make_unique<DBServer>(dir.File("DokVW.dbf"));
-    const char* keys[] = {"ADRESSNR+DTOS(DATUM)",
-                          "UPPER(GESELL)+DTOS(DATUM)",
-                          "VERMITTNR+DTOS(DATUM)",
-                          "DTOS(DATUM)",
-                          "ABLAGE",
-                          "UPPER(DOKTITEL)",
-                          "DOKNR"};
-    for (int i = 0; i < 7; ++i)
-        ASSERT_TRUE(
-            dokVW->CreateIndex(dir.File("DokVWn" + std::to_string(i + 1) + ".ntx"), keys[i]));
+    ASSERT_TRUE(demo::WriteEmptySuiteTable(dir.Path(), "DokVW.dbf"));
+    dokVW = OpenSuiteTable(dir, "DokVW.dbf");
     for (int32_t expected = 1; expected <= 3; ++expected) {
         const AblageErgebnis r = DateiAblegen(Tables(), in);
         ASSERT_TRUE(r.ok) << r.meldung;

@@ -54,4 +54,8 @@ struct SuiteTable {
 // The tables WriteSuite writes, with their indexes in order.
 std::vector<SuiteTable> SuiteTables();
 
+// Writes one of those tables (not Vertrag.DBF) empty into dir, with its
+// indexes; false for a file name that is not one of them.
+bool WriteEmptySuiteTable(const std::string& dir, const std::string& file);
+
 }  // namespace kp::demo

@@ -1,5 +1,6 @@
 // The suite's tables with realistic German content. Field lists, widths and
 // index keys are documented in docs/tables.md; keep the two in step.
+#include <array>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -403,19 +404,41 @@ struct Letter {
 
 }  // namespace
 
+namespace {
+
+// The suite's tables besides Vertrag.DBF, in the order docs/tables.md has them.
+const std::array<const TableDef*, 7> kSuiteDefs = {&kAdressen, &kGesellA, &kVermitt, &kDokName,
+                                                   &kDokVW,    &kTextVor, &kDatWV};
+
+std::string WithSeparator(const std::string& dir) {
+    std::string d = dir;
+    if (!d.empty() && d.back() != '/' && d.back() != '\\')
+        d += kSep;
+    return d;
+}
+
+}  // namespace
+
 std::vector<SuiteTable> SuiteTables() {
     std::vector<SuiteTable> out;
     out.push_back({"Vertrag.DBF", {{"Vertrag5.ntx", "VERSNR"}, {"Vertrag6.ntx", "ORT_S_FZKZ"}}});
-    for (const TableDef* t :
-         {&kAdressen, &kGesellA, &kVermitt, &kDokName, &kDokVW, &kTextVor, &kDatWV})
+    for (const TableDef* t : kSuiteDefs)
         out.push_back({t->file, t->indexes});
     return out;
 }
 
+bool WriteEmptySuiteTable(const std::string& dir, const std::string& file) {
+    for (const TableDef* t : kSuiteDefs) {
+        if (file == t->file) {
+            Writer(WithSeparator(dir), *t).Finish();
+            return true;
+        }
+    }
+    return false;
+}
+
 SuiteSummary WriteSuite(const std::string& dir, uint32_t contracts, uint64_t seed) {
-    std::string d = dir;
-    if (!d.empty() && d.back() != '/' && d.back() != '\\')
-        d += kSep;
+    const std::string d = WithSeparator(dir);
     std::filesystem::create_directories(Fs(d));
     SuiteSummary sum;
     sum.vertrag = WriteVertrag(dir, contracts, seed);
