@@ -22,6 +22,7 @@ class TempFolder {
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
+    const std::filesystem::path& Path() const { return path_; }
     // With the separator at its end, as the data path is kept.
     std::string Folder() const { return Utf8(path_ / ""); }
     std::string File(const std::string& name) const { return Utf8(path_ / name); }

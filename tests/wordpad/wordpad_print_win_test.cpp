@@ -13,6 +13,7 @@
 #include "platform/report/ptrdevice.h"
 #include "platform/report/preview.h"
 #include "wordpad/KpWordPad.h"
+#include "tests/common/temp_folder.h"
 
 namespace kp {
 namespace {
@@ -57,10 +58,7 @@ int CloseThePreview(int pagesForward) {
 class WordPadPrinting : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::random_device rd;
-        dir_ = fs::temp_directory_path() / ("kp_wordpad_print_" + std::to_string(rd()));
-        fs::create_directories(dir_);
-        GetSetGlobal(Symbol("PATH"), Usual(dir_.string() + "\\"));
+        GetSetGlobal(Symbol("PATH"), Usual(dir_.Folder()));
         GetSetGlobal(Symbol("DOKNAMENEU"), Usual(std::string()));
         shell_ = std::make_unique<ShellWindow>();
         shell_->Size(Dimension(900, 600));
@@ -74,14 +72,12 @@ class WordPadPrinting : public ::testing::Test {
     void TearDown() override {
         pad_.reset();
         shell_.reset();
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
     }
     bool HavePrinter() { return DefaultPrinterLink() != nullptr; }
 
     Boxes boxes_;
     ScopedPresenter scoped_{boxes_};
-    fs::path dir_;
+    test::TempFolder dir_{"kp_wordpad_print_"};
     std::unique_ptr<ShellWindow> shell_;
     std::unique_ptr<KpWordPad> pad_;
 };

@@ -17,6 +17,7 @@
 #include "wordpad/DlgMargins.h"
 #include "wordpad/KpWordPad.h"
 #include "wordpad/Menu.h"
+#include "tests/common/temp_folder.h"
 
 namespace kp {
 namespace {
@@ -75,19 +76,12 @@ class Answers : public Presenter {
 class WordPadWin : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::random_device rd;
-        dir_ = fs::temp_directory_path() / ("kp_wordpad_" + std::to_string(rd()));
-        fs::create_directories(dir_);
-        GetSetGlobal(Symbol("PATH"), Usual(WideToUtf8(dir_.wstring()) + "\\"));
+        GetSetGlobal(Symbol("PATH"), Usual(dir_.Folder()));
         GetSetGlobal(Symbol("DOKNAMENEU"), Usual(std::string()));
         shell_ = std::make_unique<ShellWindow>();
         shell_->Size(Dimension(900, 600));
     }
-    void TearDown() override {
-        shell_.reset();
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
+    void TearDown() override { shell_.reset(); }
     std::unique_ptr<KpWordPad> Pad() {
         auto pad = std::make_unique<KpWordPad>(shell_.get());
         pad->Show();
@@ -100,7 +94,7 @@ class WordPadWin : public ::testing::Test {
 
     Answers answers_;
     ScopedPresenter scoped_{answers_};
-    fs::path dir_;
+    test::TempFolder dir_{"kp_wordpad_"};
     std::unique_ptr<ShellWindow> shell_;
 };
 
@@ -205,7 +199,7 @@ TEST_F(WordPadWin, SaveAsWritesTheChosenFileAndACancelKeepsTheChange) {
     EXPECT_TRUE(pad->lChanged());
     EXPECT_FALSE(fs::exists(fs::current_path() / "Unbenannt"));
 
-    const fs::path file = dir_ / "Brief.RTF";
+    const fs::path file = dir_.Path() / "Brief.RTF";
     answers_.answer = WideToUtf8(file.wstring());
     pad->SaveAs();
     EXPECT_TRUE(fs::exists(file));
@@ -266,7 +260,7 @@ std::vector<RtfParagraphIndents> SavedParagraphs(const fs::path& file) {
 TEST_F(WordPadWin, MarginsSetInTheParagraphDialogAreSavedAndShownAgainOnReopening) {
     auto pad = Pad();
     pad->oRichEdit()->Paste(std::string("Sehr geehrte Frau Schäfer,"));
-    const fs::path first = dir_ / "Erster.RTF";
+    const fs::path first = dir_.Path() / "Erster.RTF";
     answers_.answer = WideToUtf8(first.wstring());
     pad->SaveAs();
     // A new letter: half a centimetre on either side, no first-line indent.
@@ -290,7 +284,7 @@ TEST_F(WordPadWin, MarginsSetInTheParagraphDialogAreSavedAndShownAgainOnReopenin
     // Only the format changed: still a change to save.
     EXPECT_TRUE(pad->lChanged());
     EXPECT_FALSE(Grey(pad->Menu(), IDM_SPEICHERN));
-    const fs::path second = dir_ / "Zweiter.RTF";
+    const fs::path second = dir_.Path() / "Zweiter.RTF";
     answers_.answer = WideToUtf8(second.wstring());
     pad->SaveAs();
     p = SavedParagraphs(second);
