@@ -7,7 +7,11 @@ widths and decimals the reference gives; every index file carries the key
 expression the reference gives and passes `kpdb check` with its table; the
 letters the registers name exist; every contract's customer is an address.
 
-    tables_test.py KPDEMO KPDB TABLES_MD
+    tables_test.py [--runner RUNNER] KPDEMO KPDB TABLES_MD
+
+RUNNER starts the two programs where they cannot be started directly (the
+32-bit build runs them through tools/run-i386, which picks the emulator on a
+kernel without 32-bit execution).
 """
 import os
 import re
@@ -17,7 +21,11 @@ import tempfile
 
 import dbfread
 
-KPDEMO, KPDB, TABLES_MD = sys.argv[1:4]
+args = sys.argv[1:]
+RUNNER = []
+if args[:1] == ["--runner"]:
+    RUNNER, args = [args[1]], args[2:]
+KPDEMO, KPDB, TABLES_MD = args[:3]
 failures = []
 checks = 0
 
@@ -56,7 +64,7 @@ def ntx_key(path):
 
 with tempfile.TemporaryDirectory(prefix="kpsuite-") as work:
     data = os.path.join(work, "Daten")
-    r = subprocess.run([KPDEMO, "--suite", data, "300", "5"], capture_output=True, text=True)
+    r = subprocess.run(RUNNER + [KPDEMO, "--suite", data, "300", "5"], capture_output=True, text=True)
     check("kpdemo --suite exit code", r.returncode, 0)
     if r.returncode != 0:
         print(r.stderr)
@@ -81,7 +89,7 @@ with tempfile.TemporaryDirectory(prefix="kpsuite-") as work:
         check(f"{table} orders", orders, list(range(1, len(orders) + 1)))
         for ntx, _, key in described["indexes"]:
             check(f"{ntx} key expression", ntx_key(os.path.join(data, ntx)), key)
-        r = subprocess.run([KPDB, "check", path] + [os.path.join(data, n) for n, _, _ in described["indexes"]],
+        r = subprocess.run(RUNNER + [KPDB, "check", path] + [os.path.join(data, n) for n, _, _ in described["indexes"]],
                            capture_output=True, text=True)
         check(f"kpdb check {table}", (r.returncode, r.stdout.strip().splitlines()[-1:]), (0, ["check: ok"]))
 
