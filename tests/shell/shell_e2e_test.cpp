@@ -79,8 +79,10 @@ class ShellTest : public ::testing::Test {
     // box is gone (a second box of the same title may follow); its text.
     std::string Answer(std::string_view title, std::string_view button) {
         HWND box = ui::WaitMessageBox(title, 10s, {program_.pid(), {}});
-        if (!box)
-            return "(no box \"" + std::string(title) + "\")";
+        if (!box) {
+            ADD_FAILURE() << "no box \"" << title << "\"";
+            return {};
+        }
         const std::string text = ui::MessageBoxText(box).value_or("");
         EXPECT_EQ(ui::PressButton(box, ui::ParseButtonChoice(button)), ui::Outcome::kOk);
         EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(box); }));
