@@ -147,6 +147,10 @@ void DtaVertragEingabe::Notify(int code, const Usual& description) {
     const Usual note = table_->FieldGet(Symbol("NOTIZ"));
     notiz_->__Value(Usual(note.IsString() ? note.AsString() : std::string()));
     notiz_->ValueChanged(false);
+    // Every field shows the record as it is stored now.
+    if (code == NOTIFYRECORDCHANGE || code == NOTIFYFILECHANGE || code == NOTIFYAPPEND ||
+        code == NOTIFYDELETE)
+        Unchanged();
 }
 
 std::vector<Control*> DtaVertragEingabe::Fields() const {
@@ -168,10 +172,21 @@ void DtaVertragEingabe::EditChange(ControlEvent& e) {
 bool DtaVertragEingabe::HasUnsavedChanges() const {
     if (edited_)
         return true;
+    // Typed text (the edit's flag) or a value set as an edit (a date picked
+    // from the calendar, a number formatted on leaving its field).
     for (Control* c : Fields())
-        if (c && c->IsAlive() && c->Modified())
+        if (c && c->IsAlive() && (c->Modified() || c->ValueChanged()))
             return true;
     return false;
+}
+
+void DtaVertragEingabe::Unchanged() {
+    edited_ = false;
+    for (Control* c : Fields())
+        if (c && c->IsAlive()) {
+            c->Modified(false);
+            c->ValueChanged(false);
+        }
 }
 
 bool DtaVertragEingabe::Save() {
@@ -207,7 +222,7 @@ bool DtaVertragEingabe::Save() {
     table_->ResetNotification();
     table_->Commit();
     if (ok) {
-        edited_ = false;
+        Unchanged();
         Valid(true);
         Hint("Gespeichert.");
     }
@@ -215,14 +230,9 @@ bool DtaVertragEingabe::Save() {
 }
 
 void DtaVertragEingabe::Verwerfen() {
-    edited_ = false;
     if (table_ && table_->Used())
         Notify(NOTIFYRECORDCHANGE, Usual());
-    for (Control* c : Fields())
-        if (c && c->IsAlive()) {
-            c->Modified(false);
-            c->ValueChanged(false);
-        }
+    Unchanged();
     Valid(true);
 }
 

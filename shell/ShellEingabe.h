@@ -70,6 +70,8 @@ class DtaVertragEingabe : public DtaWindow, public DorvanKeysOwner, public Unsav
     void Hint(const std::string& text);
     void Move(int step);
     std::vector<Control*> Fields() const;
+    // The fields show what is stored: nothing typed since.
+    void Unchanged();
     std::shared_ptr<DBServer> table_;
     std::unique_ptr<SleStandard> versNr_, nName_, versSparte_;
     std::unique_ptr<SleNumeric> vSteuer_, beitrag_;

@@ -155,6 +155,13 @@ TEST_F(ContractFormTest, ClosingAsksAndKeepsOrDropsOrSavesTheChange) {
     EXPECT_EQ(Stored("VERSNR"), "77-7654321/1");
     EXPECT_EQ(form->VersNr().TextValue(), "77-7654321/1");
     EXPECT_EQ(Stored("NNAME"), first_);
+
+    // A value set as an edit, without typing (a date picked from the
+    // calendar, a number formatted on leaving its field), is a change too.
+    form->Show();
+    EXPECT_FALSE(form->HasUnsavedChanges());
+    form->Beitrag().Value(Usual(4711.5));
+    EXPECT_TRUE(form->HasUnsavedChanges());
     form->Destroy();
 }
 

@@ -133,7 +133,9 @@ TEST_F(Shell, CtrlDShowsAChosenTableInTheBrowseGrid) {
     Keys("Ctrl+D");
     HWND dialog = ui::WaitTopWindow("Datei öffnen", 10s, {program_.pid(), {}});
     ASSERT_TRUE(dialog) << "Ctrl+D showed no open dialog";
-    // The dialog starts in the data path.
+    // The dialog starts in the data path. Its controls come a moment after
+    // its frame on a loaded machine.
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return ui::FindControl(dialog, 1148) != nullptr; }));
     ASSERT_EQ(ui::SetControlText(ui::FindControl(dialog, 1148), "Vertrag.DBF"), ui::Outcome::kOk);
     auto enter = ui::ParseKeys("Return");
     ASSERT_EQ(ui::TypeKeys(dialog, *enter), ui::Outcome::kOk);
@@ -510,7 +512,8 @@ TEST_F(AddressForm, ACellEditInTheTableViewKeepsEveryIndexRight) {
     auto openTable = [&](const char* file, const char* caption) -> HWND {
         EXPECT_EQ(ui::ChooseMenuItem(program_.Window(), 24562), ui::Outcome::kOk);
         HWND dialog = ui::WaitTopWindow("Datei öffnen", 10s, {program_.pid(), {}});
-        if (!dialog)
+        if (!dialog ||
+            !E2eProgram::WaitUntil([&] { return ui::FindControl(dialog, 1148) != nullptr; }))
             return nullptr;
         EXPECT_EQ(ui::SetControlText(ui::FindControl(dialog, 1148), file), ui::Outcome::kOk);
         auto enter = ui::ParseKeys("Return");
