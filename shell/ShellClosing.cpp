@@ -20,4 +20,24 @@ UnsavedAnswer AskUnsavedChanges(HWND owner, const std::string& formCaption) {
     return UnsavedAnswer::Cancel;
 }
 
+bool AgreeToCloseForm(HWND owner, const std::string& formCaption, const std::function<bool()>& save,
+                      bool& discardAgreed) {
+    switch (AskUnsavedChanges(owner, formCaption)) {
+        case UnsavedAnswer::Save:
+            return save();
+        case UnsavedAnswer::Discard:
+            discardAgreed = true;
+            return true;
+        case UnsavedAnswer::Cancel:
+        default:
+            return false;
+    }
+}
+
+void TellNotSaved(HWND owner, const std::string& indexError) {
+    CurrentPresenter().ShowMessage(owner, "KONTORPLUS",
+                                   indexError + "\r\nDie Änderungen wurden nicht gespeichert.",
+                                   MB_OK | MB_ICONEXCLAMATION);
+}
+
 }  // namespace kp

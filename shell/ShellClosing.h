@@ -5,6 +5,7 @@
 // an "Abbrechen" anywhere leaves everything open as it was.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace kp {
@@ -14,6 +15,16 @@ enum class UnsavedAnswer { Save, Discard, Cancel };
 // The question of a form with changes not yet saved, named by its caption:
 // "Ja" saves, "Nein" drops the changes, "Abbrechen" keeps the form open.
 UnsavedAnswer AskUnsavedChanges(HWND owner, const std::string& formCaption);
+
+// A form's part of closing with changes: asks, saves on "Ja" (`save` is
+// true when every change went in), notes a "Nein" in `discardAgreed`. True
+// when the form may close.
+bool AgreeToCloseForm(HWND owner, const std::string& formCaption, const std::function<bool()>& save,
+                      bool& discardAgreed);
+
+// Tells that a save was refused because an index of the table could not be
+// opened (the save would have left it with stale keys).
+void TellNotSaved(HWND owner, const std::string& indexError);
 
 // A window of the shell that may hold changes not yet saved.
 class UnsavedWork {

@@ -193,9 +193,7 @@ bool DtaVertragEingabe::Save() {
     if (!table_ || !table_->Used())
         return false;
     if (!indexError_.empty()) {
-        CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS",
-                                       indexError_ + "\r\nDie Änderungen wurden nicht gespeichert.",
-                                       MB_OK | MB_ICONEXCLAMATION);
+        TellNotSaved(Handle(), indexError_);
         return false;
     }
     bool ok = true;
@@ -239,16 +237,8 @@ void DtaVertragEingabe::Verwerfen() {
 bool DtaVertragEingabe::AgreeToClose() {
     if (!HasUnsavedChanges())
         return true;
-    switch (AskUnsavedChanges(Handle(), Caption())) {
-        case UnsavedAnswer::Save:
-            return Save();
-        case UnsavedAnswer::Discard:
-            discardAgreed_ = true;
-            return true;
-        case UnsavedAnswer::Cancel:
-        default:
-            return false;
-    }
+    return AgreeToCloseForm(
+        Handle(), Caption(), [this] { return Save(); }, discardAgreed_);
 }
 
 bool DtaVertragEingabe::QueryClose(Event& e) {

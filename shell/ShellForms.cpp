@@ -160,10 +160,7 @@ void ShellRecordForm::PageEdited(DataPage&, Control&) {
 
 void ShellRecordForm::PshSpeichern() {
     if (!indexError_.empty()) {
-        // A save would leave that index with stale keys.
-        CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS",
-                                       indexError_ + "\r\nDie Änderungen wurden nicht gespeichert.",
-                                       MB_OK | MB_ICONEXCLAMATION);
+        TellNotSaved(Handle(), indexError_);
         return;
     }
     const bool written = Save();
@@ -188,17 +185,13 @@ void ShellRecordForm::Verwerfen() {
 bool ShellRecordForm::AgreeToClose() {
     if (Valid() && !HasUnsavedChanges())
         return true;
-    switch (AskUnsavedChanges(Handle(), Caption())) {
-        case UnsavedAnswer::Save:
+    return AgreeToCloseForm(
+        Handle(), Caption(),
+        [this] {
             PshSpeichern();
             return !HasUnsavedChanges();
-        case UnsavedAnswer::Discard:
-            discardAgreed_ = true;
-            return true;
-        case UnsavedAnswer::Cancel:
-        default:
-            return false;
-    }
+        },
+        discardAgreed_);
 }
 
 bool ShellRecordForm::QueryClose(Event& e) {
