@@ -13,6 +13,7 @@
 #include "shell/ShellDialogs.h"
 #include "shell/ShellEingabe.h"
 #include "shell/ShellForms.h"
+#include "shell/SuiteIndexes.h"
 #include "wordpad/DokName.h"
 #include "wordpad/KpWordPad.h"
 
@@ -111,21 +112,28 @@ LRESULT KpShell::Dispatch(Event& e) {
     return ShellWindow::Dispatch(e);
 }
 
+namespace {
+
+// A word pad as the shell's end asks it.
+class LetterClosing : public UnsavedWork {
+  public:
+    explicit LetterClosing(KpWordPad& pad) : pad_(pad) {}
+    bool AgreeToClose() override { return pad_.AgreeToClose(); }
+    void CloseCancelled() override { pad_.CloseCancelled(); }
+
+  private:
+    KpWordPad& pad_;
+};
+
+}  // namespace
+
 bool KpShell::QueryClose(Event& e) {
-    // A letter with changes asks first (and may keep the shell open); the
-    // frame's end would otherwise destroy it without a word.
-    for (Window* child : std::vector<Window*>(children_)) {
-        auto* pad = dynamic_cast<KpWordPad*>(child);
-        if (pad && pad->IsAlive() && !pad->QueryClose(e)) {
-            pad->Show();
-            return false;
-        }
-    }
-    // A form with changes not yet saved keeps the shell open: closing would
-    // lose what the user typed.
-    for (Window* child : children_) {
+    const std::vector<Window*> children(children_);
+    // A form that can only refuse (its valid flag is false, and it has no
+    // question of its own) keeps the shell open before anything is asked.
+    for (Window* child : children) {
         auto* form = dynamic_cast<DtaAbstract*>(child);
-        if (form && form->IsAlive() && !form->Valid()) {
+        if (form && form->IsAlive() && !form->Valid() && !dynamic_cast<UnsavedWork*>(child)) {
             form->Show();
             CurrentPresenter().ShowMessage(
                 Handle(), "KONTORPLUS",
@@ -136,7 +144,40 @@ bool KpShell::QueryClose(Event& e) {
             return false;
         }
     }
+    // Every letter and form with changes is asked before any window closes:
+    // an "Abbrechen" anywhere leaves all of them open as they were.
+    std::vector<std::unique_ptr<LetterClosing>> letters;
+    std::vector<UnsavedWork*> agreed;
+    for (Window* child : children) {
+        if (!child->IsAlive())
+            continue;
+        UnsavedWork* work = dynamic_cast<UnsavedWork*>(child);
+        if (auto* pad = dynamic_cast<KpWordPad*>(child))
+            work = letters.emplace_back(std::make_unique<LetterClosing>(*pad)).get();
+        if (!work)
+            continue;
+        if (!work->AgreeToClose()) {
+            for (UnsavedWork* w : agreed)
+                w->CloseCancelled();
+            BringForward(*child);
+            return false;
+        }
+        agreed.push_back(work);
+    }
+    // Agreed: the letters give back their editors and the shell's toolbar.
+    for (Window* child : children)
+        if (auto* pad = dynamic_cast<KpWordPad*>(child); pad && pad->IsAlive())
+            pad->QueryClose(e);
     return true;
+}
+
+void KpShell::BringForward(Window& child) {
+    // Not Show: a form's Show reads its record again, over what was typed.
+    HWND h = child.Handle();
+    if (MdiClient() && GetParent(h) == MdiClient())
+        SendMessageW(MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(h), 0);
+    else
+        BringWindowToTop(h);
 }
 
 void KpShell::Close(Event& e) {
@@ -148,8 +189,10 @@ void KpShell::Close(Event& e) {
 }
 
 void KpShell::DATEIOEFFNEN() {
-    // Read-only in the browse view; the grid's own menu allows changes.
-    if (auto window = OpenTableWindowAsk(this, settings_.dataPath))
+    // Read-only in the browse view; the grid's own menu allows changes,
+    // which keep every index of the table right (a table outside the
+    // suite's list stays read-only).
+    if (auto window = OpenTableWindowAsk(this, settings_.dataPath, &SuiteTableIndexes))
         Adopt(std::move(window));
 }
 

@@ -72,6 +72,8 @@ class KpShell : public ShellWindow, public ChildRegistry {
         return raw;
     }
     void Reap();
+    // The window the user must look at: in front, and active.
+    void BringForward(Window& child);
     void OpenRecordForm(RecordFormKind kind);
 
     ShellSettings settings_;

@@ -129,7 +129,7 @@ void QuickSearch(Window* shell, Window* front) {
     if (auto* form = dynamic_cast<ShellRecordForm*>(front)) {
         // What was typed goes into the record before the search moves away.
         form->PshSpeichern();
-        if (!form->Valid())
+        if (form->HasUnsavedChanges())
             return;
         if (form->OrderCount() == 0) {
             Tell(shell,

@@ -1,10 +1,14 @@
 #include "shell/ShellEingabe.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "app/funGlobal.h"
 #include "platform/gui/boxes.h"
 #include "platform/gui/menu.h"
 #include "platform/runtime/strings.h"
 #include "shell/KpShell.h"
+#include "shell/SuiteIndexes.h"
 #include "shell/shellEingabe_ids.h"
 
 namespace kp {
@@ -45,6 +49,12 @@ DtaVertragEingabe::DtaVertragEingabe(Window* owner, const std::string& dataPath)
     PublishFieldLook();
     Caption("Verträge erfassen");
     table_ = std::make_shared<DBServer>(dataPath + "Vertrag.DBF");
+    // A save must keep the table's indexes right (the contract number is a key).
+    if (table_->Used())
+        indexError_ =
+            OpenIndexes(*table_, dataPath,
+                        SuiteIndexFiles("Vertrag.DBF").value_or(std::vector<std::string>{}))
+                .error;
 
     auto standard = [this](int id, const char* name, const char* caption, const char* help) {
         auto f = std::make_unique<SleStandard>(this, ResourceID(id));
@@ -137,11 +147,55 @@ void DtaVertragEingabe::Notify(int code, const Usual& description) {
     const Usual note = table_->FieldGet(Symbol("NOTIZ"));
     notiz_->__Value(Usual(note.IsString() ? note.AsString() : std::string()));
     notiz_->ValueChanged(false);
+    // Every field shows the record as it is stored now.
+    if (code == NOTIFYRECORDCHANGE || code == NOTIFYFILECHANGE || code == NOTIFYAPPEND ||
+        code == NOTIFYDELETE)
+        Unchanged();
+}
+
+std::vector<Control*> DtaVertragEingabe::Fields() const {
+    return {versNr_.get(),  nName_.get(),  versSparte_.get(), vSteuer_.get(),
+            beitrag_.get(), beginn_.get(), aktiv_.get(),      notiz_.get()};
+}
+
+void DtaVertragEingabe::EditChange(ControlEvent& e) {
+    DtaWindow::EditChange(e);
+    // Reading a record sets the texts as well; only what the user typed
+    // (the edit's own modified flag) is a change.
+    if (Control* c = e.Control(); c && c->Modified()) {
+        const auto fields = Fields();
+        if (std::find(fields.begin(), fields.end(), c) != fields.end())
+            edited_ = true;
+    }
+}
+
+bool DtaVertragEingabe::HasUnsavedChanges() const {
+    if (edited_)
+        return true;
+    // Typed text (the edit's flag) or a value set as an edit (a date picked
+    // from the calendar, a number formatted on leaving its field).
+    for (Control* c : Fields())
+        if (c && c->IsAlive() && (c->Modified() || c->ValueChanged()))
+            return true;
+    return false;
+}
+
+void DtaVertragEingabe::Unchanged() {
+    edited_ = false;
+    for (Control* c : Fields())
+        if (c && c->IsAlive()) {
+            c->Modified(false);
+            c->ValueChanged(false);
+        }
 }
 
 bool DtaVertragEingabe::Save() {
     if (!table_ || !table_->Used())
         return false;
+    if (!indexError_.empty()) {
+        TellNotSaved(Handle(), indexError_);
+        return false;
+    }
     bool ok = true;
     // The form's own writes must not read the record back into fields that
     // are still to be written.
@@ -166,10 +220,33 @@ bool DtaVertragEingabe::Save() {
     table_->ResetNotification();
     table_->Commit();
     if (ok) {
+        Unchanged();
         Valid(true);
         Hint("Gespeichert.");
     }
     return ok;
+}
+
+void DtaVertragEingabe::Verwerfen() {
+    if (table_ && table_->Used())
+        Notify(NOTIFYRECORDCHANGE, Usual());
+    Unchanged();
+    Valid(true);
+}
+
+bool DtaVertragEingabe::AgreeToClose() {
+    if (!HasUnsavedChanges())
+        return true;
+    return AgreeToCloseForm(
+        Handle(), Caption(), [this] { return Save(); }, discardAgreed_);
+}
+
+bool DtaVertragEingabe::QueryClose(Event& e) {
+    if (!AgreeToClose())
+        return false;
+    if (std::exchange(discardAgreed_, false))
+        Verwerfen();
+    return DtaWindow::QueryClose(e);
 }
 
 void DtaVertragEingabe::PshSpeichern() {

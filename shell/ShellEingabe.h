@@ -7,6 +7,7 @@
 // beside a date field that follows it both ways.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/CalendarControl.h"
 #include "controls/mleDorvanKeys.h"
@@ -16,6 +17,7 @@
 #include "controls/sleStandard.h"
 #include "forms/dtaWindow.h"
 #include "platform/data/dbserver.h"
+#include "shell/ShellClosing.h"
 
 namespace kp {
 
@@ -28,7 +30,10 @@ void PublishFieldLook();
 // Adds the input form's item to the Datei menu of a shell menu.
 void AddInputFormItem(Menu& shellMenu);
 
-class DtaVertragEingabe : public DtaWindow, public DorvanKeysOwner {
+// Typed changes are changes not yet saved until "&Speichern" (or a move to
+// another record) writes them; every way of closing the form asks about
+// them: save, drop or go on editing.
+class DtaVertragEingabe : public DtaWindow, public DorvanKeysOwner, public UnsavedWork {
   public:
     DtaVertragEingabe(Window* owner, const std::string& dataPath);
     Symbol ClassName() const override;
@@ -40,6 +45,13 @@ class DtaVertragEingabe : public DtaWindow, public DorvanKeysOwner {
     bool Save();
     void PshSpeichern();
     void PshSchliessen() { EndWindow(); }
+    // Takes back what was typed: the fields show the record again.
+    void Verwerfen();
+    bool HasUnsavedChanges() const;
+    bool AgreeToClose() override;
+    void CloseCancelled() override { discardAgreed_ = false; }
+    bool QueryClose(Event& e) override;
+    void EditChange(ControlEvent& e) override;
     void PshVorher();
     void PshWeiter();
     Method FindMethod(Symbol name) override;
@@ -57,6 +69,9 @@ class DtaVertragEingabe : public DtaWindow, public DorvanKeysOwner {
   private:
     void Hint(const std::string& text);
     void Move(int step);
+    std::vector<Control*> Fields() const;
+    // The fields show what is stored: nothing typed since.
+    void Unchanged();
     std::shared_ptr<DBServer> table_;
     std::unique_ptr<SleStandard> versNr_, nName_, versSparte_;
     std::unique_ptr<SleNumeric> vSteuer_, beitrag_;
@@ -65,7 +80,10 @@ class DtaVertragEingabe : public DtaWindow, public DorvanKeysOwner {
     std::unique_ptr<MleDorvanKeys> notiz_;
     std::unique_ptr<FixedText> hinweis_;
     std::unique_ptr<PushButton> vorher_, weiter_, speichern_, schliessen_;
+    std::string indexError_;  // an index of the table that could not be opened
     bool dorvanKeys_ = true;
+    bool edited_ = false;         // typed since the last save or take-back
+    bool discardAgreed_ = false;  // "Nein": the changes go with the window
 };
 
 class DtaTerminkalender : public DtaWindow, public DateChangedListener {

@@ -1,11 +1,11 @@
 #include "shell/ShellForms.h"
 
-#include <filesystem>
+#include <utility>
 
 #include "platform/data/dbserver.h"
-#include "platform/runtime/utf8.h"
 #include "platform/gui/boxes.h"
 #include "shell/KpShell.h"
+#include "shell/SuiteIndexes.h"
 #include "shell/shellForms_ids.h"
 
 namespace kp {
@@ -109,20 +109,15 @@ ShellRecordForm::ShellRecordForm(Window* owner, RecordFormKind kind, const std::
     : TabForm(owner, std::make_shared<DBServer>(dataPath + RecordFormInfoOf(kind).table),
               RecordFormInfoOf(kind).caption, ResourceID("shellForm_layout")),
       kind_(kind) {
-    // The table's indexes are kept up to date with every save and serve the
-    // record search; the form goes on in the table's own order.
+    // Every index of the table that exists is kept up to date with each
+    // save; the record search seeks in them when all are there. The form
+    // goes on in the table's own order.
     if (DBServer* db = Table(); db && db->Used()) {
-        for (const char* ntx : RecordFormInfoOf(kind).indexes) {
-            std::error_code ec;
-            if (!std::filesystem::exists(std::filesystem::path(Utf8ToWide(dataPath + ntx)), ec) ||
-                !db->SetIndex(dataPath + ntx))
-                break;
-            ++orders_;
-        }
-        if (orders_ > 0) {
-            db->SetOrder(0);
-            db->GoTop();
-        }
+        const auto& listed = RecordFormInfoOf(kind).indexes;
+        const OpenedIndexes opened =
+            OpenIndexes(*db, dataPath, std::vector<std::string>(listed.begin(), listed.end()));
+        orders_ = opened.complete ? opened.opened : 0;
+        indexError_ = opened.error;
     }
     PshVorherButton_ = std::make_unique<PushButton>(this, ResourceID(ID_FORM_PSHVORHER));
     PshVorherButton_->HyperLabel(kp::HyperLabel("PshVorher", "< &Zurück", "voriger Datensatz"));
@@ -149,6 +144,8 @@ Symbol ShellRecordForm::ClassName() const {
 }
 
 bool ShellRecordForm::HasUnsavedChanges() {
+    if (edited_)
+        return true;
     for (int i = 1; i <= Tabs().TabCount(); ++i)
         if (DataPage* page = Page(Tabs().GetTabName(i)))
             for (const auto& edit : page->Fields())
@@ -158,13 +155,19 @@ bool ShellRecordForm::HasUnsavedChanges() {
 }
 
 void ShellRecordForm::PageEdited(DataPage&, Control&) {
-    if (Valid())
-        Valid(false);
+    edited_ = true;
 }
 
 void ShellRecordForm::PshSpeichern() {
+    if (!indexError_.empty()) {
+        TellNotSaved(Handle(), indexError_);
+        return;
+    }
     const bool written = Save();
-    if (!HasUnsavedChanges())
+    // A field the table refused keeps its text, and the form its change.
+    edited_ = false;
+    edited_ = HasUnsavedChanges();
+    if (!edited_)
         Valid(true);
     if (written)
         if (auto* shell = dynamic_cast<KpShell*>(Owner()))
@@ -175,18 +178,27 @@ void ShellRecordForm::Verwerfen() {
     for (int i = 1; i <= Tabs().TabCount(); ++i)
         if (DataPage* page = Page(Tabs().GetTabName(i)))
             page->Revert();
+    edited_ = false;
     Valid(true);
 }
 
+bool ShellRecordForm::AgreeToClose() {
+    if (Valid() && !HasUnsavedChanges())
+        return true;
+    return AgreeToCloseForm(
+        Handle(), Caption(),
+        [this] {
+            PshSpeichern();
+            return !HasUnsavedChanges();
+        },
+        discardAgreed_);
+}
+
 bool ShellRecordForm::QueryClose(Event& e) {
-    if (!Valid()) {
-        CurrentPresenter().ShowMessage(
-            Handle(), "KONTORPLUS",
-            "Der Datensatz wurde geändert und ist noch nicht gespeichert.\r\n"
-            "Bitte zuerst speichern oder die Änderungen verwerfen.",
-            MB_OK | MB_ICONEXCLAMATION);
+    if (!AgreeToClose())
         return false;
-    }
+    if (std::exchange(discardAgreed_, false))
+        Verwerfen();
     return TabForm::QueryClose(e);
 }
 
@@ -196,7 +208,7 @@ void ShellRecordForm::Move(int step) {
         return;
     // What was typed goes into the record before the pointer leaves it.
     PshSpeichern();
-    if (!Valid())
+    if (HasUnsavedChanges())
         return;  // a field was refused; the user sees why and stays
     db->Skip(step);
     if (db->EoF())

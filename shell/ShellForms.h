@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "forms/tabForm.h"
+#include "shell/ShellClosing.h"
 
 namespace kp {
 
 // Which form: its table, the INI section of its tabs, its caption.
 enum class RecordFormKind { Adressen, Gesellschaften, Vermittler };
 
-class ShellRecordForm : public TabForm {
+class ShellRecordForm : public TabForm, public UnsavedWork {
   public:
     // Opens the kind's table under dataPath and its tabs from the section of
     // iniPath; the pages are those the form knows for the kind.
@@ -36,11 +37,14 @@ class ShellRecordForm : public TabForm {
     void Verwerfen();
     Method FindMethod(Symbol name) override;
 
-    // A changed field makes the form invalid until it is saved or taken
-    // back: the Close entries grey, and closing asks to save first.
+    // A changed field is a change not yet saved until it is saved or taken
+    // back. Every way of closing the form asks about it (save, drop, go on);
+    // the form stays closable, so the close box asks too.
     void PageEdited(DataPage& page, Control& control) override;
     bool QueryClose(Event& e) override;
     bool HasUnsavedChanges();
+    bool AgreeToClose() override;
+    void CloseCancelled() override { discardAgreed_ = false; }
 
   private:
     void Move(int step);
@@ -48,6 +52,9 @@ class ShellRecordForm : public TabForm {
     std::unique_ptr<PushButton> PshWeiterButton_;
     RecordFormKind kind_;
     int orders_ = 0;
+    std::string indexError_;      // an index that exists could not be opened
+    bool edited_ = false;         // typed since the last save or take-back
+    bool discardAgreed_ = false;  // "Nein": the changes go with the window
 };
 
 // The table file, INI section and caption of a kind.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <utility>
 
 #include "app/funVelto.h"
 #include "forms/dtaWindow.h"
@@ -329,9 +330,18 @@ bool KpWordPad::MayClose() {
         return true;
     if (!letter_.QueryClose(*this))
         return false;
-    letter_.Changed(false);  // saved, or the changes were given up
+    givenUp_ = letter_.Changed();  // still changed: not saved, given up
+    letter_.Changed(false);
     closing_ = true;
     return true;
+}
+
+void KpWordPad::CloseCancelled() {
+    if (tidied_ || !closing_)
+        return;
+    closing_ = false;
+    if (std::exchange(givenUp_, false))
+        letter_.Changed(true);
 }
 
 void KpWordPad::FileClose() {

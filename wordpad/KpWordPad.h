@@ -60,6 +60,12 @@ class KpWordPad : public ChildAppWindow,
     void Save();
     void SaveAs();
     void FileClose();
+    // The shell's end asks every letter before it closes any: AgreeToClose
+    // asks about changes (saving on "Ja") and is false on "Abbrechen";
+    // CloseCancelled takes an agreement back when the shell stays open, so
+    // a letter whose changes were to be dropped keeps them as changes.
+    bool AgreeToClose() { return MayClose(); }
+    void CloseCancelled();
     void DateiOeffnen();
     void DateiDrucken();
     void DateiVorschau();
@@ -138,6 +144,7 @@ class KpWordPad : public ChildAppWindow,
     std::shared_ptr<kp::Toolbar> ownBar_;
     std::shared_ptr<kp::Toolbar> shellBar_;
     bool closing_ = false;  // the close was agreed: no second question
+    bool givenUp_ = false;  // agreed with "Nein": the changes go with the window
     bool tidied_ = false;
 };
 

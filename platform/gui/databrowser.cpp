@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
+#include "platform/gui/boxes.h"
 #include "platform/gui/datawindow.h"
 #include "platform/gui/handles.h"
 #include "platform/gui/internal.h"
@@ -348,9 +350,19 @@ bool DataBrowser::GoToRecord(uint32_t recNo) {
 }
 
 void DataBrowser::ReadOnly(bool on) {
+    if (!on && !editRefusal_.empty())
+        return;
     if (on)
         EndEdit(true);
     readOnly_ = on;
+}
+
+void DataBrowser::EditRefusal(std::string why) {
+    editRefusal_ = std::move(why);
+    if (!editRefusal_.empty()) {
+        EndEdit(false);
+        readOnly_ = true;
+    }
 }
 
 RECT DataBrowser::CellRect(uint32_t row, int column) const {
@@ -461,6 +473,11 @@ void DataBrowser::ShowContextMenu(POINT screen) {
 void DataBrowser::Command(int id) {
     switch (id) {
         case IDM_BROWSE_READWRITE:
+            if (readOnly_ && !editRefusal_.empty()) {
+                CurrentPresenter().ShowMessage(Handle(), form_ ? form_->Caption() : std::string(),
+                                               editRefusal_, MB_OK | MB_ICONINFORMATION);
+                break;
+            }
             ReadOnly(!readOnly_);
             break;
         case IDM_BROWSE_EDIT:

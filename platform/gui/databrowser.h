@@ -27,6 +27,9 @@
 // no value of the field's type, and every failure of the server, is a
 // run-time error shown by the error handler; the cell keeps the stored
 // value. Memo fields are not edited in the grid. F5 refreshes.
+//
+// A grid whose owner cannot vouch for the table's indexes carries a reason
+// (EditRefusal): it stays read-only, and "Ändern erlauben" shows why.
 #include <windows.h>
 
 #include <memory>
@@ -75,9 +78,14 @@ class DataBrowser : public Control {
     // The row of a record, if it is one.
     bool GoToRecord(uint32_t recNo);
 
-    // Read-only (the default) or read-write.
+    // Read-only (the default) or read-write; read-write is refused while
+    // an edit refusal is set.
     bool ReadOnly() const { return readOnly_; }
     void ReadOnly(bool on);
+    // Why the grid must not write (German, for the user); empty: it may.
+    // Setting a reason makes the grid read-only.
+    void EditRefusal(std::string why);
+    const std::string& EditRefusal() const { return editRefusal_; }
 
     // Opens the cell editor; false (with a beep) when read-only, on a memo,
     // or without such a cell.
@@ -122,6 +130,7 @@ class DataBrowser : public Control {
     uint32_t editRow_ = 0;
     int editColumn_ = 0;
     std::string editOriginal_;
+    std::string editRefusal_;
     int currentColumn_ = 1;
     std::wstring text_;  // the last cell text handed to the list view
 };

@@ -38,10 +38,29 @@ std::string TableName(const std::string& path) {
     return name;
 }
 
-std::unique_ptr<DataWindow> OpenTableWindow(Window* owner, const std::string& path) {
+std::unique_ptr<DataWindow> OpenTableWindow(Window* owner, const std::string& path,
+                                            const TableIndexes& indexes) {
     auto server = std::make_shared<DBServer>(path);
     if (!server->Used())
         return nullptr;  // the open error went through the error handler
+    std::string refusal = indexes.known ? std::string() : indexes.why;
+    if (!indexes.known && refusal.empty())
+        refusal = "Die Indexdateien der Tabelle „" + TableName(path) +
+                  "“ sind nicht bekannt.\r\nDie Tabelle wird nur angezeigt: eine Änderung "
+                  "würde ihre Indexe verfälschen.";
+    for (const std::string& ntx : indexes.known ? indexes.files : std::vector<std::string>{}) {
+        if (!server->SetIndex(ntx)) {
+            refusal = "Die Indexdatei „" + ntx +
+                      "“ kann nicht geöffnet werden.\r\nDie Tabelle wird nur angezeigt; bitte "
+                      "die Reorganisation (F12) ausführen, um Änderungen zu erlauben.";
+            break;
+        }
+    }
+    // The grid shows the records in the table's own order.
+    if (server->IndexOrd() != 0) {
+        server->SetOrder(0);
+        server->GoTop();
+    }
     auto window = std::make_unique<DataWindow>(owner);
     if (!window->Handle())
         return nullptr;
@@ -49,13 +68,16 @@ std::unique_ptr<DataWindow> OpenTableWindow(Window* owner, const std::string& pa
     window->Server(std::move(server));
     window->Size(FirstSize(owner));
     window->ViewAs(Symbol("BROWSEVIEW"));
+    if (DataBrowser* grid = window->Browser())
+        grid->EditRefusal(refusal);
     window->Show();
     if (DataBrowser* grid = window->Browser(); grid && grid->Handle())
         SetFocus(grid->Handle());
     return window;
 }
 
-std::unique_ptr<DataWindow> OpenTableWindowAsk(Window* owner, const std::string& folder) {
+std::unique_ptr<DataWindow> OpenTableWindowAsk(Window* owner, const std::string& folder,
+                                               const TableIndexLookup& lookup) {
     OpenDialog dialog(owner);
     dialog.Caption("Datei öffnen");
     dialog.SetFilter({"*.dbf", "*.*"}, {"Tabellen (*.dbf)", "Alle Dateien (*.*)"});
@@ -63,7 +85,8 @@ std::unique_ptr<DataWindow> OpenTableWindowAsk(Window* owner, const std::string&
         dialog.InitialDirectory(folder);
     if (!dialog.Show() || dialog.FileName().empty())
         return nullptr;
-    return OpenTableWindow(owner, dialog.FileName());
+    const std::string path = dialog.FileName();
+    return OpenTableWindow(owner, path, lookup ? lookup(path) : TableIndexes{});
 }
 
 }  // namespace kp

@@ -93,7 +93,7 @@ class BrowseTest : public DataTest {
 
 TEST_F(BrowseTest, TheGridShowsTheFieldsAsColumnsAndTheValuesAsTheServerReadsThem) {
     const std::string p = Make(12);
-    auto window = OpenTableWindow(nullptr, p);
+    auto window = OpenTableWindow(nullptr, p, TableIndexes::None());
     ASSERT_TRUE(window);
     Pump();
     EXPECT_EQ(window->Caption(), "Kunden");
@@ -161,7 +161,7 @@ TEST_F(BrowseTest, HiddenDeletedRecordsAreNoRowsAndTheFocusMovesTheServer) {
         }
     }
     SetDeleted(true);
-    auto window = OpenTableWindow(nullptr, p);
+    auto window = OpenTableWindow(nullptr, p, TableIndexes::None());
     ASSERT_TRUE(window);
     DataBrowser* grid = window->Browser();
     ASSERT_EQ(ListCount(*grid), 7);
@@ -181,7 +181,7 @@ TEST_F(BrowseTest, HiddenDeletedRecordsAreNoRowsAndTheFocusMovesTheServer) {
 
 TEST_F(BrowseTest, KeysAndClicksMoveTheOneSelectedRowAndTheServerFollows) {
     const std::string p = Make(60);
-    auto window = OpenTableWindow(nullptr, p);
+    auto window = OpenTableWindow(nullptr, p, TableIndexes::None());
     ASSERT_TRUE(window);
     window->Show();
     Pump();
@@ -242,7 +242,7 @@ TEST_F(BrowseTest, KeysAndClicksMoveTheOneSelectedRowAndTheServerFollows) {
 
 TEST_F(BrowseTest, RefreshPicksUpAnotherServersAppendAndSwitchingViewsKeepsTheRecord) {
     const std::string p = Make(5);
-    auto window = OpenTableWindow(nullptr, p);
+    auto window = OpenTableWindow(nullptr, p, TableIndexes::None());
     ASSERT_TRUE(window);
     DataBrowser* grid = window->Browser();
     ASSERT_EQ(ListCount(*grid), 5);
@@ -311,7 +311,7 @@ TEST_F(BrowseTest, RefreshPicksUpAnotherServersAppendAndSwitchingViewsKeepsTheRe
 
 TEST_F(BrowseTest, ReadOnlyBlocksEveryEditUntilSwitched) {
     const std::string p = Make(3);
-    auto window = OpenTableWindow(nullptr, p);
+    auto window = OpenTableWindow(nullptr, p, TableIndexes::None());
     ASSERT_TRUE(window);
     DataBrowser* grid = window->Browser();
     EXPECT_TRUE(grid->ReadOnly());
@@ -335,7 +335,7 @@ TEST_F(BrowseTest, ReadOnlyBlocksEveryEditUntilSwitched) {
 
 TEST_F(BrowseTest, ReadWriteEditsAreStoredThroughTheServer) {
     const std::string p = Make(4);
-    auto window = OpenTableWindow(nullptr, p);
+    auto window = OpenTableWindow(nullptr, p, TableIndexes::None());
     ASSERT_TRUE(window);
     window->Show();
     Pump();
@@ -389,7 +389,7 @@ TEST_F(BrowseTest, ReadWriteEditsAreStoredThroughTheServer) {
 
 TEST_F(BrowseTest, ATextThatIsNoValueAndALockedRecordAreErrorsAndNothingIsWritten) {
     const std::string p = Make(3);
-    auto window = OpenTableWindow(nullptr, p);
+    auto window = OpenTableWindow(nullptr, p, TableIndexes::None());
     ASSERT_TRUE(window);
     DataBrowser* grid = window->Browser();
     grid->ReadOnly(false);
@@ -483,7 +483,7 @@ TEST_F(BrowseTest, OpeningTablesByPathOrDialogAndClosingTheirServer) {
 
 TEST_F(BrowseTest, AClosingServerEmptiesTheGrid) {
     const std::string p = Make(3);
-    auto window = OpenTableWindow(nullptr, p);
+    auto window = OpenTableWindow(nullptr, p, TableIndexes::None());
     ASSERT_TRUE(window);
     DataBrowser* grid = window->Browser();
     ASSERT_EQ(ListCount(*grid), 3);

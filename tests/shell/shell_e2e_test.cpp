@@ -6,6 +6,7 @@
 #include <winspool.h>
 
 #include <fstream>
+#include <set>
 
 #include "platform/data/check.h"
 #include "platform/data/dbserver.h"
@@ -74,6 +75,19 @@ class ShellTest : public ::testing::Test {
             return !ui::FindMessageBox("KONTORPLUS", {program_.pid(), {}});
         }));
     }
+    // Answers the box of that title with the button and waits until that
+    // box is gone (a second box of the same title may follow); its text.
+    std::string Answer(std::string_view title, std::string_view button) {
+        HWND box = ui::WaitMessageBox(title, 10s, {program_.pid(), {}});
+        if (!box) {
+            ADD_FAILURE() << "no box \"" << title << "\"";
+            return {};
+        }
+        const std::string text = ui::MessageBoxText(box).value_or("");
+        EXPECT_EQ(ui::PressButton(box, ui::ParseButtonChoice(button)), ui::Outcome::kOk);
+        EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(box); }));
+        return text;
+    }
     bool ReadOnly(int id) {
         HWND edit = program_.Control(id);
         return edit && (GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
@@ -119,7 +133,9 @@ TEST_F(Shell, CtrlDShowsAChosenTableInTheBrowseGrid) {
     Keys("Ctrl+D");
     HWND dialog = ui::WaitTopWindow("Datei öffnen", 10s, {program_.pid(), {}});
     ASSERT_TRUE(dialog) << "Ctrl+D showed no open dialog";
-    // The dialog starts in the data path.
+    // The dialog starts in the data path. Its controls come a moment after
+    // its frame on a loaded machine.
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return ui::FindControl(dialog, 1148) != nullptr; }));
     ASSERT_EQ(ui::SetControlText(ui::FindControl(dialog, 1148), "Vertrag.DBF"), ui::Outcome::kOk);
     auto enter = ui::ParseKeys("Return");
     ASSERT_EQ(ui::TypeKeys(dialog, *enter), ui::Outcome::kOk);
@@ -301,18 +317,16 @@ TEST_F(AddressForm, UnsavedChangesKeepTheFormAndTheShellOpen) {
     HWND form = Form();
     ASSERT_TRUE(form);
     ASSERT_EQ(ui::EnterText(program_.Control(304), "Jürgen"), ui::Outcome::kOk);
-    // Closing the form is refused while the change is not saved ...
+    // Closing the form asks while the change is not saved; "Abbrechen"
+    // keeps it open ...
     ASSERT_EQ(ui::PostClose(form), ui::Outcome::kOk);
-    EXPECT_NE(program_.MessageBoxText("KONTORPLUS").find("noch nicht gespeichert"),
-              std::string::npos);
-    PressOk();
+    EXPECT_NE(Answer("KONTORPLUS", "CANCEL").find("noch nicht gespeichert"), std::string::npos);
     EXPECT_TRUE(IsWindowVisible(form));
-    // ... and so is closing the shell.
+    // ... and so does closing the shell.
     program_.Close();
-    EXPECT_NE(program_.MessageBoxText("KONTORPLUS").find("Interessenten und Kunden"),
-              std::string::npos);
-    PressOk();
+    EXPECT_NE(Answer("KONTORPLUS", "CANCEL").find("Interessenten und Kunden"), std::string::npos);
     EXPECT_TRUE(program_.Running());
+    EXPECT_EQ(program_.Text(304), "Jürgen");
 
     // Saved, both may close.
     program_.Click(101);  // "&Speichern"
@@ -375,6 +389,248 @@ TEST_F(AddressForm, TypedValuesAreStoredAsTyped) {
     for (const auto& [id, field] : typed)
         expected << field.first << "=" << field.second << "\n";
     expected << "TELEFON=0211 / 12 34-5\nGEBDATUM=1960-02-29\n";
+}
+
+// The contract input form: what was typed is never dropped without a
+// question, whichever way the form or the shell is closed.
+class ContractForm : public Shell {
+  protected:
+    static constexpr int kMenuVertraege = 24590, kVersNr = 701, kNName = 702,
+                         kSchliessenButton = 714;
+    HWND Open() {
+        EXPECT_EQ(ui::ChooseMenuItem(program_.Window(), kMenuVertraege), ui::Outcome::kOk);
+        return Child("Verträge erfassen");
+    }
+    // A field of the first record, as the table holds it now.
+    std::string Stored(const char* field) {
+        DBServer db(ui::Narrow((Data() / "Vertrag.DBF").wstring()));
+        db.GoTop();
+        return Trim(db.FieldGet(Symbol(field)).AsString());
+    }
+    static bool Gone(HWND form) { return !IsWindow(form) || !IsWindowVisible(form); }
+};
+
+TEST_F(ContractForm, EveryWayOfClosingAsksAboutTypedChanges) {
+    program_.Start(folder_.path());
+    const std::string name = Stored("NNAME");
+    HWND form = Open();
+    ASSERT_TRUE(form) << "the contract form did not open";
+    // Closing without a change asks nothing.
+    program_.Click(kSchliessenButton);
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Gone(form); }));
+    EXPECT_FALSE(ui::FindMessageBox("KONTORPLUS", {program_.pid(), {}}));
+
+    // "&Schliessen": "Abbrechen" keeps the form and what was typed.
+    form = Open();
+    ASSERT_TRUE(form);
+    ASSERT_EQ(ui::EnterText(program_.Control(kNName), "Abbruch"), ui::Outcome::kOk);
+    program_.Click(kSchliessenButton);
+    const std::string question = Answer("KONTORPLUS", "CANCEL");
+    EXPECT_NE(question.find("Verträge erfassen"), std::string::npos) << question;
+    EXPECT_NE(question.find("noch nicht gespeichert"), std::string::npos) << question;
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_EQ(program_.Text(kNName), "Abbruch");
+
+    // The close box: "Nein" drops the change.
+    PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Answer("KONTORPLUS", "NO");
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Gone(form); }));
+    EXPECT_EQ(Stored("NNAME"), name);
+
+    // "Ja" saves, the contract number (a key) among the fields.
+    form = Open();
+    ASSERT_TRUE(form);
+    ASSERT_EQ(ui::EnterText(program_.Control(kVersNr), "99-1234567/9"), ui::Outcome::kOk);
+    ASSERT_EQ(ui::EnterText(program_.Control(kNName), "Gespeichert"), ui::Outcome::kOk);
+    program_.Click(kSchliessenButton);
+    Answer("KONTORPLUS", "YES");
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Gone(form); }));
+    EXPECT_EQ(Stored("NNAME"), "Gespeichert");
+
+    // The shell's end, by Alt+F4 and by "&Ende", asks the same.
+    form = Open();
+    ASSERT_TRUE(form);
+    ASSERT_EQ(ui::EnterText(program_.Control(kNName), "Ende"), ui::Outcome::kOk);
+    Keys("Alt+F4");
+    EXPECT_NE(Answer("KONTORPLUS", "CANCEL").find("Verträge erfassen"), std::string::npos);
+    EXPECT_TRUE(program_.Running());
+    EXPECT_EQ(program_.Text(kNName), "Ende");
+    ASSERT_EQ(ui::ChooseMenuItem(program_.Window(), 24580), ui::Outcome::kOk);
+    Answer("KONTORPLUS", "YES");
+    ASSERT_EQ(program_.WaitExit(), 0u);
+    EXPECT_EQ(Stored("NNAME"), "Ende");
+
+    // The saves kept the contract table's indexes right.
+    std::vector<std::string> ntx;
+    for (const char* x : {"Vertrag5.ntx", "Vertrag6.ntx"})
+        ntx.push_back(ui::Narrow((Data() / x).wstring()));
+    const std::string table = ui::Narrow((Data() / "Vertrag.DBF").wstring());
+    const CheckReport check = CheckTable(table, ntx, 850);
+    EXPECT_TRUE(check.Ok()) << (check.faults.empty() ? "" : check.faults[0]);
+    DBServer db(table);
+    ASSERT_TRUE(db.SetIndex(ntx[0]));
+    EXPECT_TRUE(db.Seek(Usual(std::string("99-1234567/9"))));
+    EXPECT_EQ(db.RecNo(), 1u);
+}
+
+TEST_F(ContractForm, AlsoWithoutTheShellAskingTwiceAfterNein) {
+    program_.Start(folder_.path());
+    const std::string name = Stored("NNAME");
+    HWND form = Open();
+    ASSERT_TRUE(form);
+    ASSERT_EQ(ui::EnterText(program_.Control(kNName), "Verworfen"), ui::Outcome::kOk);
+    Keys("Alt+F4");
+    Answer("KONTORPLUS", "NO");
+    EXPECT_EQ(program_.WaitExit(), 0u) << "the shell asked again or stayed open";
+    EXPECT_EQ(Stored("NNAME"), name);
+}
+
+// The address form asks the same question.
+TEST_F(AddressForm, ClosingAsksToSaveDropOrGoOn) {
+    program_.Start(folder_.path());
+    Keys("F3");
+    HWND form = Form();
+    ASSERT_TRUE(form);
+    ASSERT_EQ(ui::EnterText(program_.Control(304), "Gisela"), ui::Outcome::kOk);
+    PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
+    EXPECT_NE(Answer("KONTORPLUS", "YES").find("Interessenten und Kunden"), std::string::npos);
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(form) || !IsWindowVisible(form); }));
+    Keys("Alt+F4");
+    EXPECT_EQ(program_.WaitExit(), 0u);
+    DBServer db(ui::Narrow((Data() / "Adressen.dbf").wstring()));
+    db.GoTop();
+    EXPECT_EQ(Trim(db.FieldGet(Symbol("VNAME")).AsString()), "Gisela");
+}
+
+// The table view of a suite table: a cell edit keeps every index of the
+// table right; a table outside the suite's list is only shown.
+TEST_F(AddressForm, ACellEditInTheTableViewKeepsEveryIndexRight) {
+    for (const char* ext : {".dbf", ".dbt"})
+        std::filesystem::copy_file(Data() / ("Adressen" + std::string(ext)),
+                                   Data() / ("Fremd" + std::string(ext)));
+    program_.Start(folder_.path());
+    auto openTable = [&](const char* file, const char* caption) -> HWND {
+        EXPECT_EQ(ui::ChooseMenuItem(program_.Window(), 24562), ui::Outcome::kOk);
+        HWND dialog = ui::WaitTopWindow("Datei öffnen", 10s, {program_.pid(), {}});
+        if (!dialog ||
+            !E2eProgram::WaitUntil([&] { return ui::FindControl(dialog, 1148) != nullptr; }))
+            return nullptr;
+        EXPECT_EQ(ui::SetControlText(ui::FindControl(dialog, 1148), file), ui::Outcome::kOk);
+        auto enter = ui::ParseKeys("Return");
+        EXPECT_EQ(ui::TypeKeys(dialog, *enter), ui::Outcome::kOk);
+        HWND window = Child(caption);
+        return window ? ui::FindControlByClass(window, "SysListView32") : nullptr;
+    };
+    // The grid's context menu from the keyboard (a right click would make
+    // the cell under the mouse the current one).
+    auto allowEdits = [&](HWND) {
+        Keys("Home Shift+F10");
+        ASSERT_TRUE(
+            E2eProgram::WaitUntil([] { return FindWindowW(L"#32768", nullptr) != nullptr; }));
+        Keys("Down Return");  // "&Ändern erlauben"
+    };
+    auto editing = [&](HWND grid) {
+        for (const ui::ControlInfo& c : ui::ListControls(GetParent(grid)))
+            if (c.window_class == "Edit" && c.visible)
+                return true;
+        return false;
+    };
+
+    HWND grid = openTable("Adressen.dbf", "Adressen");
+    ASSERT_TRUE(grid) << "the table did not open";
+    allowEdits(grid);
+    // Return edits the first column of the first row (F2 is the shell's
+    // quick search there); Tab goes on to NNAME.
+    Keys("Return");
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return editing(grid); })) << "no cell editor";
+    Keys("Tab Tab Tab Tab Shift+Z Shift+Z Shift+N e u Return");
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] {
+        return ui::ListViewRow(grid, 0, 5).value_or(std::vector<std::string>{}).back() == "ZZNeu";
+    })) << "the edit did not reach the grid";
+
+    // Outside the list: the grid says why and stays read-only.
+    grid = openTable("Fremd.dbf", "Fremd");
+    ASSERT_TRUE(grid) << "the table did not open";
+    allowEdits(grid);
+    EXPECT_NE(Answer("Fremd", "OK").find("nicht bekannt"), std::string::npos);
+    // A double click, which opens a cell editor in a writable grid, does not.
+    ASSERT_EQ(ui::DoubleClick(grid), ui::Outcome::kOk);
+    EXPECT_FALSE(E2eProgram::WaitUntil([&] { return editing(grid); }, 1s));
+    ASSERT_EQ(ui::ChooseMenuItem(program_.Window(), 24580), ui::Outcome::kOk);  // "&Ende"
+    ASSERT_EQ(program_.WaitExit(), 0u);
+
+    const std::string table = ui::Narrow((Data() / "Adressen.dbf").wstring());
+    std::vector<std::string> ntx;
+    for (const char* x :
+         {"Adressnr.ntx", "Adrename.ntx", "Adresplz.ntx", "Adresstr.ntx", "Adresort.ntx"})
+        ntx.push_back(ui::Narrow((Data() / x).wstring()));
+    const CheckReport check = CheckTable(table, ntx, 850);
+    EXPECT_TRUE(check.Ok()) << (check.faults.empty() ? "" : check.faults[0]);
+    DBServer db(table);
+    ASSERT_TRUE(db.SetIndex(ntx[1]));  // UPPER(NNAME+VNAME)
+    ASSERT_TRUE(db.Seek(Usual(std::string("ZZNEU"))));
+    EXPECT_EQ(db.RecNo(), 1u);
+    EXPECT_EQ(Trim(db.FieldGet(Symbol("NNAME")).AsString()), "ZZNeu");
+    // The table outside the list is as it was.
+    EXPECT_EQ(std::filesystem::file_size(Data() / "Fremd.dbf"),
+              std::filesystem::file_size(Data() / "Adressen.dbf"));
+}
+
+// Letters with changes when the shell ends: every one is asked before any
+// closes, so an "Abbrechen" leaves them all open and whole.
+class Letters : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        demo::WriteSuite(ui::Narrow(Data().wstring()), 30, 2);
+        WriteIni("[Pfade]\r\nDaten=Daten\r\n[Dokumente]\r\nNameNeu=K900001XY2026\r\n");
+    }
+    std::vector<HWND> Pads() {
+        std::vector<HWND> out;
+        for (const ui::ControlInfo& c : ui::ListControls(program_.Window()))
+            if (c.window_class == "KpFrame" && c.text == "Unbenannt" && c.visible)
+                out.push_back(c.hwnd);
+        return out;
+    }
+};
+
+TEST_F(Letters, EndingTheShellAsksEveryLetterBeforeClosingAny) {
+    program_.Start(folder_.path());
+    const struct {
+        const char* keys;
+        const char* text;
+    } typed[] = {{"Shift+E i n s", "Eins"}, {"Shift+Z w e i", "Zwei"}};
+    for (size_t n = 1; n <= 2; ++n) {
+        ASSERT_EQ(ui::ChooseMenuItem(program_.Window(), 24563), ui::Outcome::kOk);  // "Datei neu"
+        ASSERT_TRUE(E2eProgram::WaitUntil([&] { return Pads().size() == n; })) << "no letter";
+        Keys(typed[n - 1].keys);
+        ASSERT_TRUE(E2eProgram::WaitUntil([&] {
+            for (HWND pad : Pads())
+                if (ui::Text(ui::FindControl(pad, 1001)).value_or("") == typed[n - 1].text)
+                    return true;
+            return false;
+        })) << "the typing did not arrive";
+    }
+    Keys("Alt+F4");
+    EXPECT_NE(Answer("Schließen", "NO").find("verändert"), std::string::npos);
+    Answer("Schließen", "CANCEL");
+    EXPECT_TRUE(program_.Running());
+    // Both letters are open, each with its editor and its text.
+    const std::vector<HWND> pads = Pads();
+    ASSERT_EQ(pads.size(), 2u);
+    std::set<std::string> texts;
+    for (HWND pad : pads) {
+        HWND editor = ui::FindControl(pad, 1001);
+        EXPECT_TRUE(editor && IsWindowVisible(editor)) << "a letter lost its editor";
+        texts.insert(editor ? ui::Text(editor).value_or("") : "");
+    }
+    EXPECT_EQ(texts, (std::set<std::string>{"Eins", "Zwei"}));
+
+    // The letter answered "Nein" before has its changes still: both ask again.
+    Keys("Alt+F4");
+    Answer("Schließen", "NO");
+    Answer("Schließen", "NO");
+    EXPECT_EQ(program_.WaitExit(), 0u);
 }
 
 }  // namespace
