@@ -1,6 +1,7 @@
 // KpShell.exe end to end: the record search (F2) on the address form with
 // its selection list, the not-found box and the full-text search; the
-// reorganisation (F12) cancelled under its progress dialog; the settings
+// reorganisation (F12) cancelled under its progress dialog, and a run killed
+// in the middle of its swap finished at the next start; the settings
 // dialog's folder browser; the about box.
 #include <gtest/gtest.h>
 
@@ -11,8 +12,10 @@
 #include "platform/data/dbserver.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/strings.h"
+#include "shell/Reorganisation.h"
 #include "shell/shellForms_ids.h"
 #include "tests/e2e/e2e_program.h"
+#include "tests/reorg/reorg_check.h"
 #include "tests/shell/handover.h"
 #include "tools/demodata/demodata.h"
 #include "tools/uidriver/input.h"
@@ -302,6 +305,45 @@ TEST_F(Reorganisation, CancelledUnderItsProgressDialogLeavesTheTablesWhole) {
         if (e.is_regular_file())
             std::filesystem::copy_file(e.path(), out / e.path().filename());
     }
+}
+
+// Stands for the killed program: thrown from the swap's hook, it leaves the
+// files as they are.
+struct Killed {};
+
+TEST_F(Search, AReorganisationKilledInItsSwapIsFinishedAtTheNextStartAndF12ThenSucceeds) {
+    const std::string dir = ui::Narrow(data_.wstring()) + "\\";
+    reorgtest::DeleteEveryThird(dir);
+    const reorgtest::LiveRecords live = reorgtest::ReadLive(dir);
+    // Killed just before the packed contract table moves into place.
+    EXPECT_THROW(Reorganise(dir, SuiteReorgTables(), {},
+                            [](const std::string& step) {
+                                if (step == "rename Vertrag~.DBF -> Vertrag.DBF")
+                                    throw Killed{};
+                            }),
+                 Killed);
+    ASSERT_FALSE(std::filesystem::exists(data_ / "Vertrag.DBF"));
+
+    program_.Start(folder_.path());
+    const std::string recovered = program_.MessageBoxText("KONTORPLUS", 30s);
+    EXPECT_NE(recovered.find("„Vertrag.DBF“ wurde zu Ende geführt"), std::string::npos)
+        << recovered;
+    PressOk();
+    EXPECT_TRUE(reorgtest::FolderFaults(dir, live).empty());
+    Keys("F12");
+    const std::string told = program_.MessageBoxText("KONTORPLUS", 120s);
+    EXPECT_NE(told.find("Die Reorganisation wurde erfolgreich durchgeführt!"), std::string::npos)
+        << told;
+    PressOk();
+    Keys("Alt+F4");
+    EXPECT_EQ(program_.WaitExit(), 0u);
+
+    const auto faults = reorgtest::FolderFaults(dir, live);
+    std::string text;
+    for (const std::string& f : faults)
+        text += f + "\n";
+    EXPECT_TRUE(faults.empty()) << text;
+    reorgtest::HandOver(dir, HandOverFolder("reorgkill"), live);
 }
 
 }  // namespace
