@@ -434,7 +434,11 @@ ReorgOutcome Reorganise(const std::string& dataPath, const std::vector<ReorgTabl
     for (const ReorgTable& t : tables) {
         if (!Exists(dataPath + t.file)) {
             ++out.tablesSkipped;
-            out.missingTables.push_back(t.file);
+            // An old copy beside a missing table (left by a reorganisation
+            // without a journal) is named, so the user can put it back.
+            const std::string aside = AsideName(t.file);
+            out.missingTables.push_back(
+                Exists(dataPath + aside) ? t.file + " (" + aside + " ist vorhanden)" : t.file);
             continue;
         }
         try {

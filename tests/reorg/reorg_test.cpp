@@ -262,6 +262,19 @@ TEST_F(ReorgFolder, ADataPathWithoutTheTablesIsNoSuccess) {
     }
 }
 
+TEST_F(ReorgFolder, AMissingTableIsNamedWithTheOldCopyBesideIt) {
+    // As a run without a journal left it: the table moved aside, never back.
+    const std::string dir = Copy();
+    ASSERT_TRUE(OsFile::Replace(dir + "Vertrag.DBF", dir + "Vertrag.DBF.alt", nullptr));
+    const ReorgOutcome out = Reorganise(dir, SuiteReorgTables(), {});
+    EXPECT_EQ(out.tablesSkipped, 1);
+    const std::string told = OutcomeMessage(out).text;
+    EXPECT_NE(
+        told.find("Nicht im Datenpfad vorhanden: Vertrag.DBF (Vertrag.DBF.alt ist vorhanden)"),
+        std::string::npos)
+        << told;
+}
+
 TEST_F(ReorgFolder, IndexesOfNoListedTableAreNamedWhenTheirTableWasPacked) {
     const std::string dir = Copy();
     {
