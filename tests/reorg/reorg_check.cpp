@@ -112,6 +112,13 @@ std::vector<std::string> FolderFaults(const std::string& dir, const LiveRecords&
     return faults;
 }
 
+std::string Lines(const std::vector<std::string>& faults) {
+    std::string text;
+    for (const std::string& f : faults)
+        text += f + "\n";
+    return text;
+}
+
 void HandOver(const std::string& dir, const fs::path& out, const LiveRecords& live) {
     fs::remove_all(out);
     fs::create_directories(out);

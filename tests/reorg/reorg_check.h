@@ -23,6 +23,9 @@ LiveRecords ReadLive(const std::string& dir);
 // What is wrong with the folder; empty when all is well.
 std::vector<std::string> FolderFaults(const std::string& dir, const LiveRecords& expected);
 
+// The faults one to a line, for a failure message.
+std::string Lines(const std::vector<std::string>& faults);
+
 // Copies the folder's tables and indexes to `out` with expected.txt (table =
 // live records), for the independent reader that runs after the tests.
 void HandOver(const std::string& dir, const std::filesystem::path& out, const LiveRecords& live);

@@ -30,13 +30,6 @@ namespace fs = std::filesystem;
 using reorgtest::FolderFaults;
 using reorgtest::LiveRecords;
 
-std::string Joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& l : lines)
-        text += l + "\n";
-    return text;
-}
-
 // The suite with deletions, written once; each test works on a copy.
 class ReorgFolder : public ::testing::Test {
   protected:
@@ -93,7 +86,7 @@ class ReorgKilled : public ReorgFolder {
         EXPECT_TRUE(rec.error.empty()) << rec.error;
         EXPECT_FALSE(rec.busy);
         const auto faults = FolderFaults(dir, Live());
-        EXPECT_TRUE(faults.empty()) << Joined(faults);
+        EXPECT_TRUE(faults.empty()) << reorgtest::Lines(faults);
         reorgtest::HandOver(
             dir, fs::path(uidriver::Widen(uidriver::ToWindowsPath(KP_REORG_OUT))) / handOver,
             Live());
@@ -103,7 +96,7 @@ class ReorgKilled : public ReorgFolder {
         EXPECT_TRUE(again.error.empty()) << again.error;
         EXPECT_EQ(again.tablesDone, static_cast<int>(SuiteReorgTables().size()));
         const auto after = FolderFaults(dir, Live());
-        EXPECT_TRUE(after.empty()) << Joined(after);
+        EXPECT_TRUE(after.empty()) << reorgtest::Lines(after);
     }
 };
 
@@ -119,7 +112,7 @@ TEST_F(ReorgKilled, AtRandomStepsOfTheSwapAndOfTheCopyTheNextStartLeavesWholeTab
         [&](const std::string& step) { steps.push_back(step); });
     ASSERT_TRUE(whole.error.empty()) << whole.error;
     const auto faults = FolderFaults(dir, Live());
-    ASSERT_TRUE(faults.empty()) << Joined(faults);
+    ASSERT_TRUE(faults.empty()) << reorgtest::Lines(faults);
     auto stepOf = [&](const std::string& step) {
         for (size_t i = 0; i < steps.size(); ++i)
             if (steps[i] == step)
@@ -174,7 +167,7 @@ TEST_F(ReorgFolder, AHalfDoneSwapIsSettledByTheNextReorganisation) {
               std::string::npos)
         << told;
     const auto faults = FolderFaults(dir, Live());
-    EXPECT_TRUE(faults.empty()) << Joined(faults);
+    EXPECT_TRUE(faults.empty()) << reorgtest::Lines(faults);
 }
 
 TEST_F(ReorgFolder, AWriteOfAnotherProgramBeforeTheSwapIsKeptAndTheTableLeftAsItWas) {
@@ -215,7 +208,7 @@ TEST_F(ReorgFolder, ATableAnotherProgramHoldsOpenIsNotSwappedAndStaysWhole) {
     EXPECT_FALSE(out.error.empty());
     EXPECT_TRUE(out.unchanged) << out.error;
     const auto faults = FolderFaults(dir, Live());
-    EXPECT_TRUE(faults.empty()) << Joined(faults);
+    EXPECT_TRUE(faults.empty()) << reorgtest::Lines(faults);
 }
 
 TEST_F(ReorgFolder, AnUndoThatFailsIsToldAndFinishedByTheNextStart) {
@@ -247,7 +240,7 @@ TEST_F(ReorgFolder, AnUndoThatFailsIsToldAndFinishedByTheNextStart) {
     EXPECT_EQ(rec.done, SwapDecision::Back);
     EXPECT_NE(RecoveryMessage(rec).find("rückgängig"), std::string::npos);
     const auto faults = FolderFaults(dir, Live());
-    EXPECT_TRUE(faults.empty()) << Joined(faults);
+    EXPECT_TRUE(faults.empty()) << reorgtest::Lines(faults);
 }
 
 TEST_F(ReorgFolder, ADataPathWithoutTheTablesIsNoSuccess) {
@@ -314,7 +307,7 @@ TEST_F(ReorgFolder, ASecondWorkstationNeitherReorganisesNorRecoversMeanwhile) {
     EXPECT_TRUE(rec.error.empty());
     EXPECT_TRUE(RecoveryMessage(rec).empty());
     const auto faults = FolderFaults(dir, Live());
-    EXPECT_TRUE(faults.empty()) << Joined(faults);
+    EXPECT_TRUE(faults.empty()) << reorgtest::Lines(faults);
 }
 
 }  // namespace
