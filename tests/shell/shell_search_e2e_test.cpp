@@ -335,8 +335,10 @@ TEST_F(ReorganisationKilled, UnderItsProgressDialogTheNextStartLeavesWholeTables
             [&] {
                 return ui::FindMessageBox("KONTORPLUS", {again.pid(), {}}) != nullptr;
             },
-            3s))
+            3s)) {
+        std::printf("told at the next start: %s\n", again.MessageBoxText("KONTORPLUS").c_str());
         again.Press("KONTORPLUS", "OK");
+    }
     again.Close();
     EXPECT_EQ(again.WaitExit(), 0u);
     const auto faults = reorgtest::FolderFaults(dir, live);
