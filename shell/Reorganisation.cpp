@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <system_error>
 
 #include "platform/data/dberror.h"
@@ -76,15 +77,18 @@ void RemoveScratch(const std::string& dir, const SwapJournal& j) {
         Remove(dir + name);
 }
 
-std::string ReadAll(const std::string& path) {
+// The whole file; null when it cannot be read.
+std::optional<std::string> ReadAll(const std::string& path) {
     uint32_t os = 0;
     auto f = OsFile::Open(path, OsFile::Share::Shared, OsFile::Access::ReadOnly, &os);
-    if (!f)
-        return {};
-    const int64_t size = f->Size();
-    std::string text(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    const int64_t size = f ? f->Size() : -1;
+    if (size < 0)
+        return std::nullopt;
+    std::string text(static_cast<size_t>(size), '\0');
     const int64_t got = text.empty() ? 0 : f->ReadAt(0, text.data(), text.size());
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    if (got < 0)
+        return std::nullopt;
+    text.resize(static_cast<size_t>(got));
     return text;
 }
 
@@ -216,7 +220,13 @@ ReorgRecovery RecoverLocked(const std::string& dir, const std::vector<ReorgTable
     const std::string journalPath = JournalPath(dir);
     if (Exists(journalPath)) {
         auto present = [&](const std::string& n) { return Exists(dir + n); };
-        if (const auto journal = ParseJournal(ReadAll(journalPath))) {
+        const std::optional<std::string> text = ReadAll(journalPath);
+        if (!text) {
+            rec.table = "KpReorg.jnl";
+            rec.error = "Das Protokoll der Reorganisation (KpReorg.jnl) kann nicht gelesen werden.";
+            return rec;
+        }
+        if (const auto journal = ParseJournal(*text)) {
             rec.table = journal->table;
             rec.done = journal->decision == SwapDecision::Forward ? SwapDecision::Forward
                                                                   : SwapDecision::Back;
