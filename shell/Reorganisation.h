@@ -57,8 +57,11 @@ using ReorgProgress = std::function<bool(const std::string& table, uint32_t done
 
 // Reorganises the tables found in dataPath (with its trailing separator) in
 // turn; stops at the first cancel or failure. Each table is opened
-// exclusively: a table another program holds open is a failure.
-// A run killed part-way is settled first. `hook` is told before each step
+// exclusively: a table another program holds open is a failure. Once the
+// old table is moved aside it is looked at again: one that another program
+// opened or changed since it was read stays as it is, and the run stops.
+// One reorganisation at a time runs in a folder (a second is refused), and
+// a run killed part-way is settled first. `hook` is told before each step
 // on the file system while files are swapped (see SwapHook).
 ReorgOutcome Reorganise(const std::string& dataPath, const std::vector<ReorgTable>& tables,
                         const ReorgProgress& progress, const SwapHook& hook = {});
