@@ -47,14 +47,6 @@ const char* OwnerKindOf(RecordFormKind kind) {
     }
 }
 
-// "1.234"
-std::string Thousands(uint32_t n) {
-    std::string digits = std::to_string(n);
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
-        digits.insert(static_cast<size_t>(i), ".");
-    return digits;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- settings
@@ -181,20 +173,14 @@ void RunReorganisation(Window* shell, const std::string& dataPath) {
             return !progress.Cancel();
         });
     progress.EndDialog();
+    const ReorgMessage told = OutcomeMessage(out);
+    Tell(shell, told.text, told.warning ? MB_ICONEXCLAMATION : MB_ICONINFORMATION);
+}
 
-    if (out.cancelled) {
-        Tell(shell, "Die Reorganisation wurde abgebrochen.\r\n" + std::to_string(out.tablesDone) +
-                        " Tabellen sind reorganisiert, die übrigen sind unverändert.");
-    } else if (!out.error.empty()) {
-        Tell(shell,
-             "Die Reorganisation von " + out.failedTable + " ist fehlgeschlagen:\r\n" + out.error +
-                 "\r\nDie Tabelle und ihre Indexdateien sind unverändert.",
-             MB_ICONEXCLAMATION);
-    } else {
-        Tell(shell, "Die Reorganisation wurde erfolgreich durchgeführt!\r\n" +
-                        std::to_string(out.tablesDone) + " Tabellen, " +
-                        Thousands(out.recordsDropped) + " gelöschte Datensätze entfernt.");
-    }
+void RecoverReorganisation(Window* shell, const std::string& dataPath) {
+    const std::string told = RecoveryMessage(RecoverReorganisation(dataPath, SuiteReorgTables()));
+    if (!told.empty())
+        Tell(shell, told, MB_ICONEXCLAMATION);
 }
 
 // ---------------------------------------------------------------- about

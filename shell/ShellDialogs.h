@@ -44,6 +44,9 @@ void QuickSearch(Window* shell, Window* front);
 // Packs and re-indexes the suite's tables in dataPath under the progress
 // dialog with "Abbruch", and tells the outcome in a box.
 void RunReorganisation(Window* shell, const std::string& dataPath);
+// Settles what a killed reorganisation left in dataPath (at the shell's
+// start) and tells the user when a table's swap was finished or undone.
+void RecoverReorganisation(Window* shell, const std::string& dataPath);
 
 // The about box of the shell.
 void ShowAbout(Window* shell);

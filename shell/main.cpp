@@ -8,6 +8,7 @@
 #include "platform/gui/app.h"
 #include "platform/runtime/program.h"
 #include "shell/KpShell.h"
+#include "shell/ShellDialogs.h"
 
 namespace {
 
@@ -18,8 +19,12 @@ class ShellApp : public kp::App {
         kp::ShellSettings settings = kp::LoadShellSettings(kp::ProgramDir());
         kp::PublishShellSettings(settings);
         {
+            const std::string dataPath = settings.dataPath;
             kp::KpShell shell(std::move(settings));
             shell.Show(kp::SHOWNORMAL);
+            // A reorganisation killed part-way is settled before any window
+            // opens a table.
+            kp::RecoverReorganisation(&shell, dataPath);
             Exec();
         }
         kp::AxitGlobal();

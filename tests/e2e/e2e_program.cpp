@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -170,7 +171,12 @@ std::string E2eProgram::MessageBoxText(std::string_view title, milliseconds time
     HWND box = ui::WaitMessageBox(title, timeout, owner());
     if (!box)
         throw E2eError("no message box \"" + std::string(title) + "\"; " + Showing());
-    auto text = ui::MessageBoxText(box);
+    // A box found as it is being made may not show its text yet.
+    std::optional<std::string> text;
+    WaitUntil([&] {
+        text = ui::MessageBoxText(box);
+        return text && !text->empty();
+    });
     if (!text)
         throw E2eError("message box \"" + std::string(title) + "\" shows no text");
     return *text;

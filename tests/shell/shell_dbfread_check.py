@@ -69,7 +69,8 @@ def check_reorg(folder):
 
 def main():
     handover = sys.argv[1]
-    checks = {"adressen": check_adressen, "browse": check_browse, "reorg": check_reorg}
+    checks = {"adressen": check_adressen, "browse": check_browse, "reorg": check_reorg,
+              "reorgkill": check_reorg}
     passed, failed = 0, 0
     for name, check in checks.items():
         folder = os.path.join(handover, name)

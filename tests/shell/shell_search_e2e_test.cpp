@@ -1,18 +1,23 @@
 // KpShell.exe end to end: the record search (F2) on the address form with
 // its selection list, the not-found box and the full-text search; the
-// reorganisation (F12) cancelled under its progress dialog; the settings
+// reorganisation (F12) cancelled under its progress dialog, and a run killed
+// in the middle of its swap finished at the next start; the settings
 // dialog's folder browser; the about box.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <map>
+#include <random>
 
 #include "platform/data/check.h"
 #include "platform/data/dbserver.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/strings.h"
+#include "shell/Reorganisation.h"
 #include "shell/shellForms_ids.h"
 #include "tests/e2e/e2e_program.h"
+#include "tests/reorg/reorg_check.h"
 #include "tests/shell/handover.h"
 #include "tools/demodata/demodata.h"
 #include "tools/uidriver/input.h"
@@ -302,6 +307,83 @@ TEST_F(Reorganisation, CancelledUnderItsProgressDialogLeavesTheTablesWhole) {
         if (e.is_regular_file())
             std::filesystem::copy_file(e.path(), out / e.path().filename());
     }
+}
+
+class ReorganisationKilled : public Search {
+  protected:
+    uint32_t Contracts() const override { return 600; }
+};
+
+TEST_F(ReorganisationKilled, UnderItsProgressDialogTheNextStartLeavesWholeTablesAndNoScratch) {
+    const std::string dir = ui::Narrow(data_.wstring()) + "\\";
+    reorgtest::DeleteEveryThird(dir);
+    const reorgtest::LiveRecords live = reorgtest::ReadLive(dir);
+    program_.Start(folder_.path());
+    Keys("F12");
+    ASSERT_TRUE(Dialog("Reorganisation")) << "F12 showed no progress dialog";
+    // Anywhere in the copy, the index builds or the swap of some table.
+    const int after = 100 + static_cast<int>(std::random_device{}() % 1500);
+    std::printf("killed %d ms into the reorganisation\n", after);
+    Sleep(static_cast<DWORD>(after));
+    program_.Kill();
+
+    E2eProgram again{"KONTORPLUS"};
+    again.Start(folder_.path());
+    again.Window();
+    // A swap cut in the middle is told; scratch files go silently.
+    if (E2eProgram::WaitUntil(
+            [&] {
+                return ui::FindMessageBox("KONTORPLUS", {again.pid(), {}}) != nullptr;
+            },
+            3s)) {
+        std::printf("told at the next start: %s\n", again.MessageBoxText("KONTORPLUS").c_str());
+        again.Press("KONTORPLUS", "OK");
+    }
+    again.Close();
+    EXPECT_EQ(again.WaitExit(), 0u);
+    const auto faults = reorgtest::FolderFaults(dir, live);
+    EXPECT_TRUE(faults.empty()) << reorgtest::Lines(faults);
+}
+
+// Stands for the killed program: thrown from the swap's hook, it leaves the
+// files as they are.
+struct Killed {};
+
+TEST_F(Search, AReorganisationKilledInItsSwapIsFinishedAtTheNextStartAndF12ThenSucceeds) {
+    const std::string dir = ui::Narrow(data_.wstring()) + "\\";
+    reorgtest::DeleteEveryThird(dir);
+    const reorgtest::LiveRecords live = reorgtest::ReadLive(dir);
+    // Killed just before the packed contract table moves into place.
+    EXPECT_THROW(Reorganise(dir, SuiteReorgTables(), {},
+                            [](const std::string& step) {
+                                if (step == "rename Vertrag~.DBF -> Vertrag.DBF")
+                                    throw Killed{};
+                            }),
+                 Killed);
+    ASSERT_FALSE(std::filesystem::exists(data_ / "Vertrag.DBF"));
+
+    program_.Start(folder_.path());
+    const std::string recovered = program_.MessageBoxText("KONTORPLUS", 30s);
+    EXPECT_NE(recovered.find("„Vertrag.DBF“ wurde zu Ende geführt"), std::string::npos)
+        << recovered;
+    PressOk();
+    EXPECT_TRUE(reorgtest::FolderFaults(dir, live).empty())
+        << reorgtest::Lines(reorgtest::FolderFaults(dir, live));
+    Keys("F12");
+    const std::string told = program_.MessageBoxText("KONTORPLUS", 120s);
+    EXPECT_NE(told.find("Die Reorganisation wurde erfolgreich durchgeführt!"), std::string::npos)
+        << told;
+    PressOk();
+    // The shell takes keys again once the box has given it back its input.
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] {
+        return IsWindowEnabled(program_.Window()) && GetForegroundWindow() == program_.Window();
+    }));
+    Keys("Alt+F4");
+    EXPECT_EQ(program_.WaitExit(), 0u);
+
+    const auto faults = reorgtest::FolderFaults(dir, live);
+    EXPECT_TRUE(faults.empty()) << reorgtest::Lines(faults);
+    reorgtest::HandOver(dir, HandOverFolder("reorgkill"), live);
 }
 
 }  // namespace
