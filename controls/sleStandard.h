@@ -24,7 +24,8 @@ std::shared_ptr<kp::Brush> GlobalBrush(const char* name);
 std::shared_ptr<kp::Font> GlobalFont(const char* name);
 
 // The text of a snippet after the character before the caret: one blank in
-// between after a non-blank, none at the start or after a blank.
+// between after a non-blank, none at the start or after a blank. The caret
+// is the edit control's position (UTF-16 units) in the UTF-8 text.
 std::string SnippetText(const std::string& text, int caret, const std::string& caption);
 
 class SleStandard : public SingleLineEdit, public FocusReturning {

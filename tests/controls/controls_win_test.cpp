@@ -144,6 +144,35 @@ TEST(SnippetText, OneBlankAfterAWordOnly) {
     EXPECT_EQ(SnippetText("KFZ", 0, "HAUSRAT"), "HAUSRAT");
 }
 
+TEST(SnippetText, TheCaretCountsTheControlsUnitsNotBytes) {
+    // After "Grüße " the caret stands at 6 (UTF-16); byte 5 is inside "ß".
+    EXPECT_EQ(SnippetText("Grüße ", 6, "HAUSRAT"), "HAUSRAT");
+    EXPECT_EQ(SnippetText("ä ", 2, "KFZ"), "KFZ");
+    EXPECT_EQ(SnippetText("Müller", 6, "KFZ"), " KFZ");
+    EXPECT_EQ(SnippetText("Müller", 2, "KFZ"), " KFZ");  // right after "ü"
+    EXPECT_EQ(SnippetText("Öl Müller", 3, "KFZ"), "KFZ");
+    // A character outside the basic plane takes two units.
+    EXPECT_EQ(SnippetText("\U0001F600 x", 3, "KFZ"), "KFZ");
+    EXPECT_EQ(SnippetText("\U0001F600", 2, "KFZ"), " KFZ");
+    EXPECT_EQ(SnippetText("äb", 99, "KFZ"), " KFZ");
+}
+
+TEST_F(ControlsWin, ASnippetAfterAnUmlautAndABlankGetsNoSecondBlank) {
+    auto menu = std::make_shared<Menu>();
+    menu->AppendItem(901, "Hausrat");
+    form->a->ContextMenu(menu);
+    form->a->TextValue("Grüße ");
+    form->a->SetFocus();
+    Pump(50);
+    form->a->Selection(Selection(6, 6));
+    SendMessageW(form->a->Handle(), WM_COMMAND, MAKEWPARAM(901, 0), 0);
+    EXPECT_EQ(form->a->TextValue(), "Grüße Hausrat");
+    form->a->TextValue("Grüße");
+    form->a->Selection(Selection(5, 5));
+    SendMessageW(form->a->Handle(), WM_COMMAND, MAKEWPARAM(901, 0), 0);
+    EXPECT_EQ(form->a->TextValue(), "Grüße Hausrat");
+}
+
 TEST_F(ControlsWin, NumericCopyCopiesAndPasteGoesThroughTheEditor) {
     form->num->Value(Usual(4711.5));
     EXPECT_EQ(form->num->TextValue(), "4711.50");
