@@ -179,7 +179,10 @@ bool SleStandard::__Gather() {
     if (!ValueChanged())
         return result;
     if (auto* server = dynamic_cast<DBServer*>(Server())) {
-        server->FieldPut(NameSym(), Value());
+        const int pos = binding_.PositionIn(*server, NameSym());
+        if (pos == 0)
+            return result;  // not bound to a field of this server
+        server->FieldPut(pos, Value());
         result = server->Status().IsNil();
     }
     return result;
@@ -187,7 +190,10 @@ bool SleStandard::__Gather() {
 
 void SleStandard::__Scatter() {
     if (auto* server = dynamic_cast<DBServer*>(Server())) {
-        const Usual v = server->FieldGet(NameSym());
+        const int pos = binding_.PositionIn(*server, NameSym());
+        if (pos == 0)
+            return;  // not bound to a field of this server: left alone
+        const Usual v = server->FieldGet(pos);
         __Value(v.IsString() ? Usual(Trim(v.AsString())) : v);
         ValueChanged(false);
         return;
