@@ -5,11 +5,33 @@
 #include "platform/gui/boxes.h"
 #include "platform/runtime/codepage.h"
 #include "platform/runtime/strings.h"
+#include "platform/runtime/utf8.h"
 #include "resources/tabForm_ids.h"
 
 namespace kp {
 
 // ---------------------------------------------------------------- page
+
+namespace {
+
+// The name the user reads beside an edit: the text of the label just before
+// it on the page ("Geburtsdatum:"), without the colon; else `fallback`.
+std::string ShownLabel(const SingleLineEdit& edit, const std::string& fallback) {
+    HWND before = edit.Handle() ? GetWindow(edit.Handle(), GW_HWNDPREV) : nullptr;
+    wchar_t cls[16] = {};
+    if (!before || !GetClassNameW(before, cls, 16) || lstrcmpiW(cls, L"Static") != 0)
+        return fallback;
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(before)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(before, text.data(), static_cast<int>(text.size()))));
+    std::string label = Trim(WideToUtf8(text));
+    while (!label.empty() && (label.back() == ':' || label.back() == ' '))
+        label.pop_back();
+    label = StrTran(label, "&", "");
+    return label.empty() ? fallback : label;
+}
+
+}  // namespace
 
 DataPage::DataPage(Window* owner, const PageLayout& layout, std::shared_ptr<DataServer> server)
     : SubWindow(owner, ResourceID(layout.resource)) {
@@ -18,7 +40,7 @@ DataPage::DataPage(Window* owner, const PageLayout& layout, std::shared_ptr<Data
         auto edit = std::make_unique<SingleLineEdit>(this, ResourceID(f.controlId));
         edit->HyperLabel(kp::HyperLabel(f.field, "", f.description));
         edits_.push_back(std::move(edit));
-        labels_.push_back(FieldLabel(f.description, f.field));
+        labels_.push_back(ShownLabel(*edits_.back(), FieldLabel(f.description, f.field)));
     }
     Server(std::move(server));
 }

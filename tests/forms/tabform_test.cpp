@@ -311,7 +311,7 @@ TEST_F(TabFormTest, ASaveIsAllOrNothingAndTheRefusedFieldKeepsItsText) {
     EXPECT_EQ(Stored("NAME"), "Müller") << "a refused save wrote the other fields";
     EXPECT_EQ(Stored("ORT"), "Köln");
     ASSERT_EQ(presenter.shown.size(), 1u);
-    EXPECT_NE(presenter.shown[0].text.find("\u201E\u2013\u201C im Feld \u201EORT\u201C"),
+    EXPECT_NE(presenter.shown[0].text.find("\u201E\u2013\u201C im Feld \u201EOrt\u201C"),
               std::string::npos)
         << presenter.shown[0].text;
     EXPECT_EQ(form->Tabs().SelectedTab(), Symbol("Anschrift")) << "the field's page is shown";
