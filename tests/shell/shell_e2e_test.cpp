@@ -236,12 +236,6 @@ class AddressForm : public ShellTest {
             "Lasche3=Notizen,Bemerkungen\r\n");
     }
     HWND Form() { return Child("Interessenten und Kunden"); }
-    HWND Focus() {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        const DWORD thread = GetWindowThreadProcessId(program_.Window(), nullptr);
-        return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
-    }
     // The first address as the table holds it now (read while the shell runs).
     std::pair<std::string, std::string> Stored(const char* a, const char* b) {
         DBServer db(ui::Narrow((Data() / "Adressen.dbf").wstring()));
@@ -265,7 +259,8 @@ class AddressForm : public ShellTest {
         EXPECT_NE(box.find(want), std::string::npos) << box;
         EXPECT_EQ(box.find("DATA WIDTH"), std::string::npos) << box;
         PressOk();
-        EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Focus() == program_.Control(id); }));
+        EXPECT_TRUE(
+            E2eProgram::WaitUntil([&] { return program_.Focus() == program_.Control(id); }));
         EXPECT_EQ(program_.Text(id), typed);
         EXPECT_EQ(Stored(fieldA, fieldB), before) << "a refused save wrote part of the record";
     }

@@ -207,12 +207,7 @@ TEST_F(WordPad, TypingAFaceOrSizeEditsTheBoxAndTheLetterStaysAsItWas) {
     ASSERT_TRUE(E2eProgram::WaitUntil([&] { return Text(edit) == "Brief"; }));
     const std::vector<HWND> boxes = FormatBoxes(pad);
     ASSERT_EQ(boxes.size(), 2u);
-    auto focus = [&] {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        return GetGUIThreadInfo(GetWindowThreadProcessId(Shell(), nullptr), &info) ? info.hwndFocus
-                                                                                   : nullptr;
-    };
+    auto focus = [&] { return program_.Focus(); };
     auto inBox = [&](HWND box) {
         HWND f = focus();
         return f == box || IsChild(box, f);
