@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "config/funString.h"
 #include "platform/runtime/codepage.h"
@@ -58,7 +59,7 @@ bool HasLineBreak(std::string_view text) {
 // A line break in a section, key or value would end the line in the file:
 // the rest would become a line of its own (another key, even a section) and
 // damage the file for every program that reads it.
-void RaiseLineBreak(const IniFile& ini, std::string_view operation, std::string description) {
+void RaiseRefusedWrite(const IniFile& ini, std::string_view operation, std::string description) {
     auto err = std::make_shared<Error>();
     err->SubSystem = "KPINI";
     err->GenCode = EG_ARG;
@@ -68,7 +69,40 @@ void RaiseLineBreak(const IniFile& ini, std::string_view operation, std::string 
     Raise(err);
 }
 
+// The user is told which name cannot be kept and that the file is untouched.
+void RaiseBadName(const IniFile& ini, std::string_view operation, std::string_view what,
+                  std::string_view name) {
+    RaiseRefusedWrite(
+        ini, operation,
+        std::string(what) + " \"" + std::string(name) +
+            "\" lässt sich nicht in der INI-Datei speichern: Namen dürfen keinen "
+            "Zeilenumbruch und keines der Zeichen [ ] = ; enthalten. Die Datei bleibt "
+            "unverändert. Bitte einen anderen Namen wählen.");
+}
+
+// Refuses (through the error block) a section or key that IniNameAllowed
+// rejects; true when both may be written.
+bool NamesAllowed(const IniFile& ini, std::string_view operation, std::string_view section,
+                  std::optional<std::string_view> key) {
+    if (!IniNameAllowed(section)) {
+        RaiseBadName(ini, operation, "Der Abschnittsname", section);
+        return false;
+    }
+    if (key && !IniNameAllowed(*key)) {
+        RaiseBadName(ini, operation, "Der Schlüsselname", *key);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool IniNameAllowed(std::string_view name) {
+    // "[" or "]" would end or start a section line, "=" would split the key
+    // from its value at the wrong place, ";" starts a comment for many
+    // readers, and a line break ends the line.
+    return name.find_first_of("[]=;\r\n") == std::string_view::npos;
+}
 
 std::string IniFullPath(std::string_view name, std::string_view diskName, std::string_view curDir) {
     std::string full(name);
@@ -206,10 +240,13 @@ std::string IniFile::GetPath(std::string_view section, std::string_view key) con
 
 IniFile& IniFile::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
-    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) {
-        RaiseLineBreak(*this, "WriteString",
-                       "Ein Eintrag mit Zeilenumbruch lässt sich nicht in der INI-Datei speichern; "
-                       "die Datei bleibt unverändert. Bitte den Wert ohne Zeilenumbruch eingeben.");
+    if (!NamesAllowed(*this, "WriteString", section, key))
+        return *this;
+    if (HasLineBreak(value)) {
+        RaiseRefusedWrite(
+            *this, "WriteString",
+            "Ein Eintrag mit Zeilenumbruch lässt sich nicht in der INI-Datei speichern; "
+            "die Datei bleibt unverändert. Bitte den Wert ohne Zeilenumbruch eingeben.");
         return *this;
     }
     WritePrivateProfileStringW(Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(),
@@ -239,7 +276,7 @@ IniFile& IniFile::WriteStringCrypt(std::string_view section, std::string_view ke
     // for every program that reads the value through the service.
     std::string stored = Crypt_Ini(value);
     if (HasLineBreak(stored)) {
-        RaiseLineBreak(
+        RaiseRefusedWrite(
             *this, "WriteStringCrypt",
             "Dieser Wert ergibt verschlüsselt einen Zeilenumbruch und lässt sich so "
             "nicht in der INI-Datei speichern; die Datei bleibt unverändert. Bitte einen "
@@ -260,11 +297,15 @@ IniFile& IniFile::WriteLogic(std::string_view section, std::string_view key, boo
 }
 
 void IniFile::DeleteEntry(std::string_view section, std::string_view key) {
+    if (!NamesAllowed(*this, "DeleteEntry", section, key))
+        return;
     WritePrivateProfileStringW(Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(), nullptr,
                                Utf8ToWide(FullPath()).c_str());
 }
 
 void IniFile::DeleteSection(std::string_view section) {
+    if (!NamesAllowed(*this, "DeleteSection", section, std::nullopt))
+        return;
     WritePrivateProfileStringW(Utf8ToWide(section).c_str(), nullptr, nullptr,
                                Utf8ToWide(FullPath()).c_str());
 }

@@ -78,6 +78,11 @@ std::vector<std::string> IniKeyList(std::wstring_view buffer, size_t copied);
 // UTF-16 surrogate pair loses the lone half instead of becoming U+FFFD.
 std::string IniValueText(std::wstring_view value);
 
+// Whether a section or key name can be written: no line break and none of
+// "[", "]", "=", ";", which would make another section, key or comment of
+// the line (or the entry unreadable for the suite's other programs).
+bool IniNameAllowed(std::string_view name);
+
 // ---- The file.
 
 class IniFile : public FileSpec {
@@ -102,7 +107,9 @@ class IniFile : public FileSpec {
     std::string GetPath(std::string_view section, std::string_view key) const;
 
     // Each writes one key=value line, creating file, section and key as
-    // needed.
+    // needed. A name that IniNameAllowed rejects, or a value with a line
+    // break, is refused through the error block and the file stays as it
+    // was.
     IniFile& WriteString(std::string_view section, std::string_view key, std::string_view value);
     IniFile& WriteStringUpper(std::string_view section, std::string_view key,
                               std::string_view value);

@@ -1,5 +1,8 @@
 #include "controls/KeyEditField.h"
 
+#include <algorithm>
+
+#include "controls/EditText.h"
 #include "platform/data/dbserver.h"
 #include "platform/gui/boxes.h"
 #include "platform/runtime/utf8.h"
@@ -21,8 +24,13 @@ std::string ClipboardText(HWND owner) {
 }
 
 EditState KeyEditField::State() const {
+    // The editors index the UTF-8 text by bytes; the control counts UTF-16
+    // units.
     const kp::Selection sel = Selection();
-    return EditState{TextValue(), sel.start, sel.finish};
+    std::string text = TextValue();
+    const int start = static_cast<int>(Utf8OffsetOfUtf16(text, sel.start));
+    const int finish = static_cast<int>(Utf8OffsetOfUtf16(text, sel.finish));
+    return EditState{std::move(text), start, finish};
 }
 
 void KeyEditField::Apply(const EditState& s) {
@@ -33,7 +41,8 @@ void KeyEditField::Apply(const EditState& s) {
         ValueChanged(true);
         TextApplied(s.text);
     }
-    Selection(kp::Selection(s.start, s.finish));
+    Selection(kp::Selection(Utf16OffsetOfUtf8(s.text, static_cast<size_t>(std::max(s.start, 0))),
+                            Utf16OffsetOfUtf8(s.text, static_cast<size_t>(std::max(s.finish, 0)))));
 }
 
 void KeyEditField::Refuse(const std::string& message) {
@@ -139,7 +148,10 @@ bool KeyEditField::__Gather() {
     if (!ValueChanged())
         return true;
     if (auto* server = dynamic_cast<DBServer*>(Server())) {
-        server->FieldPut(NameSym(), Value());
+        const int pos = binding_.PositionIn(*server, NameSym());
+        if (pos == 0)
+            return true;  // not bound to a field of this server
+        server->FieldPut(pos, Value());
         if (!server->Status().IsNil())
             return false;
         ValueChanged(false);
@@ -149,7 +161,10 @@ bool KeyEditField::__Gather() {
 
 void KeyEditField::__Scatter() {
     if (auto* server = dynamic_cast<DBServer*>(Server())) {
-        __Value(server->FieldGet(NameSym()));
+        const int pos = binding_.PositionIn(*server, NameSym());
+        if (pos == 0)
+            return;  // not bound to a field of this server: left alone
+        __Value(server->FieldGet(pos));
         ValueChanged(false);
     }
 }

@@ -8,11 +8,12 @@
 
 #include "controls/EditState.h"
 #include "controls/FocusReturn.h"
+#include "forms/fieldBinding.h"
 #include "platform/gui/controls.h"
 
 namespace kp {
 
-class KeyEditField : public SingleLineEdit, public FocusReturning {
+class KeyEditField : public SingleLineEdit, public FocusReturning, public FieldBound {
   public:
     KeyEditField(Window* owner, const ResourceID& id) : SingleLineEdit(owner, id) {}
     KeyEditField(Window* owner, int id, Point origin, Dimension size, DWORD style)
@@ -23,9 +24,16 @@ class KeyEditField : public SingleLineEdit, public FocusReturning {
     // counts as the user's edit.
     void Apply(const EditState& s);
 
+    // The server field of the value: by position, by symbol, or else the
+    // field of the control's name; a field that names no field of the
+    // server is left alone by __Gather and __Scatter.
+    void DataField(Symbol field) { binding_.BindSymbol(field); }
+    void DataFieldPos(int position) { binding_.BindPosition(position); }
+    const FieldBinding& Binding() const override { return binding_; }
+
     void __Update() override;
-    // Writes an edited value to the form's server (by the field's name);
-    // false when the field refuses its text or the server the value.
+    // Writes an edited value to the form's server; false when the field
+    // refuses its text or the server the value.
     bool __Gather() override;
     void __Scatter() override;
 
@@ -46,6 +54,7 @@ class KeyEditField : public SingleLineEdit, public FocusReturning {
     FocusReturn focusReturn_;
 
   private:
+    FieldBinding binding_;
     void PasteClipboard();
     void CutSelection();
 };

@@ -35,6 +35,8 @@ bool SleNumeric::SetLen(uint32_t width, uint32_t decimals) {
 }
 
 Usual SleNumeric::Value() const {
+    if (oversize_)
+        return value_;
     return Usual(Float{NumericEditor::ValueOf(TextValue()), static_cast<int>(editor_.nDec())});
 }
 
@@ -48,6 +50,7 @@ bool SleNumeric::SetNumber(double value, bool asEdit) {
     }
     SetTextQuietly(*text);
     cBuffer_ = *text;
+    oversize_ = false;
     value_ = Usual();
     Modified(false);
     if (asEdit)
@@ -68,18 +71,50 @@ void SleNumeric::__Value(const Usual& v) {
         SingleLineEdit::__Value(v);
         return;
     }
-    SetNumber(v.IsNil() ? 0.0 : v.AsFloat(), false);
+    const double number = v.IsNil() ? 0.0 : v.AsFloat();
+    if (editor_.TextOf(number)) {
+        SetNumber(number, false);
+        return;
+    }
+    // Too large for the layout: shown in full, kept exactly, not editable.
+    const int decimals = static_cast<int>(editor_.nDec());
+    const std::string text = Str_Replace(FormatNumber(number, decimals), ",", ".");
+    SetTextQuietly(text);
+    cBuffer_ = text;
+    value_ = Usual(Float{number, decimals});
+    oversize_ = true;
+    Modified(false);
+    ValueChanged(false);
+}
+
+bool SleNumeric::RefuseOversize() {
+    if (!oversize_)
+        return false;
+    Refuse("Der Wert " + TextValue() + " ist zu groß für dieses Feld (höchstens " +
+           std::to_string(editor_.nIntLen()) +
+           " Stellen vor dem Komma) und kann hier nicht geändert werden.\r\n"
+           "Er bleibt im Datensatz unverändert.");
+    return true;
 }
 
 KeyResult SleNumeric::EditKey(EditState& s, unsigned code, bool deleteKey) {
+    // Only what would change the text is refused: typed characters,
+    // Backspace and Delete; copying and control keys stay as they are.
+    const bool edits = deleteKey || code == 0x08 || code >= 0x20;
+    if (edits && RefuseOversize())
+        return KeyResult::Consumed;
     return editor_.Key(s, code, deleteKey, ReadOnly());
 }
 
 KeyResult SleNumeric::EditDeleteSelection(EditState& s) {
+    if (RefuseOversize())
+        return KeyResult::Consumed;
     return editor_.DeleteSelection(s, ReadOnly());
 }
 
 PasteResult SleNumeric::EditPaste(EditState& s, const std::string& text) {
+    if (RefuseOversize())
+        return PasteResult{true, {}};
     return editor_.Paste(s, text, ReadOnly());
 }
 

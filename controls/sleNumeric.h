@@ -36,7 +36,13 @@ class SleNumeric : public KeyEditField {
     // Shows the number rounded to the field's decimals. A number too large
     // for the field is refused with a message; the field keeps its text.
     void Value(const Usual& v) override;
+    // A record's value. One too large for the field's layout is shown in
+    // full and kept as it is, but cannot be edited here (the keys are
+    // refused with the reason) until a value that fits comes in; the field
+    // never goes on showing, or writing back, the value it had before.
     void __Value(const Usual& v) override;
+    // Whether the field shows a record's value too large for its layout.
+    bool Oversize() const { return oversize_; }
     // Whether the value was taken (false: too large, refused).
     bool SetNumber(double value, bool asEdit);
 
@@ -61,6 +67,9 @@ class SleNumeric : public KeyEditField {
     std::string cType_;
     std::string cBuffer_;
     NumericEditor editor_;
+    bool oversize_ = false;
+    // Refuses an edit of an oversize value; true when it did.
+    bool RefuseOversize();
 };
 
 }  // namespace kp

@@ -1,6 +1,7 @@
 #include "controls/sleStandard.h"
 
 #include "app/funGlobal.h"
+#include "controls/EditText.h"
 #include "forms/dtaAbstract.h"
 #include "platform/data/dbserver.h"
 #include "platform/gui/datawindow.h"
@@ -20,10 +21,15 @@ std::shared_ptr<kp::Font> GlobalFont(const char* name) {
 }
 
 std::string SnippetText(const std::string& text, int caret, const std::string& caption) {
-    if (caret > 0 && caret <= static_cast<int>(text.size()) &&
-        text[static_cast<size_t>(caret - 1)] != ' ')
-        return " " + caption;
-    return caption;
+    // The character just before the caret decides; the caret counts the
+    // control's UTF-16 units, the text is UTF-8.
+    const size_t end = Utf8OffsetOfUtf16(text, caret);
+    if (end == 0)
+        return caption;
+    size_t start = end - 1;
+    while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+        --start;
+    return text.compare(start, end - start, " ") == 0 ? caption : " " + caption;
 }
 
 SleStandard::SleStandard(Window* owner, const ResourceID& id) : SingleLineEdit(owner, id) {
@@ -173,7 +179,10 @@ bool SleStandard::__Gather() {
     if (!ValueChanged())
         return result;
     if (auto* server = dynamic_cast<DBServer*>(Server())) {
-        server->FieldPut(NameSym(), Value());
+        const int pos = binding_.PositionIn(*server, NameSym());
+        if (pos == 0)
+            return result;  // not bound to a field of this server
+        server->FieldPut(pos, Value());
         result = server->Status().IsNil();
     }
     return result;
@@ -181,7 +190,10 @@ bool SleStandard::__Gather() {
 
 void SleStandard::__Scatter() {
     if (auto* server = dynamic_cast<DBServer*>(Server())) {
-        const Usual v = server->FieldGet(NameSym());
+        const int pos = binding_.PositionIn(*server, NameSym());
+        if (pos == 0)
+            return;  // not bound to a field of this server: left alone
+        const Usual v = server->FieldGet(pos);
         __Value(v.IsString() ? Usual(Trim(v.AsString())) : v);
         ValueChanged(false);
         return;

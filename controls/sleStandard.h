@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/FocusReturn.h"
+#include "forms/fieldBinding.h"
 #include "platform/gui/controls.h"
 
 namespace kp {
@@ -24,10 +25,11 @@ std::shared_ptr<kp::Brush> GlobalBrush(const char* name);
 std::shared_ptr<kp::Font> GlobalFont(const char* name);
 
 // The text of a snippet after the character before the caret: one blank in
-// between after a non-blank, none at the start or after a blank.
+// between after a non-blank, none at the start or after a blank. The caret
+// is the edit control's position (UTF-16 units) in the UTF-8 text.
 std::string SnippetText(const std::string& text, int caret, const std::string& caption);
 
-class SleStandard : public SingleLineEdit, public FocusReturning {
+class SleStandard : public SingleLineEdit, public FocusReturning, public FieldBound {
   public:
     SleStandard(Window* owner, const ResourceID& id);
     SleStandard(Window* owner, int id, Point origin, Dimension size, DWORD style = 0);
@@ -47,6 +49,13 @@ class SleStandard : public SingleLineEdit, public FocusReturning {
     void ReadOnly(bool on) override;
     using SingleLineEdit::Picture;
     void Picture(const std::string& picture) override;
+
+    // The server field the value goes to and comes from: by position, by
+    // symbol, or else the field of the control's name. A field that names
+    // no field of the server is left alone by __Gather and __Scatter.
+    void DataField(Symbol field) { binding_.BindSymbol(field); }
+    void DataFieldPos(int position) { binding_.BindPosition(position); }
+    const FieldBinding& Binding() const override { return binding_; }
 
     // Writes an edited value to the form's server; false when the server
     // refused it.
@@ -70,6 +79,7 @@ class SleStandard : public SingleLineEdit, public FocusReturning {
     FieldAction cbWhen_;
     FieldValidation cbValid_;
     FocusReturn focusReturn_;
+    FieldBinding binding_;
 };
 
 }  // namespace kp

@@ -4,6 +4,7 @@
 #include "dialogs/dlgSeek2.h"
 #include "dialogs/seekRules.h"
 #include "platform/data/dbserver.h"
+#include "platform/data/suspendnotify.h"
 #include "platform/gui/boxes.h"
 #include "platform/gui/datawindow.h"
 #include "platform/gui/internal.h"
@@ -151,7 +152,9 @@ void DlgSeek::PshSuchen() {
     if (ownerKind_ == "dtaAdressen") {
         const bool seekFound = !server_->EoF();
         const uint32_t seekRecord = server_->RecNo();
-        server_->SuspendNotification();
+        // The owners hear of the record once, at the end; an error on the
+        // way must not leave them deaf.
+        const SuspendedNotification quiet(*server_);
         if (order == 2) {
             const SurnameSearch surnames = FindSurnames(*server_, term);
             if (surnames.letterFound) {
@@ -170,7 +173,6 @@ void DlgSeek::PshSuchen() {
             else
                 GoEnd(*server_);
         }
-        server_->ResetNotification();
     }
 
     if (server_->EoF()) {

@@ -2,10 +2,28 @@
 
 #include "dialogs/seekRules.h"
 #include "platform/data/dbserver.h"
+#include "platform/data/suspendnotify.h"
 #include "platform/gui/boxes.h"
 #include "platform/runtime/strings.h"
 
 namespace kp {
+
+namespace {
+
+// The hourglass while a search reads the table, the pointer before it
+// afterwards, however the search ends.
+class WaitCursor {
+  public:
+    WaitCursor() : before_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(before_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+  private:
+    HCURSOR before_;
+};
+
+}  // namespace
 
 DlgSeek2Layout::DlgSeek2Layout(Window* owner)
     : DialogWindow(owner, ResourceID("dlgSeek2_layout"), true) {
@@ -41,28 +59,27 @@ void DlgSeek2::PshSuchen() {
     if (!server_ || !server_->Used())
         return;
     const std::string term = Trim(SleSuchbegriff->TextValue());
-    server_->SuspendNotification();
-    std::vector<std::string> hits;
     {
-        const HCURSOR before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        hits = FindContaining(*server_, term, RdbGesamt->Pressed());
-        SetCursor(before);
+        // The owners hear of the record once, at the end; an error on the
+        // way must not leave them deaf, nor the pointer an hourglass.
+        const SuspendedNotification quiet(*server_);
+        std::vector<std::string> hits;
+        {
+            const WaitCursor wait;
+            hits = FindContaining(*server_, term, RdbGesamt->Pressed());
+        }
+        if (hits.empty()) {
+            CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS", "Keinen Eintrag gefunden!",
+                                           MB_OK | MB_ICONINFORMATION);
+            return;
+        }
+        DlgAuswahl list(this, hits);
+        list.Show();
+        if (cSeekString_.empty())
+            return;
+        server_->SetOrder(1);
+        server_->Seek(Usual(cSeekString_));
     }
-    if (hits.empty()) {
-        CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS", "Keinen Eintrag gefunden!",
-                                       MB_OK | MB_ICONINFORMATION);
-        server_->ResetNotification();
-        return;
-    }
-    DlgAuswahl list(this, hits);
-    list.Show();
-    if (cSeekString_.empty()) {
-        server_->ResetNotification();
-        return;
-    }
-    server_->SetOrder(1);
-    server_->Seek(Usual(cSeekString_));
-    server_->ResetNotification();
     server_->Notify(NOTIFYRECORDCHANGE);
     EndDialog(1);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "forms/fieldBinding.h"
 #include "forms/funControl.h"
 #include "platform/data/dbserver.h"
 #include "platform/gui/controls.h"
@@ -53,10 +54,17 @@ void DtaAbstract::Show(int showState) {
     DataServer* server = Server();
     const auto specs = server ? server->FieldSpecs() : std::vector<std::pair<Symbol, FieldSpec>>{};
     if (!specs.empty()) {
+        const auto* db = dynamic_cast<const DBServer*>(server);
         for (Control* c : Controls()) {
             const Symbol name = c->NameSym();
             auto it = std::find_if(specs.begin(), specs.end(),
                                    [name](const auto& p) { return p.first == name; });
+            // A control with a binding of its own shows the field it names.
+            if (const auto* bound = dynamic_cast<const FieldBound*>(c); bound && db) {
+                const int pos = bound->Binding().PositionIn(*db, name);
+                it = pos > 0 && static_cast<size_t>(pos) <= specs.size() ? specs.begin() + (pos - 1)
+                                                                         : specs.end();
+            }
             if (it == specs.end())
                 continue;
             c->FieldSpec(it->second);

@@ -1,11 +1,37 @@
 #include "forms/tabForm.h"
 
+#include "forms/fieldCheck.h"
+#include "platform/data/suspendnotify.h"
+#include "platform/gui/boxes.h"
+#include "platform/runtime/codepage.h"
 #include "platform/runtime/strings.h"
+#include "platform/runtime/utf8.h"
 #include "resources/tabForm_ids.h"
 
 namespace kp {
 
 // ---------------------------------------------------------------- page
+
+namespace {
+
+// The name the user reads beside an edit: the text of the label just before
+// it on the page ("Geburtsdatum:"), without the colon; else `fallback`.
+std::string ShownLabel(const SingleLineEdit& edit, const std::string& fallback) {
+    HWND before = edit.Handle() ? GetWindow(edit.Handle(), GW_HWNDPREV) : nullptr;
+    wchar_t cls[16] = {};
+    if (!before || !GetClassNameW(before, cls, 16) || lstrcmpiW(cls, L"Static") != 0)
+        return fallback;
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(before)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(before, text.data(), static_cast<int>(text.size()))));
+    std::string label = Trim(WideToUtf8(text));
+    while (!label.empty() && (label.back() == ':' || label.back() == ' '))
+        label.pop_back();
+    label = StrTran(label, "&", "");
+    return label.empty() ? fallback : label;
+}
+
+}  // namespace
 
 DataPage::DataPage(Window* owner, const PageLayout& layout, std::shared_ptr<DataServer> server)
     : SubWindow(owner, ResourceID(layout.resource)) {
@@ -14,6 +40,7 @@ DataPage::DataPage(Window* owner, const PageLayout& layout, std::shared_ptr<Data
         auto edit = std::make_unique<SingleLineEdit>(this, ResourceID(f.controlId));
         edit->HyperLabel(kp::HyperLabel(f.field, "", f.description));
         edits_.push_back(std::move(edit));
+        labels_.push_back(ShownLabel(*edits_.back(), FieldLabel(f.description, f.field)));
     }
     Server(std::move(server));
 }
@@ -39,12 +66,17 @@ Usual Shown(const Usual& v) {
 
 }  // namespace
 
+bool DataPage::IsBound(const SingleLineEdit& edit) const {
+    auto* db = dynamic_cast<DBServer*>(Server());
+    return db && edit.IsAlive() && !edit.NameSym().IsNull() && db->FieldPos(edit.NameSym()) > 0;
+}
+
 void DataPage::Scatter() {
     auto* db = dynamic_cast<DBServer*>(Server());
     if (!db)
         return;
     for (const auto& edit : edits_) {
-        if (edit->IsAlive() && !edit->NameSym().IsNull())
+        if (IsBound(*edit))
             edit->__Value(Shown(db->FieldGet(edit->NameSym())));
         edit->ValueChanged(false);
     }
@@ -63,7 +95,7 @@ void DataPage::Notify(int code, const Usual& description) {
         case NOTIFYFIELDCHANGE:
             if (description.IsSymbol()) {
                 auto* db = dynamic_cast<DBServer*>(Server());
-                if (SingleLineEdit* edit = Field(description.AsSymbol()); edit && db)
+                if (SingleLineEdit* edit = Field(description.AsSymbol()); edit && IsBound(*edit))
                     edit->__Value(Shown(db->FieldGet(description.AsSymbol())));
             } else {
                 Scatter();
@@ -85,13 +117,32 @@ void DataPage::Notify(int code, const Usual& description) {
     }
 }
 
+std::optional<DataPage::Unstorable> DataPage::FirstUnstorable() const {
+    for (size_t i = 0; i < edits_.size(); ++i) {
+        SingleLineEdit& edit = *edits_[i];
+        if (!IsBound(edit) || (!edit.Modified() && !edit.ValueChanged()) || !edit.FieldSpec())
+            continue;
+        if (auto reason =
+                FieldStoreProblem(*edit.FieldSpec(), edit.TextValue(), TableCodePage(), labels_[i]))
+            return Unstorable{&edit, std::move(*reason)};
+    }
+    return std::nullopt;
+}
+
+bool DataPage::HasChanges() const {
+    for (const auto& edit : edits_)
+        if (IsBound(*edit) && (edit->Modified() || edit->ValueChanged()))
+            return true;
+    return false;
+}
+
 int DataPage::Save() {
     auto* db = dynamic_cast<DBServer*>(Server());
     if (!db)
         return 0;
     int written = 0;
     for (const auto& edit : edits_) {
-        if (!edit->IsAlive() || edit->NameSym().IsNull())
+        if (!IsBound(*edit))
             continue;
         if (!edit->Modified() && !edit->ValueChanged())
             continue;
@@ -178,19 +229,36 @@ DataPage* TabForm::Page(Symbol tabName) const {
 bool TabForm::Save() {
     if (!server_ || !server_->Used())
         return false;
-    int written = 0;
-    // The pages' own edits must not be read back while the record is
-    // written field by field.
-    server_->SuspendNotification();
-    try {
-        for (int i = 1; i <= tabs_->TabCount(); ++i)
-            if (DataPage* page = Page(tabs_->GetTabName(i)))
-                written += page->Save();
-    } catch (...) {
-        server_->ResetNotification();
-        throw;
+    std::vector<DataPage*> changed;
+    for (int i = 1; i <= tabs_->TabCount(); ++i) {
+        DataPage* page = Page(tabs_->GetTabName(i));
+        if (!page || !page->HasChanges())
+            continue;
+        // Every change is checked before the first is written, so that a
+        // record is never stored with only some of what the user typed.
+        if (auto bad = page->FirstUnstorable()) {
+            tabs_->SelectTab(tabs_->GetTabName(i));
+            CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS", bad->reason,
+                                           MB_OK | MB_ICONEXCLAMATION);
+            bad->edit->SetFocus();
+            return false;
+        }
+        changed.push_back(page);
     }
-    server_->ResetNotification();
+    if (changed.empty())
+        return false;
+    // The record is taken before the first field is written: a record that
+    // another workstation holds is refused as a whole.
+    if (!server_->RLock())
+        return false;
+    int written = 0;
+    {
+        // The pages' own edits must not be read back while the record is
+        // written field by field.
+        const SuspendedNotification quiet(*server_);
+        for (DataPage* page : changed)
+            written += page->Save();
+    }
     server_->Commit();
     return written > 0;
 }

@@ -20,6 +20,7 @@
 // applies to the pages as well; menu items named "SetReadOnly" and
 // "SetReadWrite" switch it.
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -62,6 +63,15 @@ class DataPage : public SubWindow {
     // first time, so that switching tabs keeps what the user has typed.
     void Notify(int code, const Usual& description) override;
     void Show(int showState = SHOWNORMAL) override;
+    // The first changed edit whose text cannot be stored in its field as it
+    // is, with the reason for the user; nothing when every change can be.
+    struct Unstorable {
+        SingleLineEdit* edit;
+        std::string reason;
+    };
+    std::optional<Unstorable> FirstUnstorable() const;
+    // Whether an edit holds a change that is not yet in the record.
+    bool HasChanges() const;
     // Writes the changed edits to the current record; the number written.
     int Save();
     // A right click on a page without a pop-up menu of its own shows the
@@ -74,7 +84,10 @@ class DataPage : public SubWindow {
 
   private:
     void Scatter();
+    // Whether the edit names a field of the page's table.
+    bool IsBound(const SingleLineEdit& edit) const;
     std::vector<std::unique_ptr<SingleLineEdit>> edits_;
+    std::vector<std::string> labels_;  // each edit's name for messages
     bool scattered_ = false;
     bool showing_ = false;
 };
@@ -96,7 +109,11 @@ class TabForm : public DtaWindow {
     DataPage* Page(Symbol tabName) const;
 
     // Every changed field of every page into the current record, then
-    // committed; false when nothing could be written.
+    // committed; false when nothing could be written. All or nothing: every
+    // change is checked first, and one that cannot be stored (an impossible
+    // date, a character the tables' code page lacks, a text too long) is
+    // shown to the user with its field, which gets the focus; nothing is
+    // written then and every field keeps what was typed.
     bool Save();
     void PshSpeichern() { Save(); }
     void PshSchliessen() { EndWindow(); }

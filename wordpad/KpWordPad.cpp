@@ -584,7 +584,6 @@ void KpWordPad::ChangeFontFaceName(const std::string& cFace) {
     cf.szFaceName[LF_FACESIZE - 1] = L'\0';
     if (oRichEdit_->SetSelectionCharFormat(cf))
         FormatChanged();
-    oRichEdit_->SetFocus();
 }
 
 void KpWordPad::ChangeFontSize(const std::string& cSize) {
@@ -599,7 +598,15 @@ void KpWordPad::ChangeFontSize(const std::string& cSize) {
     cf.yHeight = *points * 20;
     if (oRichEdit_->SetSelectionCharFormat(cf))
         FormatChanged();
+}
+
+// The boxes give the focus back only when the user is done with them, never
+// while a face or size is being typed.
+void KpWordPad::ReturnToText() {
+    if (!oRichEdit_)
+        return;
     oRichEdit_->SetFocus();
+    RTFNotify();  // the boxes show the format of the selection again
 }
 
 void KpWordPad::IndentText() {

@@ -85,6 +85,7 @@ class KpWordPad : public ChildAppWindow,
     void ChangeCharAttribute(DWORD nMask, DWORD nEffect);
     void ChangeFontFaceName(const std::string& cFace) override;
     void ChangeFontSize(const std::string& cSize) override;
+    void ReturnToText() override;
     void IndentText();
     void OutdentText();
     void Numbering(int code);

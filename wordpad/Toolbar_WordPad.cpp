@@ -1,5 +1,7 @@
 #include "wordpad/Toolbar_WordPad.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -67,6 +69,58 @@ std::optional<size_t> PointSizeInsertPosition(const std::vector<std::string>& it
             return i;
     }
     return items.size();
+}
+
+FormatBoxRule::Step FormatBoxRule::Notified(int notifyCode, bool listDropped) {
+    switch (notifyCode) {
+        case CBN_EDITCHANGE:
+            pending_ = true;
+            fromList_ = false;
+            return Step::Nothing;
+        case CBN_SELCHANGE:
+            if (listDropped) {
+                // Browsing the open list; the pick comes with CBN_SELENDOK.
+                pending_ = true;
+                fromList_ = true;
+                return Step::Nothing;
+            }
+            // The arrow keys on the closed box pick the next item at once;
+            // the focus stays, so that the user can go on.
+            pending_ = false;
+            fromList_ = true;
+            return Step::Apply;
+        case CBN_SELENDOK:
+            if (!pending_)
+                return Step::Nothing;
+            pending_ = false;
+            return Step::ApplyAndReturn;
+        case CBN_KILLFOCUS:
+            if (!pending_)
+                return Step::Nothing;
+            pending_ = false;
+            return Step::Apply;
+        case CBN_SETFOCUS:
+            pending_ = false;
+            fromList_ = false;
+            return Step::Nothing;
+        default:
+            return Step::Nothing;
+    }
+}
+
+FormatBoxRule::Step FormatBoxRule::Key(unsigned vk, bool listDropped) {
+    if (listDropped)
+        return Step::Nothing;  // the open list takes Return and Escape itself
+    if (vk == VK_RETURN) {
+        const bool apply = pending_;
+        pending_ = false;
+        return apply ? Step::ApplyAndReturn : Step::Return;
+    }
+    if (vk == VK_ESCAPE) {
+        pending_ = false;
+        return Step::Revert;
+    }
+    return Step::Nothing;
 }
 
 // ---------------------------------------------------------------- toolbars
@@ -184,51 +238,111 @@ std::string ChosenText(const ComboBox& box, int notifyCode) {
     return ComboText(box.Handle());
 }
 
-bool CountsAsChoice(int notifyCode) {
-    return notifyCode == CBN_SELCHANGE || notifyCode == CBN_EDITCHANGE;
+}  // namespace
+
+FormatBox::FormatBox(FormatBarTarget* wordPad, Window* owner, int id, Point origin, Dimension size,
+                     DWORD style)
+    : ComboBox(owner, id, origin, size, style | kBoxStyle), oWordPad_(wordPad) {
+    // Return and Escape reach only the box's edit; it tells the box.
+    edit_ = Handle() ? GetWindow(Handle(), GW_CHILD) : nullptr;
+    if (edit_ &&
+        !SetWindowSubclass(edit_, &FormatBox::EditProc, 1, reinterpret_cast<DWORD_PTR>(this)))
+        edit_ = nullptr;
 }
 
-}  // namespace
+FormatBox::~FormatBox() {
+    if (edit_ && IsWindow(edit_))
+        RemoveWindowSubclass(edit_, &FormatBox::EditProc, 1);
+}
+
+LRESULT CALLBACK FormatBox::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                     DWORD_PTR self) {
+    auto* box = reinterpret_cast<FormatBox*>(self);
+    if (msg == WM_KEYDOWN && (wp == VK_RETURN || wp == VK_ESCAPE)) {
+        const FormatBoxRule::Step step =
+            box->rule_.Key(static_cast<unsigned>(wp), box->ListDropped());
+        if (step != FormatBoxRule::Step::Nothing) {
+            box->Perform(step, 0);
+            return 0;
+        }
+    }
+    // The edit would beep at the characters of Return and Escape.
+    if (msg == WM_CHAR && (wp == '\r' || wp == 0x1B) && !box->ListDropped())
+        return 0;
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+bool FormatBox::ListDropped() const {
+    return Handle() && SendMessageW(Handle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+std::string FormatBox::CurrentText() const {
+    return ComboText(Handle());
+}
+
+void FormatBox::CurrentText(const std::string& text) {
+    SetTextQuietly(text);
+}
+
+void FormatBox::Notified(int notifyCode) {
+    ComboBox::Notified(notifyCode);
+    if (settingText_)
+        return;
+    if (notifyCode == CBN_SETFOCUS)
+        shownBefore_ = CurrentText();
+    Perform(rule_.Notified(notifyCode, ListDropped()), notifyCode);
+}
+
+void FormatBox::Perform(FormatBoxRule::Step step, int notifyCode) {
+    using Step = FormatBoxRule::Step;
+    if (!oWordPad_ || step == Step::Nothing)
+        return;
+    if (step == Step::Revert) {
+        CurrentText(shownBefore_);
+        oWordPad_->ReturnToText();
+        return;
+    }
+    if (step == Step::Apply || step == Step::ApplyAndReturn) {
+        const int item = CurrentItemNo();
+        const std::string text = notifyCode == CBN_SELCHANGE || (rule_.FromList() && item > 0)
+                                     ? ChosenText(*this, CBN_SELCHANGE)
+                                     : CurrentText();
+        // A blank box stands for no choice (a selection of mixed faces).
+        if (text.find_first_not_of(' ') == std::string::npos)
+            return;
+        if (!Apply(text)) {
+            MessageBeep(MB_ICONEXCLAMATION);
+            if (notifyCode == CBN_KILLFOCUS)
+                CurrentText(shownBefore_);  // the focus is gone: show what applies
+            else
+                rule_.Refused();  // the user stays in the box to put it right
+            return;
+        }
+        if (step == Step::Apply)
+            return;
+    }
+    oWordPad_->ReturnToText();
+}
 
 FontCB::FontCB(FormatBarTarget* wordPad, Window* owner, int id, Point origin, Dimension size,
                int comboType, DWORD style)
-    : ComboBox(owner, id, origin, size, static_cast<DWORD>(comboType) | style | kBoxStyle),
-      oWordPad_(wordPad) {}
+    : FormatBox(wordPad, owner, id, origin, size, static_cast<DWORD>(comboType) | style) {}
 
 Symbol FontCB::ClassName() const {
     return Symbol("FONTCB");
 }
 
-std::string FontCB::CurrentText() const {
-    return ComboText(Handle());
-}
-
-void FontCB::CurrentText(const std::string& text) {
-    SetTextQuietly(text);
-}
-
-void FontCB::Notified(int notifyCode) {
-    ComboBox::Notified(notifyCode);
-    if (!oWordPad_ || settingText_ || !CountsAsChoice(notifyCode))
-        return;
-    oWordPad_->ChangeFontFaceName(FaceNameForFormat(ChosenText(*this, notifyCode)));
+bool FontCB::Apply(const std::string& text) {
+    oWordPad()->ChangeFontFaceName(FaceNameForFormat(text));
+    return true;
 }
 
 PointSizeCB::PointSizeCB(FormatBarTarget* wordPad, Window* owner, int id, Point origin,
                          Dimension size, int comboType, DWORD style)
-    : ComboBox(owner, id, origin, size, static_cast<DWORD>(comboType) | style | kBoxStyle),
-      oWordPad_(wordPad) {}
+    : FormatBox(wordPad, owner, id, origin, size, static_cast<DWORD>(comboType) | style) {}
 
 Symbol PointSizeCB::ClassName() const {
     return Symbol("POINTSIZECB");
-}
-
-std::string PointSizeCB::CurrentText() const {
-    return ComboText(Handle());
-}
-
-void PointSizeCB::CurrentText(const std::string& text) {
-    SetTextQuietly(text);
 }
 
 std::vector<std::string> PointSizeCB::Items() const {
@@ -251,19 +365,11 @@ bool PointSizeCB::AddSize(const std::string& text) {
     return true;
 }
 
-void PointSizeCB::Notified(int notifyCode) {
-    ComboBox::Notified(notifyCode);
-    if (!oWordPad_ || settingText_ || !CountsAsChoice(notifyCode))
-        return;
-    const std::string text = ChosenText(*this, notifyCode);
-    // A blank edit is a size being typed anew, not one to refuse yet.
-    if (text.find_first_not_of(' ') == std::string::npos)
-        return;
-    if (!PointSizeOf(text)) {
-        MessageBeep(MB_ICONEXCLAMATION);
-        return;
-    }
-    oWordPad_->ChangeFontSize(text);
+bool PointSizeCB::Apply(const std::string& text) {
+    if (!PointSizeOf(text))
+        return false;
+    oWordPad()->ChangeFontSize(text);
+    return true;
 }
 
 }  // namespace kp

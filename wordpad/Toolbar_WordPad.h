@@ -16,12 +16,14 @@ namespace kp {
 
 // What the boxes tell the word pad: the face or size the user chose from the
 // list or typed. Sizes arrive checked (see PointSizeOf), faces cut to the
-// face buffer (see FaceNameForFormat).
+// face buffer (see FaceNameForFormat). ReturnToText: the user is done with a
+// box (Return, Escape, a pick from the list); the text gets the focus back.
 class FormatBarTarget {
   public:
     virtual ~FormatBarTarget() = default;
     virtual void ChangeFontFaceName(const std::string& face) = 0;
     virtual void ChangeFontSize(const std::string& size) = 0;
+    virtual void ReturnToText() {}
 };
 
 // --- rules
@@ -50,6 +52,36 @@ std::vector<std::string> PointSizeList();
 std::optional<size_t> PointSizeInsertPosition(const std::vector<std::string>& items,
                                               const std::string& text);
 
+// When a format box's text becomes the format. Typing (and browsing the
+// open list) only edits the box; the text applies on Return, when the focus
+// leaves the box, or on a pick from the list (a click on an item, or the
+// arrow keys on the closed box). Escape takes back what was typed.
+class FormatBoxRule {
+  public:
+    enum class Step {
+        Nothing,         // the box is being edited
+        Apply,           // apply the box's text; the focus stays where it is
+        ApplyAndReturn,  // apply it, then the focus goes back to the text
+        Return,          // nothing to apply; the focus goes back to the text
+        Revert,          // show what the box showed before; back to the text
+    };
+    // A notification of the box (CBN_...), with the list open or closed.
+    Step Notified(int notifyCode, bool listDropped);
+    // A key in the box's edit (VK_RETURN, VK_ESCAPE; others: Nothing).
+    Step Key(unsigned vk, bool listDropped);
+    // Something typed or browsed that is not applied yet.
+    bool Pending() const { return pending_; }
+    // Whether the pending text is the list's chosen item (not typed).
+    bool FromList() const { return fromList_; }
+    // An applied text was refused (a size that is no size): it stays
+    // pending, so that the user can put it right.
+    void Refused() { pending_ = true; }
+
+  private:
+    bool pending_ = false;
+    bool fromList_ = false;
+};
+
 // --- toolbars
 
 // Menu symbols of BuildToolbar.
@@ -70,40 +102,63 @@ void DeleteStyle(HWND hwnd, LONG_PTR nStyle);
 
 // --- boxes
 
-// The font box: a combo box that tells the word pad each face chosen from
-// its list or typed into it.
-class FontCB : public ComboBox {
+// A box of the format bar: a drop-down combo box whose text the word pad
+// gets by FormatBoxRule, with Return and Escape caught in its edit.
+class FormatBox : public ComboBox {
+  public:
+    FormatBox(FormatBarTarget* wordPad, Window* owner, int id, Point origin, Dimension size,
+              DWORD style);
+    ~FormatBox() override;
+    FormatBox(const FormatBox&) = delete;
+    FormatBox& operator=(const FormatBox&) = delete;
+    FormatBarTarget* oWordPad() const { return oWordPad_; }
+
+    // The text shown in the box's edit.
+    std::string CurrentText() const;
+    void CurrentText(const std::string& text);
+    // Something typed that is not applied yet.
+    bool Pending() const { return rule_.Pending(); }
+
+  protected:
+    void Notified(int notifyCode) override;
+    // Hands the text to the word pad; false when it is refused.
+    virtual bool Apply(const std::string& text) = 0;
+
+  private:
+    static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                     DWORD_PTR self);
+    void Perform(FormatBoxRule::Step step, int notifyCode);
+    bool ListDropped() const;
+
+    FormatBarTarget* oWordPad_;
+    FormatBoxRule rule_;
+    HWND edit_ = nullptr;      // the box's edit, subclassed for Return and Escape
+    std::string shownBefore_;  // the text when the box got the focus
+};
+
+// The font box: hands the face chosen from its list or typed into it to the
+// word pad (cut to the face buffer).
+class FontCB : public FormatBox {
   public:
     // comboType: 1 simple, 2 drop-down, 3 drop-down list; style: further
     // CBS_ bits (0x100 sorted). Made hidden; Show it when filled.
     FontCB(FormatBarTarget* wordPad, Window* owner, int id, Point origin, Dimension size,
            int comboType = CBS_DROPDOWN, DWORD style = CBS_SORT);
     Symbol ClassName() const override;
-    FormatBarTarget* oWordPad() const { return oWordPad_; }
-
-    // The text shown in the box's edit.
-    std::string CurrentText() const;
-    void CurrentText(const std::string& text);
 
   protected:
-    void Notified(int notifyCode) override;
-
-  private:
-    FormatBarTarget* oWordPad_;
+    bool Apply(const std::string& text) override;
 };
 
-// The point-size box: tells the word pad each size chosen or typed; a typed
-// size outside 1..1638 points (or not a number) is refused with a beep and
-// not passed on.
-class PointSizeCB : public ComboBox {
+// The point-size box: hands the size chosen or typed to the word pad; a
+// typed size outside 1..1638 points (or not a number) is refused with a
+// beep and not passed on.
+class PointSizeCB : public FormatBox {
   public:
     PointSizeCB(FormatBarTarget* wordPad, Window* owner, int id, Point origin, Dimension size,
                 int comboType = CBS_DROPDOWN, DWORD style = CBS_SORT);
     Symbol ClassName() const override;
-    FormatBarTarget* oWordPad() const { return oWordPad_; }
 
-    std::string CurrentText() const;
-    void CurrentText(const std::string& text);
     // Adds the size's text where it belongs in numeric order, unless the list
     // holds it; true when added.
     bool AddSize(const std::string& text);
@@ -111,10 +166,7 @@ class PointSizeCB : public ComboBox {
     std::vector<std::string> Items() const;
 
   protected:
-    void Notified(int notifyCode) override;
-
-  private:
-    FormatBarTarget* oWordPad_;
+    bool Apply(const std::string& text) override;
 };
 
 }  // namespace kp

@@ -36,6 +36,12 @@ def kpini(workdir, *args):
     return out[:-1] if out.endswith("\n") else out
 
 
+def kpini_refused(workdir, *args):
+    """A write the program must refuse: exit code 1 and a German reason."""
+    r = subprocess.run([KPWINE, KPINI, *args], cwd=workdir, capture_output=True, timeout=120)
+    return r.returncode, r.stderr.decode("utf-8", errors="replace")
+
+
 def parser():
     cp = configparser.ConfigParser(interpolation=None)
     cp.optionxform = str  # keep the keys' case, as the profile service does
@@ -123,9 +129,51 @@ def configparser_writes(work):
     check("Kennwort", kpini(work, "getcrypt", name, "Zugang", "Kennwort"), "Äußerst geheim")
 
 
+def bad_names_refused(work):
+    """Section and key names that would start another section, split the key
+    from its value or start a comment are refused; the file stays as it was,
+    byte for byte, and configparser reads the same entries."""
+    name = "Namen.ini"
+    kpini(work, "set", name, "Allgemein", "Name", "Müller")
+    kpini(work, "set", name, "Allgemein", "Ort", "Köln")
+    kpini(work, "set", name, "Zweite", "Wert", "1")
+    path = os.path.join(work, name)
+    before = open(path, "rb").read()
+    bad = [
+        ("set", "Neu]\r\n[Gestohlen", "k", "v"),
+        ("set", "Allgemein]", "k", "v"),
+        ("set", "[Allgemein", "k", "v"),
+        ("set", "Allgemein", "Name=Meier", "v"),
+        ("set", "Allgemein", ";Name", "v"),
+        ("set", "Allgemein", "[Zweite]", "v"),
+        ("set", "Allgemein", "Ort\nWert", "v"),
+        ("set", "A=B", "k", "v"),
+        ("set", "A;B", "k", "v"),
+        ("setint", "Allgemein", "Zahl=", "5"),
+        ("delete", "Zweite]\n[Allgemein"),
+        ("delete", "Allgemein", "Name=Müller"),
+    ]
+    for args in bad:
+        rc, err = kpini_refused(work, args[0], name, *args[1:])
+        check(f"{args!r} refused", rc, 1)
+        check(f"{args!r} says why in German", "lässt sich nicht in der INI-Datei speichern" in err, True)
+    check("file unchanged byte for byte", open(path, "rb").read(), before)
+    cp = parser()
+    cp.read(path, encoding="cp1252")
+    check("sections after refusals", cp.sections(), ["Allgemein", "Zweite"])
+    check("keys of Allgemein", dict(cp["Allgemein"]), {"Name": "Müller", "Ort": "Köln"})
+    check("keys of Zweite", dict(cp["Zweite"]), {"Wert": "1"})
+    # A value may hold the characters a name may not.
+    kpini(work, "set", name, "Allgemein", "Formel", "a=b; [c]")
+    cp = parser()
+    cp.read(path, encoding="cp1252")
+    check("value with = ; [ ]", cp["Allgemein"]["Formel"], "a=b; [c]")
+
+
 with tempfile.TemporaryDirectory(prefix="kpini-") as work:
     program_writes(work)
     configparser_writes(work)
+    bad_names_refused(work)
 
 for f in failures:
     print("FAIL:", f)

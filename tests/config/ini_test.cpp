@@ -359,5 +359,39 @@ TEST_F(IniFileTest, BareNamesLiveInTheCurrentDirectory) {
     EXPECT_FALSE(win.Drive().empty());
 }
 
+TEST(IniNames, CharactersThatWouldBreakTheLineAreNotNames) {
+    for (const char* ok : {"Allgemein", "Straßen", "Lasche 1", "a.b-c_d", "100%"})
+        EXPECT_TRUE(IniNameAllowed(ok)) << ok;
+    for (const char* bad : {"A]", "[A", "A=B", ";A", "A;", "A\r", "A\nB", "]\r\n[B"})
+        EXPECT_FALSE(IniNameAllowed(bad)) << bad;
+}
+
+TEST_F(IniFileTest, BadSectionAndKeyNamesAreRefusedAndLeaveTheFileWhole) {
+    std::vector<std::string> errors;
+    auto old = ErrorBlock([&](std::shared_ptr<Error> e) {
+        errors.push_back(e->Operation + ": " + e->Description);
+        return Usual(false);
+    });
+    const std::string path = File("Namen.ini");
+    IniFile ini(path);
+    ini.WriteString("A", "k", "vorher");
+    ini.WriteString("B", "x", "1");
+    const std::string before = Bytes(path);
+    ini.WriteString("A]\r\n[B", "x", "2");  // would put x=2 into section B
+    ini.WriteString("A", "k=x", "v");       // would read back as k = "x=v"
+    ini.WriteString("A", ";k", "v");
+    ini.WriteInt("[B]", "x", 3);
+    ini.DeleteEntry("A", "k=");
+    ini.DeleteSection("B]");
+    ErrorBlock(old);
+    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(ini.GetString("A", "k"), "vorher");
+    EXPECT_EQ(ini.GetString("B", "x"), "1");
+    ASSERT_EQ(errors.size(), 6u);
+    EXPECT_NE(errors[0].find("Abschnittsname"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[1].find("Schlüsselname"), std::string::npos) << errors[1];
+    EXPECT_EQ(errors[5].rfind("DeleteSection", 0), 0u) << errors[5];
+}
+
 }  // namespace
 }  // namespace kp

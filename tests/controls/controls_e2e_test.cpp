@@ -54,12 +54,7 @@ class Controls : public ::testing::Test {
         ASSERT_EQ(ui::TypeKeys(program_.Window(), *parsed), ui::Outcome::kOk);
     }
     // The window that has the keyboard focus in the program.
-    HWND Focus() {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        const DWORD thread = GetWindowThreadProcessId(program_.Window(), nullptr);
-        return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
-    }
+    HWND Focus() { return program_.Focus(); }
     // Clicks into a field (focus, all selected) without typing.
     void FocusField(int id) {
         ASSERT_EQ(ui::EnterText(program_.Control(id), ""), ui::Outcome::kOk);

@@ -8,10 +8,15 @@
 #include "controls/sleNumeric.h"
 #include "controls/sleStandard.h"
 #include "forms/dtaWindow.h"
+#include "platform/data/dbf.h"
+#include "platform/data/dbserver.h"
 #include "platform/gui/gui.h"
+#include "platform/runtime/error.h"
 #include "platform/runtime/settings.h"
+#include "platform/runtime/strings.h"
 #include "platform/runtime/utf8.h"
 #include "tests/app/win_support.h"
+#include "tests/common/temp_folder.h"
 
 namespace kp {
 namespace {
@@ -142,6 +147,35 @@ TEST(SnippetText, OneBlankAfterAWordOnly) {
     EXPECT_EQ(SnippetText("KFZ", 3, "HAUSRAT"), " HAUSRAT");
     EXPECT_EQ(SnippetText("KFZ ", 4, "HAUSRAT"), "HAUSRAT");
     EXPECT_EQ(SnippetText("KFZ", 0, "HAUSRAT"), "HAUSRAT");
+}
+
+TEST(SnippetText, TheCaretCountsTheControlsUnitsNotBytes) {
+    // After "Grüße " the caret stands at 6 (UTF-16); byte 5 is inside "ß".
+    EXPECT_EQ(SnippetText("Grüße ", 6, "HAUSRAT"), "HAUSRAT");
+    EXPECT_EQ(SnippetText("ä ", 2, "KFZ"), "KFZ");
+    EXPECT_EQ(SnippetText("Müller", 6, "KFZ"), " KFZ");
+    EXPECT_EQ(SnippetText("Müller", 2, "KFZ"), " KFZ");  // right after "ü"
+    EXPECT_EQ(SnippetText("Öl Müller", 3, "KFZ"), "KFZ");
+    // A character outside the basic plane takes two units.
+    EXPECT_EQ(SnippetText("\U0001F600 x", 3, "KFZ"), "KFZ");
+    EXPECT_EQ(SnippetText("\U0001F600", 2, "KFZ"), " KFZ");
+    EXPECT_EQ(SnippetText("äb", 99, "KFZ"), " KFZ");
+}
+
+TEST_F(ControlsWin, ASnippetAfterAnUmlautAndABlankGetsNoSecondBlank) {
+    auto menu = std::make_shared<Menu>();
+    menu->AppendItem(901, "Hausrat");
+    form->a->ContextMenu(menu);
+    form->a->TextValue("Grüße ");
+    form->a->SetFocus();
+    Pump(50);
+    form->a->Selection(Selection(6, 6));
+    SendMessageW(form->a->Handle(), WM_COMMAND, MAKEWPARAM(901, 0), 0);
+    EXPECT_EQ(form->a->TextValue(), "Grüße Hausrat");
+    form->a->TextValue("Grüße");
+    form->a->Selection(Selection(5, 5));
+    SendMessageW(form->a->Handle(), WM_COMMAND, MAKEWPARAM(901, 0), 0);
+    EXPECT_EQ(form->a->TextValue(), "Grüße Hausrat");
 }
 
 TEST_F(ControlsWin, NumericCopyCopiesAndPasteGoesThroughTheEditor) {
@@ -314,6 +348,119 @@ TEST_F(ControlsWin, CalendarClicksAndATinyCalendarPaints) {
     UpdateWindow(tiny.Handle());
     SendMessageW(tiny.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 5));
     SUCCEED();
+}
+
+// ---------------------------------------------------------------- the fields on a table
+
+// The test form's fields over a small table: NAME, ORT, BETRAG N(12,2), with
+// a number in record 2 that the numeric field's layout (10,2) cannot show.
+class FieldsOnTable : public ControlsWin {
+  protected:
+    void SetUp() override {
+        ControlsWin::SetUp();
+        const std::string path = dir.File("Kunden.dbf");
+        Table::Create(path, {{"NAME", 'C', 20, 0}, {"ORT", 'C', 20, 0}, {"BETRAG", 'N', 12, 2}},
+                      850);
+        {
+            DBServer db(path);
+            const std::pair<const char*, double> rows[] = {
+                {"Müller", 5.0}, {"Schmidt", 123456789.25}, {"Meier", 7.5}};
+            for (const auto& [name, betrag] : rows) {
+                db.Append();
+                db.FieldPut(Symbol("NAME"), Usual(std::string(name)));
+                db.FieldPut(Symbol("ORT"), Usual(std::string("Köln ") + name));
+                db.FieldPut(Symbol("BETRAG"), Usual(betrag));
+            }
+            db.Commit();
+        }
+        oldBlock = ErrorBlock([this](std::shared_ptr<Error> e) {
+            errors.push_back(e->Description);
+            return Usual(false);
+        });
+        server = std::make_shared<DBServer>(path);
+        form->num->HyperLabel(HyperLabel("BETRAG"));
+        form->Server(server);
+        server->GoTop();
+    }
+    void TearDown() override {
+        ErrorBlock(oldBlock);
+        form->Server(nullptr);
+        server.reset();
+        ControlsWin::TearDown();
+    }
+    double Betrag(uint32_t rec) {
+        server->GoTo(rec);
+        return server->FieldGet(Symbol("BETRAG")).AsFloat();
+    }
+    test::TempFolder dir{"kp_ctl_"};
+    std::shared_ptr<DBServer> server;
+    std::vector<std::string> errors;
+    ErrorBlockFn oldBlock;
+};
+
+TEST_F(FieldsOnTable, ARecordMoveNeverCarriesANumberIntoTheNextRecord) {
+    EXPECT_EQ(form->num->TextValue(), "5.00");
+    server->Skip(1);  // 123456789.25 does not fit 7 integer digits
+    EXPECT_NE(form->num->TextValue(), "5.00") << "the previous record's number stays on screen";
+    EXPECT_EQ(form->num->TextValue(), "123456789.25");
+    EXPECT_DOUBLE_EQ(form->num->Value().AsFloat(), 123456789.25);
+    EXPECT_TRUE(presenter.shown.empty()) << "moving to a record asks nothing";
+    // Typing is refused with the reason; the record keeps its number.
+    form->num->SetFocus();
+    SendMessageW(form->num->Handle(), WM_CHAR, '9', 0);
+    SendMessageW(form->num->Handle(), WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_EQ(form->num->TextValue(), "123456789.25");
+    ASSERT_FALSE(presenter.shown.empty());
+    EXPECT_NE(presenter.shown.back().text.find("zu groß"), std::string::npos);
+    EXPECT_TRUE(form->num->__Gather());
+    server->Commit();
+    EXPECT_DOUBLE_EQ(Betrag(2), 123456789.25);
+    // The next record that fits is shown and edited as usual.
+    server->GoTo(3);
+    EXPECT_EQ(form->num->TextValue(), "7.50");
+    SendMessageW(form->num->Handle(), EM_SETSEL, 0, 0);
+    SendMessageW(form->num->Handle(), WM_CHAR, '1', 0);
+    EXPECT_EQ(form->num->TextValue(), "17.50");
+    EXPECT_TRUE(form->num->__Gather());
+    server->Commit();
+    EXPECT_DOUBLE_EQ(Betrag(3), 17.5);
+    EXPECT_DOUBLE_EQ(Betrag(1), 5.0);
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+TEST_F(FieldsOnTable, FieldsBindByNamePositionOrSymbolAndUnboundOnesAreLeftAlone) {
+    form->a->HyperLabel(HyperLabel("NAME"));  // by its own name
+    form->b->HyperLabel(HyperLabel("WOHNORT"));
+    form->b->DataField(Symbol("ORT"));  // by symbol
+    form->plainDate->HyperLabel(HyperLabel("KEINFELD"));
+    auto byPos = std::make_unique<SleStandard>(form.get(), 207, Point(10, 10), Dimension(80, 20));
+    byPos->DataFieldPos(2);  // ORT, by position
+    // `other` and the date field bear no field's name.
+    form->other->TextValue("bleibt");
+    server->GoTo(2);
+    EXPECT_EQ(form->a->TextValue(), "Schmidt");
+    EXPECT_EQ(form->b->TextValue(), "Köln Schmidt");
+    EXPECT_EQ(byPos->TextValue(), "Köln Schmidt");
+    EXPECT_EQ(form->other->TextValue(), "bleibt");
+    server->Skip(1);
+    EXPECT_EQ(form->a->TextValue(), "Meier");
+    EXPECT_EQ(byPos->TextValue(), "Köln Meier");
+    EXPECT_TRUE(errors.empty()) << "a record move raised: " << errors.front();
+
+    form->b->Value(Usual(std::string("Bonn")));
+    EXPECT_TRUE(form->b->__Gather());
+    server->Commit();
+    EXPECT_EQ(Trim(server->FieldGet(Symbol("ORT")).AsString()), "Bonn");
+    EXPECT_EQ(byPos->TextValue(), "Bonn");
+    form->b->HyperLabel(HyperLabel("NICHTS"));
+    form->b->DataField(Symbol("NICHTS"));
+    form->b->Value(Usual(std::string("Paris")));
+    EXPECT_TRUE(form->b->__Gather()) << "an unbound field has nothing to write";
+    byPos->DataFieldPos(9);  // beyond the table's fields: unbound
+    server->GoTo(1);
+    EXPECT_EQ(byPos->TextValue(), "Bonn");
+    EXPECT_EQ(form->b->TextValue(), "Paris");
+    EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "platform/gui/app.h"
 #include "platform/gui/boxes.h"
 #include "platform/gui/datawindow.h"
+#include "platform/runtime/error.h"
 #include "platform/runtime/program.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/strings.h"
@@ -489,6 +490,56 @@ TEST_F(Dialogs, FullTextMissStaysOpenAndAbbruchGoesBack) {
     EXPECT_EQ(presenter_.boxes.size(), 2u);
     fullText.PshAbbruch();
     EXPECT_EQ(server_->RecNo(), 3u);
+}
+
+// A client that counts what its server tells it.
+struct CountingClient : DataClient {
+    int heard = 0;
+    void Notify(int code, const Usual&) override { heard += code == kProbe ? 1 : 0; }
+    static constexpr int kProbe = 0x4B50;  // a code no window acts on
+};
+
+// Runs a search whose table read fails while the server's notifications are
+// held back (a filter that raises an error, which the error block answers
+// with "break", as the error box does), then checks that the server still
+// tells its clients.
+void ExpectNotificationsAfterAFailedSearch(DBServer& server, const std::function<void()>& search) {
+    CountingClient probe;
+    server.RegisterClient(&probe);
+    bool failed = false;
+    server.SetFilter([&](DBServer& db) {
+        const int before = probe.heard;
+        db.Notify(CountingClient::kProbe);
+        if (probe.heard == before && !failed) {
+            failed = true;
+            auto err = std::make_shared<Error>();
+            err->Description = "Lesefehler";
+            Raise(err);
+        }
+        return true;
+    });
+    auto old = ErrorBlock([](std::shared_ptr<Error>) -> Usual { Break(Usual()); });
+    const bool completed = BeginSequence(search);
+    ErrorBlock(old);
+    server.ClearFilter();
+    EXPECT_TRUE(failed && !completed) << "the search should have been broken off";
+    const int before = probe.heard;
+    server.Notify(CountingClient::kProbe);
+    server.UnRegisterClient(&probe);
+    EXPECT_EQ(probe.heard, before + 1) << "the server stays silent after the failed search";
+}
+
+TEST_F(Dialogs, AFailedSearchLeavesTheServersNotificationsOn) {
+    OpenAddresses(2);
+    {
+        DlgSeek seek(window_.get(), "dtaAdressen");
+        seek.SleSuchbegriff->TextValue("MÜ");
+        ExpectNotificationsAfterAFailedSearch(*server_, [&] { seek.PshSuchen(); });
+    }
+    {
+        DlgSeek2 fullText(window_.get(), server_.get(), "MÜLLER");
+        ExpectNotificationsAfterAFailedSearch(*server_, [&] { fullText.PshSuchen(); });
+    }
 }
 
 // ---------------------------------------------------------------- folder browser

@@ -162,6 +162,13 @@ bool E2eProgram::Visible(int id) {
     return ui::IsVisible(Control(id));
 }
 
+HWND E2eProgram::Focus() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(Window(), nullptr);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
 void E2eProgram::Close() {
     if (ui::PostClose(Window()) != ui::Outcome::kOk)
         throw E2eError("cannot close the window");

@@ -75,6 +75,8 @@ class E2eProgram {
     std::string Text(int id);
     bool Enabled(int id);
     bool Visible(int id);
+    // The window that has the keyboard focus in the program.
+    HWND Focus();
     void Close();  // the close box: WM_CLOSE on the top-level window
 
     // A message box of this program with this title.

@@ -5,12 +5,15 @@
 
 #include <filesystem>
 
+#include "forms/fieldCheck.h"
 #include "forms/tabForm.h"
 #include "platform/data/dbf.h"
+#include "platform/gui/boxes.h"
 #include "platform/gui/gui.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/strings.h"
 #include "platform/runtime/utf8.h"
+#include "tests/app/win_support.h"
 
 namespace kp {
 namespace {
@@ -239,6 +242,87 @@ TEST_F(TabFormTest, RightClickOnAPageShowsTheFormsPopupWhoseCommandsReachTheShel
     // The form has no method of the item's name: its owner's is called.
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(602, 0), 0);
     EXPECT_EQ(shell.calls, 1);
+}
+
+// ---------------------------------------------------------------- all or nothing
+
+TEST(FieldStoreProblem, WhatCannotBeStoredAsTypedIsNamedInGerman) {
+    SetDateCountry(5);
+    SetCentury(true);
+    const FieldSpec date(Symbol("GEBDATUM"), 'D', 8, 0);
+    EXPECT_FALSE(FieldStoreProblem(date, "29.02.1960", 850, "Geburtsdatum"));
+    EXPECT_FALSE(FieldStoreProblem(date, "  .  .    ", 850, "Geburtsdatum"));  // empty
+    EXPECT_FALSE(FieldStoreProblem(date, "", 850, "Geburtsdatum"));
+    for (const char* bad : {"31.02.1980", "29.02.1981", "12.13.2010", "gestern"}) {
+        const auto why = FieldStoreProblem(date, bad, 850, "Geburtsdatum");
+        ASSERT_TRUE(why) << bad;
+        EXPECT_NE(why->find(bad), std::string::npos) << *why;
+        EXPECT_NE(why->find("Geburtsdatum"), std::string::npos) << *why;
+    }
+
+    const FieldSpec note(Symbol("NOTIZ"), 'M', 10, 0);
+    EXPECT_FALSE(FieldStoreProblem(note, "Grüße, ½ Stunde", 850, "Notizen"));
+    auto why = FieldStoreProblem(note, "10\u201312 Uhr", 850, "Notizen");
+    ASSERT_TRUE(why);
+    EXPECT_NE(why->find("\u201E\u2013\u201C im Feld \u201ENotizen\u201C"), std::string::npos)
+        << *why;
+    why = FieldStoreProblem(note, "50 \u20AC", 850, "Notizen");
+    ASSERT_TRUE(why);
+    EXPECT_NE(why->find("\u201E\u20AC\u201C"), std::string::npos) << *why;
+    EXPECT_FALSE(FieldStoreProblem(note, "50 \u20AC", 1252, "Notizen"));  // 1252 has it
+
+    const FieldSpec name(Symbol("PLZ"), 'C', 5, 0);
+    EXPECT_FALSE(FieldStoreProblem(name, "50667   ", 850, "PLZ"));
+    EXPECT_TRUE(FieldStoreProblem(name, "506670", 850, "PLZ"));
+
+    const FieldSpec rate(Symbol("PROVSATZ"), 'N', 5, 2);
+    EXPECT_FALSE(FieldStoreProblem(rate, "12.5", 850, "Provision"));
+    EXPECT_FALSE(FieldStoreProblem(rate, " -1 ", 850, "Provision"));
+    EXPECT_TRUE(FieldStoreProblem(rate, "123.5", 850, "Provision"));   // 123.50 is 6 wide
+    EXPECT_TRUE(FieldStoreProblem(rate, "12,5 %", 850, "Provision"));  // the rest would be lost
+    EXPECT_TRUE(FieldStoreProblem(rate, "zwölf", 850, "Provision"));
+
+    const FieldSpec flag(Symbol("KUNDE"), 'L', 1, 0);
+    for (const char* ok : {"J", "n", " T ", "F", ""})
+        EXPECT_FALSE(FieldStoreProblem(flag, ok, 850, "Kunde")) << ok;
+    for (const char* bad : {"x", "Ja", "1"})
+        EXPECT_TRUE(FieldStoreProblem(flag, bad, 850, "Kunde")) << bad;
+
+    EXPECT_EQ(FieldLabel("Geburtsdatum (TT.MM.JJJJ)", "GEBDATUM"), "Geburtsdatum");
+    EXPECT_EQ(FieldLabel("Anrede: Herr, Frau", "ANREDE"), "Anrede");
+    EXPECT_EQ(FieldLabel("", "ORT"), "ORT");
+}
+
+TEST_F(TabFormTest, ASaveIsAllOrNothingAndTheRefusedFieldKeepsItsText) {
+    test::FakePresenter presenter;
+    ScopedPresenter scoped(presenter);
+    auto form = OpenForm();
+    DataPage* allgemein = form->Page(Symbol("Allgemein"));
+    ASSERT_NE(allgemein, nullptr);
+    Type(allgemein->Field(Symbol("NAME")), "Meier");
+    ASSERT_TRUE(form->Tabs().SelectTab(Symbol("Anschrift")));
+    DataPage* anschrift = form->Page(Symbol("Anschrift"));
+    ASSERT_NE(anschrift, nullptr);
+    SingleLineEdit* ort = anschrift->Field(Symbol("ORT"));
+    Type(ort, "Köln \u2013 Süd");
+    form->Tabs().SelectTab(Symbol("Allgemein"));
+
+    EXPECT_FALSE(form->Save());
+    EXPECT_EQ(Stored("NAME"), "Müller") << "a refused save wrote the other fields";
+    EXPECT_EQ(Stored("ORT"), "Köln");
+    ASSERT_EQ(presenter.shown.size(), 1u);
+    EXPECT_NE(presenter.shown[0].text.find("\u201E\u2013\u201C im Feld \u201EOrt\u201C"),
+              std::string::npos)
+        << presenter.shown[0].text;
+    EXPECT_EQ(form->Tabs().SelectedTab(), Symbol("Anschrift")) << "the field's page is shown";
+    EXPECT_EQ(GetFocus(), ort->Handle());
+    EXPECT_EQ(ort->TextValue(), "Köln \u2013 Süd");
+    EXPECT_EQ(allgemein->Field(Symbol("NAME"))->TextValue(), "Meier");
+
+    Type(ort, "Köln-Süd");
+    EXPECT_TRUE(form->Save());
+    EXPECT_EQ(Stored("NAME"), "Meier");
+    EXPECT_EQ(Stored("ORT"), "Köln-Süd");
 }
 
 }  // namespace

@@ -252,7 +252,89 @@ class AddressForm : public ShellTest {
             "Lasche3=Notizen,Bemerkungen\r\n");
     }
     HWND Form() { return Child("Interessenten und Kunden"); }
+    // The first address as the table holds it now (read while the shell runs).
+    std::pair<std::string, std::string> Stored(const char* a, const char* b) {
+        DBServer db(ui::Narrow((Data() / "Adressen.dbf").wstring()));
+        db.GoTop();
+        return {db.FieldGet(Symbol(a)).AsText(), db.FieldGet(Symbol(b)).AsText()};
+    }
+    // Types on the page of tab `tab` into field `id`.
+    void TypeOnPage(HWND form, int tab, int id, const std::string& text) {
+        HWND tabs = ui::FindControlByClass(form, "SysTabControl32");
+        ASSERT_EQ(ui::SelectTab(tabs, tab), ui::Outcome::kOk);
+        ASSERT_TRUE(E2eProgram::WaitUntil([&] { return program_.Visible(id); }));
+        ASSERT_EQ(ui::EnterText(program_.Control(id), text), ui::Outcome::kOk);
+    }
+    // "&Speichern" refused with a box that says `want`; the field `id` keeps
+    // what was typed and has the focus, and the record is as it was.
+    void ExpectSaveRefused(int id, const std::string& typed, const std::string& want,
+                           const std::pair<std::string, std::string>& before, const char* fieldA,
+                           const char* fieldB) {
+        program_.Click(101);
+        const std::string box = program_.MessageBoxText("KONTORPLUS");
+        EXPECT_NE(box.find(want), std::string::npos) << box;
+        EXPECT_EQ(box.find("DATA WIDTH"), std::string::npos) << box;
+        PressOk();
+        EXPECT_TRUE(
+            E2eProgram::WaitUntil([&] { return program_.Focus() == program_.Control(id); }));
+        EXPECT_EQ(program_.Text(id), typed);
+        EXPECT_EQ(Stored(fieldA, fieldB), before) << "a refused save wrote part of the record";
+    }
+    // Saves, closes form and shell.
+    void SaveAndEnd(HWND form) {
+        program_.Click(101);
+        ASSERT_EQ(ui::PostClose(form), ui::Outcome::kOk);
+        EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(form); }));
+        program_.Close();
+        EXPECT_EQ(program_.WaitExit(), 0u);
+    }
 };
+
+TEST_F(AddressForm, AnImpossibleBirthDateIsRefusedAndNothingOfTheRecordIsSaved) {
+    const auto before = Stored("VNAME", "GEBDATUM");
+    program_.Start(folder_.path());
+    Keys("F3");
+    HWND form = Form();
+    ASSERT_TRUE(form);
+    ASSERT_EQ(ui::EnterText(program_.Control(304), "Jürgen"), ui::Outcome::kOk);
+    TypeOnPage(form, 1, 312, "31.02.1980");
+    ExpectSaveRefused(312, "31.02.1980", "31.02.1980", before, "VNAME", "GEBDATUM");
+    // Moving on to the next record is refused the same way.
+    program_.Click(104);  // "&Weiter >"
+    EXPECT_NE(program_.MessageBoxText("KONTORPLUS").find("Geburtsdatum"), std::string::npos);
+    PressOk();
+    EXPECT_EQ(Stored("VNAME", "GEBDATUM"), before);
+    // A date that exists is stored with the rest.
+    ASSERT_EQ(ui::EnterText(program_.Control(312), "28.02.1980"), ui::Outcome::kOk);
+    SaveAndEnd(form);
+    DBServer db(ui::Narrow((Data() / "Adressen.dbf").wstring()));
+    db.GoTop();
+    EXPECT_EQ(Trim(db.FieldGet(Symbol("VNAME")).AsString()), "Jürgen");
+    EXPECT_EQ(db.FieldGet(Symbol("GEBDATUM")).AsDate(), Date::FromYMD(1980, 2, 28));
+}
+
+TEST_F(AddressForm, ANoteWithACharacterTheTablesLackIsRefusedWholeAndKeptAsTyped) {
+    const auto before = Stored("VNAME", "NOTIZ");
+    program_.Start(folder_.path());
+    Keys("F3");
+    HWND form = Form();
+    ASSERT_TRUE(form);
+    ASSERT_EQ(ui::EnterText(program_.Control(304), "Jürgen"), ui::Outcome::kOk);
+    const std::string dash = "Termin 10\u201312 Uhr, Anzahlung 50 \u20AC";
+    TypeOnPage(form, 2, 321, dash);
+    ExpectSaveRefused(321, dash, "\u201E\u2013\u201C im Feld \u201ENotizen\u201C", before, "VNAME",
+                      "NOTIZ");
+    const std::string euro = "Termin 10-12 Uhr, Anzahlung 50 \u20AC";
+    ASSERT_EQ(ui::EnterText(program_.Control(321), euro), ui::Outcome::kOk);
+    ExpectSaveRefused(321, euro, "\u201E\u20AC\u201C im Feld", before, "VNAME", "NOTIZ");
+    ASSERT_EQ(ui::EnterText(program_.Control(321), "Termin 10-12 Uhr, Anzahlung 50 EUR"),
+              ui::Outcome::kOk);
+    SaveAndEnd(form);
+    DBServer db(ui::Narrow((Data() / "Adressen.dbf").wstring()));
+    db.GoTop();
+    EXPECT_EQ(Trim(db.FieldGet(Symbol("VNAME")).AsString()), "Jürgen");
+    EXPECT_EQ(db.FieldGet(Symbol("NOTIZ")).AsString(), "Termin 10-12 Uhr, Anzahlung 50 EUR");
+}
 
 TEST_F(AddressForm, TabsFromTheIniPagesAndFieldDescriptions) {
     program_.Start(folder_.path());

@@ -63,7 +63,9 @@ class Recorder : public FormatBarTarget {
   public:
     void ChangeFontFaceName(const std::string& face) override { faces.push_back(face); }
     void ChangeFontSize(const std::string& size) override { sizes.push_back(size); }
+    void ReturnToText() override { ++returns; }
     std::vector<std::string> faces, sizes;
+    int returns = 0;
 };
 
 class FormatBarTest : public ::testing::Test {
@@ -140,6 +142,20 @@ void Type(const ComboBox& box, const std::string& text) {
         SendMessageW(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
+// A key pressed in the box's edit.
+void Key(const ComboBox& box, WPARAM vk) {
+    HWND edit = GetWindow(box.Handle(), GW_CHILD);
+    SendMessageW(edit, WM_KEYDOWN, vk, 1);
+    SendMessageW(edit, WM_CHAR, vk == VK_RETURN ? '\r' : 0x1B, 1);
+    SendMessageW(edit, WM_KEYUP, vk, 0xC0000001);
+}
+
+// A notification of the box as it reaches the box's owner.
+void Notify(const ComboBox& box, int code) {
+    SendMessageW(GetParent(box.Handle()), WM_COMMAND, MAKEWPARAM(box.ControlID(), code),
+                 reinterpret_cast<LPARAM>(box.Handle()));
+}
+
 void Choose(const ComboBox& box, int index) {
     SendMessageW(box.Handle(), CB_SETCURSEL, index, 0);
     SendMessageW(GetParent(box.Handle()), WM_COMMAND, MAKEWPARAM(box.ControlID(), CBN_SELCHANGE),
@@ -162,15 +178,76 @@ TEST_F(FormatBarTest, TheFontBoxHandsChosenAndTypedFacesToTheWordPad) {
     box.CurrentText("");
     b.pad.faces.clear();
     Type(box, "Gibtsnicht");
-    ASSERT_EQ(b.pad.faces.size(), 10u);  // every change, as typed
+    EXPECT_TRUE(b.pad.faces.empty()) << "typing only edits the box";
+    EXPECT_EQ(box.CurrentText(), "Gibtsnicht");
+    Key(box, VK_RETURN);  // Return applies what was typed, as typed
+    ASSERT_EQ(b.pad.faces.size(), 1u);
     EXPECT_EQ(b.pad.faces.back(), "Gibtsnicht");
+    EXPECT_EQ(b.pad.returns, 1);
 
     box.CurrentText("");
     Type(box, std::string(40, 'W'));
+    Key(box, VK_RETURN);
     EXPECT_EQ(b.pad.faces.back(), std::string(31, 'W'));
     EXPECT_TRUE(b.pad.sizes.empty());
     box.CurrentText("Arial");  // set by the program: not passed on
     EXPECT_EQ(b.pad.faces.back(), std::string(31, 'W'));
+}
+
+TEST_F(FormatBarTest, ATypedFaceAppliesOnLeavingAndEscapeTakesItBack) {
+    Bar b;
+    FontCB box(&b.pad, b.bar.get(), 5000, Point(2, -175), Dimension(180, 200));
+    box.AddItem("Arial");
+    box.Show();
+    box.CurrentText("Arial");
+    Notify(box, CBN_SETFOCUS);
+    Type(box, "x");
+    Key(box, VK_ESCAPE);  // back to what the box showed, and to the text
+    EXPECT_EQ(box.CurrentText(), "Arial");
+    EXPECT_TRUE(b.pad.faces.empty());
+    EXPECT_EQ(b.pad.returns, 1);
+
+    Notify(box, CBN_SETFOCUS);
+    box.CurrentText("");
+    Type(box, "Verdana");
+    Notify(box, CBN_KILLFOCUS);  // leaving the box applies; the focus goes on
+    EXPECT_EQ(b.pad.faces, std::vector<std::string>{"Verdana"});
+    EXPECT_EQ(b.pad.returns, 1);
+    Notify(box, CBN_KILLFOCUS);  // nothing typed since: nothing applied again
+    EXPECT_EQ(b.pad.faces.size(), 1u);
+}
+
+TEST(FormatBoxRule, TypingWaitsForReturnLeavingOrAPick) {
+    using Step = FormatBoxRule::Step;
+    FormatBoxRule r;
+    EXPECT_EQ(r.Notified(CBN_SETFOCUS, false), Step::Nothing);
+    EXPECT_EQ(r.Notified(CBN_EDITCHANGE, false), Step::Nothing);
+    EXPECT_EQ(r.Notified(CBN_EDITCHANGE, false), Step::Nothing);
+    EXPECT_TRUE(r.Pending());
+    EXPECT_FALSE(r.FromList());
+    EXPECT_EQ(r.Key(VK_RETURN, false), Step::ApplyAndReturn);
+    EXPECT_EQ(r.Key(VK_RETURN, false), Step::Return);  // nothing new: only back
+    // Browsing the open list applies nothing until the pick.
+    EXPECT_EQ(r.Notified(CBN_DROPDOWN, false), Step::Nothing);
+    EXPECT_EQ(r.Notified(CBN_SELCHANGE, true), Step::Nothing);
+    EXPECT_EQ(r.Key(VK_RETURN, true), Step::Nothing);  // the list's own Return
+    EXPECT_TRUE(r.FromList());
+    EXPECT_EQ(r.Notified(CBN_SELENDOK, true), Step::ApplyAndReturn);
+    EXPECT_EQ(r.Notified(CBN_SELENDOK, false), Step::Nothing);
+    // The arrow keys on the closed box pick at once and stay in the box.
+    EXPECT_EQ(r.Notified(CBN_SELCHANGE, false), Step::Apply);
+    // Leaving applies what was typed; Escape drops it.
+    r.Notified(CBN_EDITCHANGE, false);
+    EXPECT_EQ(r.Notified(CBN_KILLFOCUS, false), Step::Apply);
+    EXPECT_EQ(r.Notified(CBN_KILLFOCUS, false), Step::Nothing);
+    r.Notified(CBN_EDITCHANGE, false);
+    EXPECT_EQ(r.Key(VK_ESCAPE, false), Step::Revert);
+    EXPECT_FALSE(r.Pending());
+    EXPECT_EQ(r.Notified(CBN_KILLFOCUS, false), Step::Nothing);
+    r.Notified(CBN_EDITCHANGE, false);
+    r.Refused();  // a refused text stays to be put right
+    EXPECT_TRUE(r.Pending());
+    EXPECT_EQ(r.Key('A', false), Step::Nothing);
 }
 
 TEST_F(FormatBarTest, TheSizeBoxRefusesImpossibleSizesAndKeepsNumericOrder) {
@@ -185,13 +262,21 @@ TEST_F(FormatBarTest, TheSizeBoxRefusesImpossibleSizesAndKeepsNumericOrder) {
 
     b.pad.sizes.clear();
     box.CurrentText("");
+    Type(box, "200");
+    EXPECT_TRUE(b.pad.sizes.empty()) << "typing only edits the box";
+    Key(box, VK_RETURN);
+    EXPECT_EQ(b.pad.sizes, (std::vector<std::string>{"200"}));
+    box.CurrentText("");
     Type(box, "2000");
-    EXPECT_EQ(b.pad.sizes, (std::vector<std::string>{"2", "20", "200"}));
+    Key(box, VK_RETURN);  // refused: the user stays in the box
     box.CurrentText("");
     Type(box, "x");
+    Key(box, VK_RETURN);
     box.CurrentText("");
     Type(box, "0");
-    EXPECT_EQ(b.pad.sizes.size(), 3u);
+    Key(box, VK_RETURN);
+    EXPECT_EQ(b.pad.sizes.size(), 1u);
+    EXPECT_EQ(b.pad.returns, 1);
     EXPECT_TRUE(b.pad.faces.empty());
 
     EXPECT_TRUE(box.AddSize(" 7"));

@@ -169,6 +169,87 @@ class WordPad : public ::testing::Test {
     int lastNumber_ = 0;
 };
 
+// A click with the left mouse button at the middle of a window, through the
+// system's input queue as the user's own.
+void MouseClick(HWND window) {
+    RECT r{};
+    ASSERT_TRUE(GetWindowRect(window, &r));
+    ASSERT_TRUE(SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(SendInput(2, in, sizeof(INPUT)), 2u);
+}
+
+// The format bar's boxes of a word pad, left to right: the face, the size.
+std::vector<HWND> FormatBoxes(HWND pad) {
+    std::vector<std::pair<LONG, HWND>> boxes;
+    for (const ui::ControlInfo& c : ui::ListControls(pad)) {
+        RECT r{};
+        if (c.window_class == "ComboBox" && c.visible && GetWindowRect(c.hwnd, &r))
+            boxes.emplace_back(r.left, c.hwnd);
+    }
+    std::sort(boxes.begin(), boxes.end());
+    std::vector<HWND> out;
+    for (const auto& b : boxes)
+        out.push_back(b.second);
+    return out;
+}
+
+TEST_F(WordPad, TypingAFaceOrSizeEditsTheBoxAndTheLetterStaysAsItWas) {
+    program_.Start(folder_.path());
+    NewLetter();
+    HWND pad = WaitPad("Unbenannt");
+    HWND edit = ui::FindControl(pad, kRichEdit);
+    ASSERT_TRUE(edit);
+    Keys(Shell(), "Shift+B r i e f Ctrl+A");
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return Text(edit) == "Brief"; }));
+    const std::vector<HWND> boxes = FormatBoxes(pad);
+    ASSERT_EQ(boxes.size(), 2u);
+    auto focus = [&] { return program_.Focus(); };
+    auto inBox = [&](HWND box) {
+        HWND f = focus();
+        return f == box || IsChild(box, f);
+    };
+
+    // The face: typed into the box, applied on Return.
+    HWND faceEdit = GetWindow(boxes[0], GW_CHILD);
+    MouseClick(faceEdit);
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return inBox(boxes[0]); })) << "no focus in the box";
+    Keys(Shell(), "End Shift+Home Shift+T i m e s Space Shift+N e w");
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Text(boxes[0]) == "Times New"; }))
+        << Text(boxes[0]);
+    EXPECT_EQ(Text(edit), "Brief") << "typing in the font box changed the letter";
+    EXPECT_TRUE(inBox(boxes[0])) << "the focus left the box while typing";
+    Keys(Shell(), "Return");
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return focus() == edit; }))
+        << "Return did not go back to the letter";
+    EXPECT_EQ(Text(edit), "Brief");
+    EXPECT_EQ(Text(boxes[0]), "Times New");
+
+    // The size: typed, applied when the box is left.
+    MouseClick(GetWindow(boxes[1], GW_CHILD));
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return inBox(boxes[1]); }));
+    Keys(Shell(), "End Shift+Home 2 0");
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Text(boxes[1]) == "20"; })) << Text(boxes[1]);
+    EXPECT_EQ(Text(edit), "Brief") << "typing in the size box changed the letter";
+    MouseClick(edit);
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return focus() == edit; }));
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Text(boxes[1]) == "20"; }))
+        << "the typed size did not apply: " << Text(boxes[1]);
+    EXPECT_EQ(Text(edit), "Brief");
+
+    // Escape takes back what was typed.
+    MouseClick(GetWindow(boxes[1], GW_CHILD));
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return inBox(boxes[1]); }));
+    Keys(Shell(), "End Shift+Home 9 9");
+    Keys(Shell(), "Escape");
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return focus() == edit; }));
+    EXPECT_EQ(Text(boxes[1]), "20");
+    EXPECT_EQ(Text(edit), "Brief");
+}
+
 TEST_F(WordPad, TwoNewLettersTakeTheNextTwoNumbersAndShareTheShellToolbar) {
     program_.Start(folder_.path());
     EXPECT_FALSE(ShellToolbar());

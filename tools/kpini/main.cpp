@@ -5,7 +5,7 @@
 //   kpini set|setint|setlogic|setcrypt <file> <section> <key> <value>
 //   kpini delete <file> <section> [key]
 // Output is UTF-8, each value ended by a line feed. Exit codes: 0 done,
-// 2 usage.
+// 1 the write was refused (the reason on standard error), 2 usage.
 #include <fcntl.h>
 #include <io.h>
 
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "config/IniFile.h"
+#include "platform/runtime/error.h"
 #include "tools/kpdb/args.h"
 
 namespace {
@@ -41,6 +42,12 @@ int main(int argc, char** argv) {
     if (args.size() < 4)
         return Usage();
     const std::string& cmd = args[1];
+    bool refused = false;
+    kp::ErrorBlock([&refused](std::shared_ptr<kp::Error> e) {
+        refused = true;
+        std::fputs((e->Description + "\n").c_str(), stderr);
+        return kp::Usual(false);
+    });
     kp::IniFile ini(args[2]);
     const std::string& section = args[3];
     if (cmd == "section" && args.size() == 4) {
@@ -53,7 +60,7 @@ int main(int argc, char** argv) {
             ini.DeleteEntry(section, args[4]);
         else
             ini.DeleteSection(section);
-        return 0;
+        return refused ? 1 : 0;
     }
     if (args.size() == 5) {
         const std::string& key = args[4];
@@ -83,7 +90,7 @@ int main(int argc, char** argv) {
             ini.WriteStringCrypt(section, key, value);
         else
             return Usage();
-        return 0;
+        return refused ? 1 : 0;
     }
     return Usage();
 }
