@@ -4,8 +4,11 @@
 #include <utility>
 
 #include "app/funGlobal.h"
+#include "forms/fieldCheck.h"
+#include "platform/data/suspendnotify.h"
 #include "platform/gui/boxes.h"
 #include "platform/gui/menu.h"
+#include "platform/runtime/codepage.h"
 #include "platform/runtime/strings.h"
 #include "shell/KpShell.h"
 #include "shell/SuiteIndexes.h"
@@ -113,6 +116,10 @@ DtaVertragEingabe::DtaVertragEingabe(Window* owner, const std::string& dataPath)
     speichern_ = button(ID_VE_PSHSPEICHERN, "PshSpeichern");
     schliessen_ = button(ID_VE_PSHSCHLIESSEN, "PshSchliessen");
 
+    // The names the user reads; binding to the table later gives the
+    // controls the fields' own names.
+    for (Control* c : Fields())
+        labels_.emplace_back(c, c->HyperLabel().Caption());
     Server(table_);
 }
 
@@ -196,28 +203,34 @@ bool DtaVertragEingabe::Save() {
         TellNotSaved(Handle(), indexError_);
         return false;
     }
+    // Every change is checked before the first is written, and the record is
+    // taken as a whole: a contract is never stored with only part of what
+    // the user typed.
+    if (!AllChangesStorable() || !table_->RLock())
+        return false;
     bool ok = true;
-    // The form's own writes must not read the record back into fields that
-    // are still to be written.
-    table_->SuspendNotification();
-    for (Control* c :
-         {static_cast<Control*>(versNr_.get()), static_cast<Control*>(nName_.get()),
-          static_cast<Control*>(versSparte_.get()), static_cast<Control*>(vSteuer_.get()),
-          static_cast<Control*>(beitrag_.get()), static_cast<Control*>(beginn_.get())})
-        ok = c->__Gather() && ok;
-    for (SingleLineEdit* e : {static_cast<SingleLineEdit*>(aktiv_.get())}) {
-        if (e->Modified() || e->ValueChanged()) {
-            table_->FieldPut(e->NameSym(), e->TextToValue(e->TextValue()));
-            e->Modified(false);
-            e->ValueChanged(false);
+    {
+        // The form's own writes must not read the record back into fields
+        // that are still to be written.
+        const SuspendedNotification quiet(*table_);
+        for (Control* c :
+             {static_cast<Control*>(versNr_.get()), static_cast<Control*>(nName_.get()),
+              static_cast<Control*>(versSparte_.get()), static_cast<Control*>(vSteuer_.get()),
+              static_cast<Control*>(beitrag_.get()), static_cast<Control*>(beginn_.get())})
+            ok = c->__Gather() && ok;
+        for (SingleLineEdit* e : {static_cast<SingleLineEdit*>(aktiv_.get())}) {
+            if (e->Modified() || e->ValueChanged()) {
+                table_->FieldPut(e->NameSym(), e->TextToValue(e->TextValue()));
+                e->Modified(false);
+                e->ValueChanged(false);
+            }
+        }
+        if (notiz_->Modified() || notiz_->ValueChanged()) {
+            table_->FieldPut(Symbol("NOTIZ"), Usual(notiz_->TextValue()));
+            notiz_->Modified(false);
+            notiz_->ValueChanged(false);
         }
     }
-    if (notiz_->Modified() || notiz_->ValueChanged()) {
-        table_->FieldPut(Symbol("NOTIZ"), Usual(notiz_->TextValue()));
-        notiz_->Modified(false);
-        notiz_->ValueChanged(false);
-    }
-    table_->ResetNotification();
     table_->Commit();
     if (ok) {
         Unchanged();
@@ -225,6 +238,28 @@ bool DtaVertragEingabe::Save() {
         Hint("Gespeichert.");
     }
     return ok;
+}
+
+bool DtaVertragEingabe::AllChangesStorable() {
+    const auto specs = table_->FieldSpecs();
+    for (Control* c : Fields()) {
+        if (!c->Modified() && !c->ValueChanged())
+            continue;
+        const auto spec = std::find_if(specs.begin(), specs.end(),
+                                       [&](const auto& s) { return s.first == c->NameSym(); });
+        if (spec == specs.end())
+            continue;
+        const auto named = std::find_if(labels_.begin(), labels_.end(),
+                                        [c](const auto& l) { return l.first == c; });
+        const std::string label = named != labels_.end() ? named->second : c->NameSym().Name();
+        if (auto why = FieldStoreProblem(spec->second, c->TextValue(), TableCodePage(), label)) {
+            CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS", *why,
+                                           MB_OK | MB_ICONEXCLAMATION);
+            c->SetFocus();
+            return false;
+        }
+    }
+    return true;
 }
 
 void DtaVertragEingabe::Verwerfen() {

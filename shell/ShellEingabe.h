@@ -65,9 +65,13 @@ class DtaVertragEingabe : public DtaWindow, public DorvanKeysOwner, public Unsav
     SleStandard& VersNr() { return *versNr_; }
     SleNumeric& Beitrag() { return *beitrag_; }
     PEDateSle& Beginn() { return *beginn_; }
+    MleDorvanKeys& Notiz() { return *notiz_; }
 
   private:
     void Hint(const std::string& text);
+    // Whether every changed field can be stored as it stands; if not, the
+    // user is told which field and why, and that field gets the focus.
+    bool AllChangesStorable();
     void Move(int step);
     std::vector<Control*> Fields() const;
     // The fields show what is stored: nothing typed since.
@@ -80,6 +84,7 @@ class DtaVertragEingabe : public DtaWindow, public DorvanKeysOwner, public Unsav
     std::unique_ptr<MleDorvanKeys> notiz_;
     std::unique_ptr<FixedText> hinweis_;
     std::unique_ptr<PushButton> vorher_, weiter_, speichern_, schliessen_;
+    std::vector<std::pair<const Control*, std::string>> labels_;  // field, its name for the user
     std::string indexError_;  // an index of the table that could not be opened
     bool dorvanKeys_ = true;
     bool edited_ = false;         // typed since the last save or take-back

@@ -165,6 +165,34 @@ TEST_F(ContractFormTest, ClosingAsksAndKeepsOrDropsOrSavesTheChange) {
     form->Destroy();
 }
 
+TEST_F(ContractFormTest, ASaveIsAllOrNothingAndNamesTheFieldThatCannotBeStored) {
+    ScriptedPresenter presenter;
+    ScopedPresenter scoped(presenter);
+    KpShell shell(ShellSettings{});
+    auto form = std::make_unique<DtaVertragEingabe>(&shell, folder_.Folder());
+    form->Show();
+    const std::string versNr = Stored("VERSNR");
+    Type(form->VersNr(), "88-1234567/8");
+    // The tables' code page has no euro sign: nothing of the record is
+    // written, the user is told which character and field, and keeps it.
+    Type(form->Notiz(), "Beitrag 100 \u20AC");
+    EXPECT_FALSE(form->Save());
+    ASSERT_EQ(presenter.boxes.size(), 1u);
+    EXPECT_NE(presenter.boxes[0].second.find("\u201E\u20AC\u201C"), std::string::npos)
+        << presenter.boxes[0].second;
+    EXPECT_NE(presenter.boxes[0].second.find("\u201ENotiz\u201C"), std::string::npos)
+        << presenter.boxes[0].second;
+    EXPECT_EQ(Stored("VERSNR"), versNr);
+    EXPECT_EQ(form->Notiz().TextValue(), "Beitrag 100 \u20AC");
+    EXPECT_TRUE(form->HasUnsavedChanges());
+    // Mended, the whole record is stored.
+    Type(form->Notiz(), "Beitrag 100 EUR");
+    EXPECT_TRUE(form->Save());
+    EXPECT_EQ(Stored("VERSNR"), "88-1234567/8");
+    EXPECT_EQ(Stored("NOTIZ"), "Beitrag 100 EUR");
+    form->Destroy();
+}
+
 // The table view through the shell's knowledge of the suite's indexes.
 class TableViewTest : public ::testing::Test {
   protected:
