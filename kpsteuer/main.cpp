@@ -364,6 +364,10 @@ int wmain(int argc, wchar_t** argv) {
         const int n = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
         std::string s(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
         WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, s.data(), n, nullptr, nullptr);
+        // "C:\Kunden\A\" in quotes reaches a program as C:\Kunden\A" (the
+        // backslash escapes the closing quote): a folder name has no quote.
+        if (s.size() > 1 && s.back() == '"')
+            s.back() = '\\';
         args.push_back(std::move(s));
     }
     return kp::Run(args);

@@ -36,8 +36,14 @@ void Put(const std::string& path, const std::string& bytes) {
 }
 
 int RunKpsteuer(const std::vector<std::string>& args) {
-    auto p = Process::Start("kpsteuer", args);
-    return p ? p->Wait() : -1;
+    // A loaded Wine now and then refuses a process start at once.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (auto p = Process::Start("kpsteuer", args))
+            return p->Wait();
+        test::SleepMillis(500);
+    }
+    ADD_FAILURE() << "kpsteuer cannot be started";
+    return -1;
 }
 
 // The files of one kind in a folder, oldest first (the names carry the time).
