@@ -278,6 +278,8 @@ VSteuerUmstellung::Result VSteuerUmstellung::Convert(uint32_t affectedTotal,
         }
     }
     // Put what was written on disk now, not when the window closes the table.
+    if (journal_)
+        journal_->Durable();
     server_.Commit();
     return w.result;
 }
@@ -567,7 +569,10 @@ void VSteuerUmstellung::CheckNearMiss(RecordBlock& block, uint32_t r, VSteuerJou
     if (cls < 0)
         return;
     const std::string_view line = kLines[static_cast<size_t>(cls) % kLines.size()];
-    bool oldRate = false, knownRate = false;
+    // 19 % is the general rate of the insurance tax, which the window's
+    // hidden fourth row stands for: contracts at it are no near miss.
+    constexpr double kGeneralRate = 19.0;
+    bool oldRate = false, knownRate = rate == kGeneralRate;
     for (const VSteuerRow& row : kVSteuerRows) {
         if (row.line != line)
             continue;
@@ -704,6 +709,7 @@ VSteuerUmstellung::Result VSteuerUmstellung::Restore(const RestoreSource& source
             progress(percent);
         }
     }
+    journal.Durable();
     server_.Commit();
     return result;
 }

@@ -85,6 +85,9 @@ class VSteuerJournal {
     virtual void Written() = 0;
     // The run kept by Keep could not be written: nothing of it changed.
     virtual void Failed() = 0;
+    // Before the walk puts the table on stable storage: the journal goes
+    // there first, so that no crash keeps changes it does not name.
+    virtual void Durable() {}
     // A contract left unchanged; `record` as last read.
     virtual void Left(uint32_t r, std::string_view record, Why why) = 0;
     // (Preview) a contract the rules do not convert although a person may

@@ -354,7 +354,12 @@ bool VSteuerProtokoll::Finish() {
           Quote("nicht lesbar " + std::to_string(sum_.unreadable)),
           Quote("Konflikte " + std::to_string(sum_.conflicts)),
           Quote("Beinahe " + std::to_string(sum_.nearMisses))});
-    return Flush() && file_->Sync();
+    return Flush();
+}
+
+void VSteuerProtokoll::Durable() {
+    if (Flush() && !file_->Sync())
+        failed_ = true;
 }
 
 // ---- reading back --------------------------------------------------------------

@@ -62,7 +62,9 @@ class VSteuerProtokoll : public VSteuerJournal {
     void Failed() override;
     void Left(uint32_t r, std::string_view record, Why why) override;
     void NearMiss(uint32_t r, std::string_view record, std::string_view why) override;
-    // The closing line, and the file to stable storage. False on a write error.
+    void Durable() override;
+    // The closing line (a protocol is on stable storage by Durable, before
+    // the table; a preview needs no such care). False on a write error.
     bool Finish();
 
     // The cells of a record that name the contract: the record number, the
