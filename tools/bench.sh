@@ -39,6 +39,12 @@ sync
 echo "-- VeltoTax2010's walk under Wine --"
 tools/wine/kpwine build/win32/tools/bench/bench_conversion.exe run "$winwork\\wine" \
     | tee "$work/wine.txt"
+# The same walk writing the window's protocol: what the protocol costs.
+cp -r "$work/orig" "$work/wineprot"
+echo "-- the same under Wine, writing the protocol as the window does --"
+tools/wine/kpwine build/win32/tools/bench/bench_conversion.exe run "$winwork\\wineprot" protocol \
+    | grep -E '^(convert|count\+convert|peak)'
+rm -rf "$work/wineprot"
 echo "-- python dbf script (Debian's python3-dbf), no locks, same table --"
 if /usr/bin/python3 -c 'import dbf' 2>/dev/null; then
     /usr/bin/python3 tools/bench/convert_dbf.py "$work/script/Vertrag.DBF" | tee "$work/script.txt"
