@@ -258,27 +258,39 @@ bool VSteuerProtokoll::Flush() {
 
 std::string VSteuerProtokoll::Identity(uint32_t r, std::string_view record) {
     std::string out = std::to_string(r);
-    for (int pos : idFields_) {
-        Usual v;
-        const bool ok = record.size() == server_->RecordLength() &&
-                        server_->FieldGetFrom(record.data(), pos, &v) && v.IsString();
-        out += ";" + Quote(ok ? RTrim(v.AsString()) : std::string());
-    }
-    Usual line;
-    const bool ok = sparte_ > 0 && record.size() == server_->RecordLength() &&
-                    server_->FieldGetFrom(record.data(), sparte_, &line) && line.IsString();
-    out += ";" + Quote(ok ? RTrim(line.AsString()) : std::string());
+    const bool whole = record.size() == server_->RecordLength();
+    Usual v;
+    auto cell = [&](int pos) {
+        std::string text;
+        if (whole && pos > 0 && server_->FieldGetFrom(record.data(), pos, &v) && v.IsString())
+            text = RTrim(v.AsString());
+        out += ';';
+        out += Quote(text);
+    };
+    for (int pos : idFields_)
+        cell(pos);
+    cell(sparte_);
     return out;
 }
 
 void VSteuerProtokoll::Changing(uint32_t r, int, std::string_view before, std::string_view after) {
-    std::vector<std::string> cells{Identity(r, before)};
-    for (size_t i = 0; i < numbers_.size(); ++i) {
-        const auto [offset, width] = numbers_[i];
-        cells.push_back(NumberCell(before.substr(std::min<size_t>(offset, before.size()), width)));
-        cells.push_back(NumberCell(after.substr(std::min<size_t>(offset, after.size()), width)));
+    // The commonest line, built in place: a conversion writes one per
+    // changed contract, with the window waiting.
+    line_ = Identity(r, before);
+    for (const auto& [offset, width] : numbers_) {
+        for (std::string_view rec : {before, after}) {
+            const std::string_view stored = rec.substr(std::min<size_t>(offset, rec.size()), width);
+            line_ += ";\"";
+            for (char c : stored)
+                line_ += c == '.' ? ',' : c;
+            line_ += '"';
+        }
     }
-    Line(cells);
+    line_ += ';';
+    crc_ = Crc32(crc_, line_);
+    buffer_ += line_;
+    buffer_ += Hex8(crc_);
+    buffer_ += "\r\n";
     ++runPending_;
 }
 

@@ -82,6 +82,7 @@ class VSteuerProtokoll : public VSteuerJournal {
     uint64_t offset_ = 0;
     uint32_t crc_ = 0;
     std::string buffer_;  // lines not yet written
+    std::string line_;    // the line being built
     uint32_t runLines_ = 0;
     uint32_t runPending_ = 0;
     bool failed_ = false;
