@@ -85,9 +85,10 @@ std::string RTrim(std::string s) {
 }
 
 std::string Hex8(uint32_t v) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "#%08X", v);
-    return buf;
+    std::string out = "#00000000";
+    for (size_t i = 8; i > 0; v >>= 4, --i)
+        out[i] = "0123456789ABCDEF"[v & 0xF];
+    return out;
 }
 
 std::string Now(bool forFileName) {
