@@ -1,6 +1,7 @@
 #include "app/VSteuerUmstellung.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -54,7 +55,7 @@ bool Write(DBServer& server, Symbol field, double value) {
 // Puts the values read back into the fields already written, so that a
 // record is never left half converted (a half-converted record would match
 // no row any more and keep a wrong premium for good).
-void Restore(DBServer& server, const std::array<std::pair<Symbol, double>, 3>& old,
+void PutBack(DBServer& server, const std::array<std::pair<Symbol, double>, 3>& old,
              size_t written) {
     for (size_t i = 0; i < written; ++i) {
         try {
@@ -104,6 +105,13 @@ struct VSteuerUmstellung::Walk {
     RecordBlock block;              // as read without a lock
     RecordBlock run;                // a run, read again under its lock
     std::vector<signed char> rows;  // row of each record of the block, -1: none
+    std::string before;             // a record before it is changed
+};
+
+struct VSteuerUmstellung::RestoreRun {
+    std::vector<VSteuerRestore> entries;
+    RecordBlock block;
+    std::string before;
 };
 
 bool VSteuerUmstellung::FindFields() {
@@ -120,10 +128,39 @@ bool VSteuerUmstellung::FindFields() {
     }
     const auto specs = server_.FieldSpecs();
     rateIsNumber_ = specs[static_cast<size_t>(at_.vsteuer - 1)].second.ValType() == 'N';
+    std::vector<std::pair<uint32_t, uint32_t>> places;
+    uint32_t offset = 1;  // after the deletion flag
+    for (const auto& [name, spec] : specs) {
+        const auto width = static_cast<uint32_t>(spec.Length());
+        places.emplace_back(offset, width);
+        offset += width;
+    }
+    numberAt_ = {places[static_cast<size_t>(at_.vsteuer - 1)],
+                 places[static_cast<size_t>(at_.steuerdm - 1)],
+                 places[static_cast<size_t>(at_.beitrag - 1)]};
     return true;
 }
 
+std::array<std::string_view, 3> VSteuerUmstellung::Numbers(std::string_view record) const {
+    std::array<std::string_view, 3> out;
+    for (size_t i = 0; i < out.size(); ++i)
+        if (numberAt_[i].first + numberAt_[i].second <= record.size())
+            out[i] = record.substr(numberAt_[i].first, numberAt_[i].second);
+    return out;
+}
+
 int VSteuerUmstellung::RowOf(RecordBlock& block, uint32_t r) {
+    double rate = 0;
+    if (!RateOf(block, r, &rate))
+        return -1;
+    // Most contracts are at a rate no row converts.
+    if (std::none_of(kVSteuerRows.begin(), kVSteuerRows.end(),
+                     [rate](const VSteuerRow& row) { return row.oldRate == rate; }))
+        return -1;
+    return FindVSteuerRow(rate, [&] { return LineOf(block, r); });
+}
+
+bool VSteuerUmstellung::RateOf(RecordBlock& block, uint32_t r, double* out) {
     double rate = 0;
     bool known = false;
     const std::string_view text = block.FieldText(r, at_.vsteuer);
@@ -150,15 +187,12 @@ int VSteuerUmstellung::RowOf(RecordBlock& block, uint32_t r) {
             // its error if it is no number at all.
             Usual v = block.FieldGet(r, at_.vsteuer);
             if (!v.IsNumeric())
-                return -1;
+                return false;
             rate = v.AsFloat();
         }
     }
-    // Most contracts are at a rate no row converts.
-    if (std::none_of(kVSteuerRows.begin(), kVSteuerRows.end(),
-                     [rate](const VSteuerRow& row) { return row.oldRate == rate; }))
-        return -1;
-    return FindVSteuerRow(rate, [&] { return LineOf(block, r); });
+    *out = rate;
+    return true;
 }
 
 std::string VSteuerUmstellung::LineOf(RecordBlock& block, uint32_t r) {
@@ -244,6 +278,8 @@ VSteuerUmstellung::Result VSteuerUmstellung::Convert(uint32_t affectedTotal,
         }
     }
     // Put what was written on disk now, not when the window closes the table.
+    if (journal_)
+        journal_->Durable();
     server_.Commit();
     return w.result;
 }
@@ -259,8 +295,7 @@ void VSteuerUmstellung::ConvertRun(Walk& w, uint32_t first, uint32_t last) {
                     ConvertRecord(w, r);
             server_.GoTo(server_.RecCount() + 1);  // lets go of the last record
         } else {
-            for (uint32_t r = first; r <= last; ++r)
-                w.result.skipped += affected(r) ? 1 : 0;
+            LeaveRun(w, first, last, VSteuerJournal::Why::Unreadable);
         }
         return;
     }
@@ -273,11 +308,17 @@ void VSteuerUmstellung::ConvertRun(Walk& w, uint32_t first, uint32_t last) {
     auto write = [&] {
         if (changed == 0)
             return;
-        if (server_.WriteRun(w.run, firstChanged, lastChanged)) {
+        if (journal_ && !journal_->Keep()) {
+            w.result.skipped += changed;
+        } else if (server_.WriteRun(w.run, firstChanged, lastChanged)) {
+            if (journal_)
+                journal_->Written();
             Converted(w, changed);
             if (runWritten_)
                 runWritten_(firstChanged, lastChanged);
         } else {
+            if (journal_)
+                journal_->Failed();
             w.result.skipped += changed;
         }
         changed = 0;
@@ -287,8 +328,7 @@ void VSteuerUmstellung::ConvertRun(Walk& w, uint32_t first, uint32_t last) {
     // since the block was read, and the new values must be computed from
     // what is stored now.
     if (server_.ReadBlock(first, last - first + 1, w.run) != last - first + 1) {
-        for (uint32_t r = first; r <= last; ++r)
-            w.result.skipped += affected(r) ? 1 : 0;
+        LeaveRun(w, first, last, VSteuerJournal::Why::Unreadable);
         return;
     }
     try {
@@ -307,17 +347,25 @@ void VSteuerUmstellung::ConvertRun(Walk& w, uint32_t first, uint32_t last) {
             Usual beitrag = steuer.IsNumeric() ? w.run.FieldGet(r, at_.beitrag) : Usual();
             if (!steuer.IsNumeric() || !beitrag.IsNumeric()) {
                 ++w.result.skipped;
+                if (journal_)
+                    journal_->Left(r, w.run.Record(r), VSteuerJournal::Why::Unreadable);
                 continue;
             }
             const double neuBeitrag =
                 ConvertVSteuerBeitrag(rr.oldRate, rr.newRate, steuer.AsFloat(), beitrag.AsFloat());
             const double neuSteuer = ConvertVSteuer(rr.oldRate, rr.newRate, steuer.AsFloat());
+            if (journal_)
+                w.before.assign(w.run.Record(r));
             if (!w.run.PutFields(r, {{at_.beitrag, Usual(neuBeitrag)},
                                      {at_.steuerdm, Usual(neuSteuer)},
                                      {at_.vsteuer, Usual(rr.newRate)}})) {
                 ++w.result.skipped;
+                if (journal_)
+                    journal_->Left(r, w.run.Record(r), VSteuerJournal::Why::Unreadable);
                 continue;
             }
+            if (journal_)
+                journal_->Changing(r, row, w.before, w.run.Record(r));
             if (changed++ == 0)
                 firstChanged = r;
             lastChanged = r;
@@ -345,6 +393,9 @@ void VSteuerUmstellung::ConvertRecord(Walk& w, uint32_t r) {
     // Lock the record and read it again under the lock.
     if (!server_.RLock()) {
         ++w.result.skipped;
+        ++w.result.locked;
+        if (journal_)
+            journal_->Left(r, w.block.Record(r), VSteuerJournal::Why::Locked);
         return;
     }
     if (GetDeleted() && server_.Deleted())
@@ -358,10 +409,30 @@ void VSteuerUmstellung::ConvertRecord(Walk& w, uint32_t r) {
     std::optional<double> beitrag = steuer ? ReadNumber(server_, FldBeitrag()) : std::nullopt;
     if (!steuer || !beitrag) {
         ++w.result.skipped;
+        if (journal_)
+            journal_->Left(r, w.block.Record(r), VSteuerJournal::Why::Unreadable);
         return;
     }
     const double neuBeitrag = ConvertVSteuerBeitrag(rr.oldRate, rr.newRate, *steuer, *beitrag);
     const double neuSteuer = ConvertVSteuer(rr.oldRate, rr.newRate, *steuer);
+    if (journal_) {
+        // The record as stored now (under the lock) and as it will be
+        // stored, written down before it is written.
+        if (server_.ReadBlock(r, 1, w.run) != 1 ||
+            (w.before.assign(w.run.Record(r)),
+             !w.run.PutFields(r, {{at_.beitrag, Usual(neuBeitrag)},
+                                  {at_.steuerdm, Usual(neuSteuer)},
+                                  {at_.vsteuer, Usual(rr.newRate)}}))) {
+            ++w.result.skipped;
+            journal_->Left(r, w.block.Record(r), VSteuerJournal::Why::Unreadable);
+            return;
+        }
+        journal_->Changing(r, row, w.before, w.run.Record(r));
+        if (!journal_->Keep()) {
+            ++w.result.skipped;
+            return;
+        }
+    }
     const std::array<std::pair<Symbol, double>, 3> old{
         {{FldBeitrag(), *beitrag}, {FldSteuerDM(), *steuer}, {FldVSteuer(), rr.oldRate}}};
     const std::array<double, 3> neu{neuBeitrag, neuSteuer, rr.newRate};
@@ -371,19 +442,330 @@ void VSteuerUmstellung::ConvertRecord(Walk& w, uint32_t r) {
             ++written;
     } catch (...) {
         // A break out of the error handler: undo this record only.
-        Restore(server_, old, written);
+        PutBack(server_, old, written);
         throw;
     }
     if (written < old.size()) {
-        Restore(server_, old, written);
+        PutBack(server_, old, written);
         ++w.result.skipped;
+        if (journal_) {
+            server_.Refresh();
+            journal_->Failed();
+        }
         return;
+    }
+    if (journal_) {
+        // Written now, so that the journal can say it is.
+        if (!server_.Refresh()) {
+            journal_->Failed();
+            ++w.result.skipped;
+            return;
+        }
+        journal_->Written();
     }
     Converted(w, 1);
     for (uint32_t p : w.pending)
         if (*w.progress)
             (*w.progress)(p);
     w.pending.clear();
+}
+
+}  // namespace kp
+
+namespace kp {
+namespace {
+
+// A line name reduced to what a person reads in it: upper case letters and
+// digits only, umlauts and sharp s spelt out ("Wohngeb." -> "WOHNGEB",
+// "WOHNGEBÄUDE" -> "WOHNGEBAEUDE").
+std::string Loose(std::string_view normalised) {
+    std::string out;
+    for (size_t i = 0; i < normalised.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(normalised[i]);
+        if (c == 0xC3 && i + 1 < normalised.size()) {
+            switch (static_cast<unsigned char>(normalised[++i])) {
+                case 0x84:  // Ä
+                case 0xA4:
+                    out += "AE";
+                    break;
+                case 0x96:  // Ö
+                case 0xB6:
+                    out += "OE";
+                    break;
+                case 0x9C:  // Ü
+                case 0xBC:
+                    out += "UE";
+                    break;
+                case 0x9F:  // ß
+                    out += "SS";
+                    break;
+                default:
+                    break;
+            }
+        } else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
+            out += static_cast<char>(c);
+        } else if (c >= 'a' && c <= 'z') {
+            out += static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
+// The distinct line names of the rows, in row order.
+constexpr std::array<std::string_view, 2> kLines{"WOHNGEBÄUDE", "HAUSRAT"};
+
+// Which line a normalised name is: 0..1 exactly that line, 2..3 the line
+// spelt differently (kLines index + 2), -1 none.
+int ClassOfLine(const std::string& norm) {
+    for (size_t i = 0; i < kLines.size(); ++i)
+        if (norm == kLines[i])
+            return static_cast<int>(i);
+    const std::string loose = Loose(norm);
+    if (loose.empty())
+        return -1;
+    for (size_t i = 0; i < kLines.size(); ++i) {
+        const std::string target = Loose(kLines[i]);
+        // Equal but for case, blanks, umlauts and marks, or cut short
+        // ("WOHNGEB.") to at least five letters.
+        if (loose == target || (loose.size() >= 5 && target.compare(0, loose.size(), loose) == 0))
+            return static_cast<int>(i + kLines.size());
+    }
+    return -1;
+}
+
+std::string ShownRate(double rate) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2f", rate);
+    std::string s = buf;
+    std::replace(s.begin(), s.end(), '.', ',');
+    return s;
+}
+
+}  // namespace
+
+void VSteuerUmstellung::LeaveRun(Walk& w, uint32_t first, uint32_t last, VSteuerJournal::Why why) {
+    for (uint32_t r = first; r <= last; ++r) {
+        if (w.rows[r - w.block.First()] < 0)
+            continue;
+        ++w.result.skipped;
+        if (journal_)
+            journal_->Left(r, w.block.Record(r), why);
+    }
+}
+
+void VSteuerUmstellung::CheckNearMiss(RecordBlock& block, uint32_t r, VSteuerJournal& journal) {
+    double rate = 0;
+    if (!RateOf(block, r, &rate))
+        return;
+    const std::string norm = LineOf(block, r);
+    int cls = -1;
+    if (auto it = lineClass_.find(norm); it != lineClass_.end()) {
+        cls = it->second;
+    } else {
+        cls = ClassOfLine(norm);
+        if (lineClass_.size() < kLineCacheSize)
+            lineClass_.emplace(norm, cls);
+    }
+    if (cls < 0)
+        return;
+    const std::string_view line = kLines[static_cast<size_t>(cls) % kLines.size()];
+    // 19 % is the general rate of the insurance tax, which the window's
+    // hidden fourth row stands for: contracts at it are no near miss.
+    constexpr double kGeneralRate = 19.0;
+    bool oldRate = false, knownRate = rate == kGeneralRate;
+    for (const VSteuerRow& row : kVSteuerRows) {
+        if (row.line != line)
+            continue;
+        oldRate = oldRate || row.oldRate == rate;
+        knownRate = knownRate || row.oldRate == rate || row.newRate == rate;
+    }
+    if (cls < static_cast<int>(kLines.size())) {
+        if (!knownRate)
+            journal.NearMiss(r, block.Record(r),
+                             "Satz " + ShownRate(rate) +
+                                 " ist keiner der alten oder neuen Sätze "
+                                 "der Sparte " +
+                                 std::string(line));
+    } else if (oldRate) {
+        journal.NearMiss(r, block.Record(r),
+                         "Sparte \"" + norm + "\" weicht nur in der Schreibweise von \"" +
+                             std::string(line) + "\" ab");
+    }
+}
+
+VSteuerUmstellung::Result VSteuerUmstellung::Preview(VSteuerJournal& journal) {
+    Result result;
+    if (!server_.Used() || !FindFields())
+        return result;
+    RecordBlock block;
+    std::string before;
+    const uint32_t per = std::max<uint32_t>(1, kBlockBytes / server_.RecordLength());
+    const bool hideDeleted = GetDeleted();
+    for (uint32_t first = 1; server_.ReadBlock(first, per, block) > 0; first += block.Count()) {
+        for (uint32_t r = first; r < first + block.Count(); ++r) {
+            if (hideDeleted && block.Deleted(r))
+                continue;
+            const int row = RowOf(block, r);
+            if (row < 0) {
+                CheckNearMiss(block, r, journal);
+                continue;
+            }
+            ++result.counts.row[static_cast<size_t>(row)];
+            const VSteuerRow& rr = kVSteuerRows[static_cast<size_t>(row)];
+            Usual steuer = block.FieldGet(r, at_.steuerdm);
+            Usual beitrag = steuer.IsNumeric() ? block.FieldGet(r, at_.beitrag) : Usual();
+            before.assign(block.Record(r));
+            if (!steuer.IsNumeric() || !beitrag.IsNumeric() ||
+                !block.PutFields(
+                    r, {{at_.beitrag,
+                         Usual(ConvertVSteuerBeitrag(rr.oldRate, rr.newRate, steuer.AsFloat(),
+                                                     beitrag.AsFloat()))},
+                        {at_.steuerdm,
+                         Usual(ConvertVSteuer(rr.oldRate, rr.newRate, steuer.AsFloat()))},
+                        {at_.vsteuer, Usual(rr.newRate)}})) {
+                ++result.skipped;
+                journal.Left(r, before, VSteuerJournal::Why::Unreadable);
+                continue;
+            }
+            ++result.converted;
+            journal.Changing(r, row, before, block.Record(r));
+        }
+        journal.Keep();
+    }
+    server_.GoTo(server_.RecCount() + 1);
+    return result;
+}
+
+VSteuerUmstellung::Result VSteuerUmstellung::Restore(const RestoreSource& source,
+                                                     VSteuerJournal& journal, int waitMs,
+                                                     const Progress& progress, uint64_t total) {
+    Result result;
+    if (!server_.Used() || !FindFields())
+        return result;
+    const uint32_t span = std::max<uint32_t>(1, kRunBytes / server_.RecordLength());
+    RestoreRun run;
+    VSteuerRestore next;
+    bool have = source(next);
+    uint64_t done = 0;
+    uint32_t shown = 0;
+    while (have) {
+        // A run: ascending records within the span of a converting run.
+        run.entries.clear();
+        const uint32_t first = next.recNo;
+        while (have && run.entries.size() < kRunContracts && next.recNo >= first &&
+               next.recNo - first < span &&
+               (run.entries.empty() || next.recNo > run.entries.back().recNo)) {
+            run.entries.push_back(std::move(next));
+            next = VSteuerRestore();
+            have = source(next);
+        }
+        done += run.entries.size();
+        // Records the table no longer has.
+        const uint32_t count = server_.RecCount();
+        while (!run.entries.empty() &&
+               (run.entries.back().recNo > count || run.entries.back().recNo == 0)) {
+            journal.Left(run.entries.back().recNo, {}, VSteuerJournal::Why::Missing);
+            ++result.conflicts;
+            run.entries.pop_back();
+        }
+        if (run.entries.empty())
+            continue;
+        const uint32_t last = run.entries.back().recNo;
+        if (server_.LockRun(run.entries.front().recNo, last)) {
+            RestoreLocked(run, run.entries, journal, result);
+            server_.UnlockRun();
+        } else if (server_.Status().IsNil()) {
+            // Another program holds a record of the run: each record on its
+            // own, tried for the wait, then left and listed.
+            for (const VSteuerRestore& e : run.entries) {
+                bool held = false;
+                for (const int64_t until = NowMs() + waitMs;;) {
+                    if ((held = server_.LockRun(e.recNo, e.recNo)) || !server_.Status().IsNil() ||
+                        NowMs() >= until)
+                        break;
+                    SleepMs(20);
+                }
+                if (held) {
+                    RestoreLocked(run, std::span<const VSteuerRestore>(&e, 1), journal, result);
+                    server_.UnlockRun();
+                } else {
+                    ++result.skipped;
+                    const bool locked = server_.Status().IsNil();
+                    result.locked += locked ? 1 : 0;
+                    journal.Left(
+                        e.recNo, {},
+                        locked ? VSteuerJournal::Why::Locked : VSteuerJournal::Why::Unreadable);
+                }
+            }
+        } else {
+            for (const VSteuerRestore& e : run.entries) {
+                ++result.skipped;
+                journal.Left(e.recNo, {}, VSteuerJournal::Why::Unreadable);
+            }
+        }
+        const uint32_t percent = static_cast<uint32_t>(done * 100 / std::max<uint64_t>(1, total));
+        if (percent > shown && progress) {
+            shown = percent;
+            progress(percent);
+        }
+    }
+    journal.Durable();
+    server_.Commit();
+    return result;
+}
+
+void VSteuerUmstellung::RestoreLocked(RestoreRun& run, std::span<const VSteuerRestore> entries,
+                                      VSteuerJournal& journal, Result& result) {
+    const uint32_t first = entries.front().recNo, last = entries.back().recNo;
+    if (server_.ReadBlock(first, last - first + 1, run.block) != last - first + 1) {
+        for (const VSteuerRestore& e : entries) {
+            ++result.skipped;
+            journal.Left(e.recNo, {}, VSteuerJournal::Why::Unreadable);
+        }
+        return;
+    }
+    const std::array<int, 3> pos{at_.vsteuer, at_.steuerdm, at_.beitrag};
+    uint32_t firstChanged = 0, lastChanged = 0, changed = 0;
+    for (const VSteuerRestore& e : entries) {
+        const std::array<std::string_view, 3> now = Numbers(run.block.Record(e.recNo));
+        auto same = [&](const std::array<std::string, 3>& want) {
+            return std::equal(now.begin(), now.end(), want.begin());
+        };
+        if (same(e.to)) {
+            run.before.assign(run.block.Record(e.recNo));
+            bool fits = true;
+            for (size_t i = 0; i < pos.size(); ++i)
+                fits = fits && run.block.PutFieldText(e.recNo, pos[i], e.from[i]);
+            if (!fits) {
+                // A protocol of a table whose fields have other widths.
+                for (size_t i = 0; i < pos.size(); ++i)
+                    run.block.PutFieldText(e.recNo, pos[i], now[i]);
+                ++result.conflicts;
+                journal.Left(e.recNo, run.before, VSteuerJournal::Why::Conflict);
+                continue;
+            }
+            journal.Changing(e.recNo, -1, run.before, run.block.Record(e.recNo));
+            if (changed++ == 0)
+                firstChanged = e.recNo;
+            lastChanged = e.recNo;
+        } else if (same(e.from)) {
+            ++result.already;
+        } else {
+            ++result.conflicts;
+            journal.Left(e.recNo, run.block.Record(e.recNo), VSteuerJournal::Why::Conflict);
+        }
+    }
+    if (changed == 0)
+        return;
+    if (!journal.Keep()) {
+        result.skipped += changed;
+    } else if (server_.WriteRun(run.block, firstChanged, lastChanged)) {
+        journal.Written();
+        result.converted += changed;
+    } else {
+        journal.Failed();
+        result.skipped += changed;
+    }
 }
 
 }  // namespace kp

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -60,6 +61,50 @@ struct VSteuerCounts {
 // record's lock. When another program holds a record inside a run, that run
 // goes record by record, so only the held record waits (and brings the lock
 // error with retry and break when the wait is too long).
+// Told what a walk changes, would change or leaves, so that it can be
+// written down (a preview, a protocol). Records are passed as stored
+// (RecordLength() bytes, byte 0 the deletion flag).
+class VSteuerJournal {
+  public:
+    enum class Why {
+        Locked,      // held by another program for longer than the wait
+        Unreadable,  // a number of the record cannot be read or written
+        NotKept,     // the journal could not write the run down
+        Conflict,    // (restoring) changed since the protocol was written
+        Missing,     // (restoring) the record is no longer in the table
+    };
+    virtual ~VSteuerJournal() = default;
+    // A contract of the current run changes from `before` to `after` (row:
+    // the conversion row, -1 when restoring). Collected until Keep.
+    virtual void Changing(uint32_t r, int row, std::string_view before, std::string_view after) = 0;
+    // Called before the run is written, under its lock: true when what
+    // Changing collected is safely written down. False: the run is not
+    // written and its contracts count as left.
+    virtual bool Keep() = 0;
+    // The run has been written (it is still locked).
+    virtual void Written() = 0;
+    // The run kept by Keep could not be written: nothing of it changed.
+    virtual void Failed() = 0;
+    // Before the walk puts the table on stable storage: the journal goes
+    // there first, so that no crash keeps changes it does not name.
+    virtual void Durable() {}
+    // A contract left unchanged; `record` as last read.
+    virtual void Left(uint32_t r, std::string_view record, Why why) = 0;
+    // (Preview) a contract the rules do not convert although a person may
+    // expect it: its line differs from a row's only in spelling, or its
+    // line is converted but its rate is none of that line's old or new ones.
+    virtual void NearMiss(uint32_t r, std::string_view record, std::string_view why) {
+        (void)r, (void)record, (void)why;
+    }
+};
+
+// One contract to put back: the stored texts of VSTEUER, VSTEUERDM and
+// BEITRAG before the change (`from`) and after it (`to`).
+struct VSteuerRestore {
+    uint32_t recNo = 0;
+    std::array<std::string, 3> from, to;
+};
+
 class VSteuerUmstellung {
   public:
     // Called with the new whole percentage, only when it has grown.
@@ -70,8 +115,15 @@ class VSteuerUmstellung {
 
     struct Result {
         uint32_t converted = 0;
-        uint32_t skipped = 0;  // affected records left unchanged after an error
+        uint32_t skipped = 0;    // affected records left unchanged after an error
+        uint32_t locked = 0;     // of them: held by another program
+        uint32_t conflicts = 0;  // (restoring) changed since
+        uint32_t already = 0;    // (restoring) already as before the change
+        VSteuerCounts counts;    // (preview) per row
     };
+    // The next contract to put back, in ascending record order; false at
+    // the end.
+    using RestoreSource = std::function<bool(VSteuerRestore&)>;
 
     // A run holds at most this many contracts and this many bytes of the
     // table: other programs wait a few milliseconds at most for a record of
@@ -95,6 +147,25 @@ class VSteuerUmstellung {
     // stays converted, the rest stays untouched.
     Result Convert(uint32_t affectedTotal, const Progress& progress);
 
+    // Walks the table as Convert would, without a lock and without writing:
+    // tells the journal each contract Convert would change, with the values
+    // as they would be stored, and the near misses.
+    Result Preview(VSteuerJournal& journal);
+
+    // Puts back what a protocol changed, in the same runs and under the same
+    // locks as Convert: a contract whose three numbers are still the
+    // protocol's new ones gets its old ones again; one changed since is a
+    // conflict and stays as it is. A run of which another program holds a
+    // record goes record by record, each tried for waitMs.
+    Result Restore(const RestoreSource& source, VSteuerJournal& journal, int waitMs,
+                   const Progress& progress, uint64_t total);
+
+    // Told what Convert changes and leaves (null: nobody).
+    void SetJournal(VSteuerJournal* journal) { journal_ = journal; }
+
+    // The stored texts of VSTEUER, VSTEUERDM and BEITRAG in a record.
+    std::array<std::string_view, 3> Numbers(std::string_view record) const;
+
     // The latest percentage computed by Convert.
     uint32_t Position() const { return position_; }
 
@@ -107,6 +178,12 @@ class VSteuerUmstellung {
     struct Walk;
 
     bool FindFields();
+    bool RateOf(RecordBlock& block, uint32_t r, double* rate);
+    void CheckNearMiss(RecordBlock& block, uint32_t r, VSteuerJournal& journal);
+    void LeaveRun(Walk& w, uint32_t first, uint32_t last, VSteuerJournal::Why why);
+    struct RestoreRun;
+    void RestoreLocked(RestoreRun& run, std::span<const VSteuerRestore> entries,
+                       VSteuerJournal& journal, Result& result);
     int RowOf(RecordBlock& block, uint32_t r);
     std::string LineOf(RecordBlock& block, uint32_t r);
     void ConvertRun(Walk& w, uint32_t first, uint32_t last);
@@ -130,7 +207,12 @@ class VSteuerUmstellung {
     static constexpr size_t kLineCacheSize = 1024;
     std::unordered_map<std::string, std::string> lines_;
     std::string lineKey_;
+    // Near-miss class of each normalised line seen (bounded like lines_).
+    std::unordered_map<std::string, int> lineClass_;
     RunWritten runWritten_;
+    VSteuerJournal* journal_ = nullptr;
+    // Offset and width of VSTEUER, VSTEUERDM and BEITRAG in a record.
+    std::array<std::pair<uint32_t, uint32_t>, 3> numberAt_{};
     uint32_t position_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "app/dtaStart.h"
 
+#include "kpsteuer/VSteuerProtokoll.h"
 #include "platform/gui/app.h"
 #include "platform/gui/boxes.h"
 #include "platform/runtime/error.h"
@@ -63,6 +64,13 @@ void DtaStart::PshBerechnen() {
     Valid(false);  // greys the close box for the time of the walk
 
     VSteuerUmstellung walk(*contractServer_);
+    // The protocol of what changes, beside the table, as kpsteuer writes it
+    // (its "zurueck" puts the old values back). A folder that takes no new
+    // file leaves the conversion as it always was, without a protocol.
+    std::string protocolError;
+    std::unique_ptr<VSteuerProtokoll> protocol =
+        VSteuerProtokoll::Create(*contractServer_, ProtokollArt::Anpassen, &protocolError);
+    walk.SetJournal(protocol.get());
     VSteuerUmstellung::Result result;
     // A break out of the error handler (a locked or damaged record) ends the
     // walk here: what was converted stays converted, and the user can still
@@ -75,6 +83,8 @@ void DtaStart::PshBerechnen() {
         });
     });
     progressPosition_ = walk.Position();
+    if (protocol)
+        protocol->Finish();
     converting_ = false;
     Valid(true);
 

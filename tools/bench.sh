@@ -39,6 +39,12 @@ sync
 echo "-- VeltoTax2010's walk under Wine --"
 tools/wine/kpwine build/win32/tools/bench/bench_conversion.exe run "$winwork\\wine" \
     | tee "$work/wine.txt"
+# The same walk writing the window's protocol: what the protocol costs.
+cp -r "$work/orig" "$work/wineprot"
+echo "-- the same under Wine, writing the protocol as the window does --"
+tools/wine/kpwine build/win32/tools/bench/bench_conversion.exe run "$winwork\\wineprot" protocol \
+    | grep -E '^(convert|count\+convert|peak)'
+rm -rf "$work/wineprot"
 echo "-- python dbf script (Debian's python3-dbf), no locks, same table --"
 if /usr/bin/python3 -c 'import dbf' 2>/dev/null; then
     /usr/bin/python3 tools/bench/convert_dbf.py "$work/script/Vertrag.DBF" | tee "$work/script.txt"
@@ -53,7 +59,7 @@ echo "$ours $theirs" | awk '{
     if ($2 > 0) printf " (CPU time: %.3f s against %.3f s, %.1f x)", $2, $4, $4 / $2
     print "" }'
 echo "-- native --"
-build/bench-native/tools/bench/bench_conversion run "$work/native"
+build/bench-native/tools/bench/bench_conversion run "$work/native" | tee "$work/native.txt"
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then
     # Without a disk under the final flush: what the walk itself costs.
     shm=$(mktemp -d /dev/shm/kp_bench.XXXXXX)
@@ -64,6 +70,51 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then
 fi
 echo "-- native, a table of $small records (memory does not grow with the table) --"
 build/bench-native/tools/bench/bench_conversion run "$work/small" | grep -E '^(count|convert|peak)'
+
+# kpsteuer natively on copies of the same table: against the walk's count +
+# convert above, its peak memory, and the way back against the conversion.
+cmake --build build/bench-native -j"$jobs" --target kpsteuer
+echo "== kpsteuer, native =="
+harness=$(sed -n 's/^count+convert: \([0-9.]*\) s.*/\1/p' "$work/native.txt")
+kp=build/bench-native/kpsteuer/kpsteuer
+timed() {  # label, then the command: prints "label: s, peak MB"
+    label=$1
+    shift
+    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null
+    awk -v l="$label" -v h="$harness" '{
+        printf "%s: %.3f s, peak memory %.1f MB", l, $1, $2 / 1024
+        if (h > 0) printf " (%.2f x the walk'"'"'s count+convert, %.3f s)", $1 / h, h
+        print "" }' "$work/time.txt"
+}
+for d in kp_pruefen kp_anpassen; do cp -r "$work/orig" "$work/$d"; done
+sync
+timed "kpsteuer pruefen" "$kp" pruefen "$work/kp_pruefen"
+timed "kpsteuer anpassen" "$kp" anpassen "$work/kp_anpassen"
+timed "kpsteuer zurueck" "$kp" zurueck "$work/kp_anpassen"/VSteuer-Protokoll-*.csv
+if cmp -s "$work/orig/Vertrag.DBF" "$work/kp_anpassen/Vertrag.DBF"; then
+    echo "zurueck gave the table back byte for byte"
+fi
+cp -r "$work/small" "$work/kp_small"
+timed "kpsteuer anpassen, $small records" "$kp" anpassen "$work/kp_small"
+rm -rf "$work"/kp_*
+
+# The window itself under Wine, timed from outside: start to "&Anpassen"
+# enabled, click to "Hinweis" (it writes its protocol beside the table).
+cmake --build build/win32 -j"$jobs" --target bench_window
+echo "== the conversion window, Wine, $n records, timed from outside =="
+for i in 1 2 3; do
+    rm -rf "$work/window"
+    cp -r "$work/orig" "$work/window"
+    sync
+    if [ -n "${DISPLAY:-}" ]; then
+        tools/wine/kpwine build/win32/tools/bench/bench_window.exe "$winwork\\window"
+    else
+        KP_WINE_DESKTOP=1 xvfb-run -a -s "-screen 0 1024x768x24" \
+            tools/wine/kpwine build/win32/tools/bench/bench_window.exe "$winwork\\window"
+    fi
+done
+rm -rf "$work/window"
+
 echo "-- load of the machine meanwhile --"
 uptime
 

@@ -2,6 +2,7 @@
 // DBServer: one open DBF table with its NTX indexes, a current record and an
 // active order. The only way the system touches tables. Every failure is a
 // run-time error raised through the error block (platform/runtime/error.h).
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -45,6 +46,21 @@ class RecordBlock {
     // Puts several fields of record r, all or none: false after an error,
     // with the record as it was.
     bool PutFields(uint32_t r, std::initializer_list<std::pair<int, Usual>> values);
+    // Record r as stored (RecordLength() bytes, byte 0 the deletion flag);
+    // empty when it is not in the block.
+    std::string_view Record(uint32_t r) const {
+        return Contains(r) ? std::string_view(Rec(r), recLen_) : std::string_view();
+    }
+    // Puts the stored bytes of field `pos` of record r as they are (exactly
+    // the field's width), for putting back what a job saved before it
+    // changed the record; false when they do not fit.
+    bool PutFieldText(uint32_t r, int pos, std::string_view text) {
+        if (!Contains(r) || pos < 1 || static_cast<size_t>(pos) > places_.size() ||
+            text.size() != places_[static_cast<size_t>(pos - 1)].second)
+            return false;
+        std::copy(text.begin(), text.end(), Rec(r) + places_[static_cast<size_t>(pos - 1)].first);
+        return true;
+    }
 
   private:
     friend class DBServer;

@@ -2,19 +2,22 @@
 // contract table. Prints figures; passes or fails nothing.
 //   bench_conversion generate <folder> <records> [affected %]
 //       writes <folder>/Vertrag.DBF with the demo generator (no indexes)
-//   bench_conversion run <folder>
+//   bench_conversion run <folder> [protocol]
 //       a raw read of the table, then the count and the conversion as the
 //       program runs them, with the file calls per 1,000 converted contracts
-//       and the peak memory of the process
+//       and the peak memory of the process; with "protocol" the conversion
+//       writes its protocol beside the table as the window does
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/VSteuerUmstellung.h"
+#include "kpsteuer/VSteuerProtokoll.h"
 #include "platform/data/dbserver.h"
 #include "platform/data/osfile.h"
 #include "platform/runtime/date.h"
@@ -108,7 +111,7 @@ int Generate(const std::string& folder, uint32_t records, int affectedPercent) {
     return 0;
 }
 
-int Run(const std::string& folder) {
+int Run(const std::string& folder, bool withProtocol) {
     const std::string path = folder + "Vertrag.DBF";
     uint64_t bytes = 0;
     double cpu = CpuSeconds();
@@ -140,7 +143,15 @@ int Run(const std::string& folder) {
     unsigned moves = 0;
     cpu = CpuSeconds();
     t0 = Clock::now();
+    std::unique_ptr<kp::VSteuerProtokoll> protocol;
+    if (withProtocol) {
+        std::string error;
+        protocol = kp::VSteuerProtokoll::Create(db, kp::ProtokollArt::Anpassen, &error);
+        walk.SetJournal(protocol.get());
+    }
     const auto r = walk.Convert(counts.Total() ? counts.Total() : 1, [&](uint32_t) { ++moves; });
+    if (protocol)
+        protocol->Finish();
     const double convSecs = Seconds(Clock::now() - t0);
     const double convCpu = CpuSeconds() - cpu;
     const kp::IoCounts io = db.Io() - before - counted;
@@ -177,11 +188,11 @@ int main(int argc, char** argv) {
     if (mode == "generate" && (argc == 4 || argc == 5))
         return Generate(Folder(argv[2]), static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)),
                         argc == 5 ? std::atoi(argv[4]) : -1);
-    if (mode == "run" && argc == 3)
-        return Run(Folder(argv[2]));
+    if (mode == "run" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "protocol")))
+        return Run(Folder(argv[2]), argc == 4);
     std::fputs(
         "usage: bench_conversion generate <folder> <records> [affected %]\n"
-        "       bench_conversion run <folder>\n",
+        "       bench_conversion run <folder> [protocol]\n",
         stderr);
     return 2;
 }
