@@ -212,7 +212,7 @@ void KpWordPad::OpenLetter(const std::string& file) {
                     " geöffnet und wird hier nur zum Lesen gezeigt.\r\nBitte speichern Sie "
                     "Ihre Änderungen unter einem anderen Namen.");
     Caption(file + " (schreibgeschützt)");
-    TextBox(this, "Brief öffnen",
+    TextBox(this, "Brief bereits geöffnet",
             "Der Brief „" + file + "“ ist bereits in einem anderen Fenster" + who +
                 " geöffnet.\r\nEr wird nur zum Lesen geöffnet; Änderungen können Sie mit "
                 "„Speichern als...“ unter einem anderen Namen sichern.",

@@ -345,12 +345,12 @@ TEST_F(WordPad, ALetterOpenInOneWordPadOpensReadOnlyInTheNext) {
     open();
     HWND first = WaitPad(path);
     ASSERT_TRUE(first) << "the letter did not open";
-    EXPECT_FALSE(ui::FindMessageBox("Brief öffnen", {program_.pid(), {}}));
+    EXPECT_FALSE(ui::FindMessageBox("Brief bereits geöffnet", {program_.pid(), {}}));
 
     open();
-    const std::string notice = program_.MessageBoxText("Brief öffnen");
+    const std::string notice = program_.MessageBoxText("Brief bereits geöffnet");
     EXPECT_NE(notice.find("bereits in einem anderen Fenster"), std::string::npos) << notice;
-    program_.Press("Brief öffnen", "OK");
+    program_.Press("Brief bereits geöffnet", "OK");
     HWND second = WaitPad(path + " (schreibgeschützt)");
     ASSERT_TRUE(second) << "the second word pad is not marked read-only";
 
@@ -361,7 +361,8 @@ TEST_F(WordPad, ALetterOpenInOneWordPadOpensReadOnlyInTheNext) {
     program_.Press("Speichern", "OK");
     HWND dialog = SaveDialog();
     ASSERT_TRUE(dialog) << "no save dialog for another name";
-    Keys(dialog, "Escape");
+    ASSERT_EQ(ui::Click(ui::FindControl(dialog, IDCANCEL)), ui::Outcome::kOk);
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(dialog); }));
     Keys(Shell(), "Ctrl+F4");
     program_.Press("Schließen", "NO");
     EXPECT_TRUE(
@@ -377,7 +378,7 @@ TEST_F(WordPad, ALetterOpenInOneWordPadOpensReadOnlyInTheNext) {
         E2eProgram::WaitUntil([&] { return !std::filesystem::exists(letter.string() + ".lck"); }));
     open();
     EXPECT_TRUE(WaitPad(path)) << "the letter did not open again for writing";
-    EXPECT_FALSE(ui::FindMessageBox("Brief öffnen", {program_.pid(), {}}));
+    EXPECT_FALSE(ui::FindMessageBox("Brief bereits geöffnet", {program_.pid(), {}}));
 }
 
 // The paragraph dialog from the right-click menu ("Ränder") and from the

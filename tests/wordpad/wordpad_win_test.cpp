@@ -375,7 +375,7 @@ TEST_F(WordPadWin, ALetterOpenInAnotherWordPadIsOpenedReadOnly) {
     EXPECT_TRUE(answers_.boxes.empty());
     EXPECT_TRUE(fs::exists(name + ".lck"));
     auto second = std::make_unique<KpWordPad>(shell_.get(), name);
-    EXPECT_EQ(answers_.boxes, std::vector<std::string>{"Brief öffnen"});
+    EXPECT_EQ(answers_.boxes, std::vector<std::string>{"Brief bereits geöffnet"});
     EXPECT_EQ(second->Caption(), name + " (schreibgeschützt)");
     // Saved as another letter, the second one may not take the first one's file.
     answers_.answer = name;
