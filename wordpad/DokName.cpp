@@ -6,6 +6,7 @@
 #include "platform/data/dbserver.h"
 #include "platform/runtime/numbers.h"
 #include "platform/runtime/strings.h"
+#include "wordpad/dateiInfoRules.h"
 
 namespace kp {
 
@@ -205,7 +206,7 @@ std::string DokBaseName(const std::string& key, int number) {
 }
 
 DokNumberResult ReserveDokNumber(DBServer& db, const DokKey& k,
-                                 const std::function<void()>& afterMiss) {
+                                 const std::function<void()>& afterMiss, int lockWaitMs) {
     if (!k.HasKey())
         return Failed("Der Brief hat keinen Empfänger, daher keine laufende Nummer.");
     if (!db.Used())
@@ -219,11 +220,34 @@ DokNumberResult ReserveDokNumber(DBServer& db, const DokKey& k,
     if (afterMiss)
         afterMiss();
 
-    // A new addressee: claim the key with "0000", then look again, since
-    // another program may have claimed it at the same moment.
+    // A new addressee: its record is appended under the register's
+    // numbering lock, so that two workstations never both append one; the
+    // first look was without it, so look again under it.
+    auto lock = NumberLock::Acquire(db.FullPath(), lockWaitMs);
+    if (!lock)
+        return Failed(
+            "Ein anderer Arbeitsplatz vergibt gerade eine laufende Nummer in DokName.dbf.\r\n"
+            "Bitte versuchen Sie es in einem Augenblick erneut.");
+    // What a program killed in the middle of this left behind goes first.
+    db.RepairAbandonedAppends();
+    if (auto found = FindAddressee(db, k); found && db.GoTo(*found))
+        return TakeNext(db, k);
+
+    // Claim the key with "0000", then look again: a program that does not
+    // take the numbering lock may have claimed it at the same moment.
     if (!db.Append() || !Ok(db))
         return Failed(kTableFailed);
     const uint32_t own = db.RecNo();
+    // A failed reservation takes its claim back, unless another program
+    // counted on it meanwhile.
+    auto takeBack = [&] {
+        if (!db.GoTo(own) || !db.RLock())
+            return;
+        const std::string taken = Field(db, "DOKLFDNR");
+        if (taken.empty() || taken == "0000")
+            db.Delete();
+        db.Commit();
+    };
     auto put = [&](const char* field, const std::string& value) {
         if (!value.empty())
             db.FieldPut(Symbol(field), Usual(value));
@@ -235,23 +259,23 @@ DokNumberResult ReserveDokNumber(DBServer& db, const DokKey& k,
     put("VERMITTNR", k.vermittNr);
     put("JAHR", k.jahr);
     db.FieldPut(Symbol("DOKLFDNR"), Usual(std::string("0000")));
-    if (!Ok(db)) {
-        db.Delete();  // the claim is taken back, not left blank
-        db.Commit();
+    if (!Ok(db) || !db.Commit()) {
+        takeBack();
         return Failed(kTableFailed);
     }
-    if (!db.Commit())
-        return Failed(kTableFailed);
     auto winner = FindAddressee(db, k);
-    if (!winner)
+    if (!winner) {
+        takeBack();
         return Failed(kTableFailed);
-    if (*winner != own && db.GoTo(own)) {
-        db.Delete();
-        db.Commit();
     }
+    if (*winner != own)
+        takeBack();
     if (!db.GoTo(*winner))
         return Failed(kTableFailed);
-    return TakeNext(db, k);
+    DokNumberResult r = TakeNext(db, k);
+    if (!r.ok && *winner == own)
+        takeBack();
+    return r;
 }
 
 }  // namespace kp

@@ -61,12 +61,17 @@ struct DokNumberResult {
 // 1 to 3). The number is taken under the record lock of the addressee's
 // record (lock, re-read, increment, write, commit), so two word pads on
 // one or two workstations never get the same number. A new addressee's
-// record is appended claiming the key with "0000" and then sought again:
-// when another program appended the same key meanwhile, the earlier record
-// wins, the own one is deleted, and the number is taken from the winner
-// under its lock. `afterMiss` runs between the first seek and the append
-// (tests use it to let a second program in at that very moment).
+// record is appended under the register's numbering lock (the one filing
+// takes, see dateiInfoRules.h), after the addressee was sought again under
+// it; the claim holds "0000" until the number is taken from it. Should a
+// program that does not take the lock have appended the same key, the
+// earlier record wins and the own one is deleted. A reservation that fails
+// leaves no claim behind. `afterMiss` runs between the first seek and the
+// lock (tests use it to let a second program in at that very moment);
+// `lockWaitMs` is how long another workstation's numbering lock is waited
+// for.
 DokNumberResult ReserveDokNumber(DBServer& dokName, const DokKey& key,
-                                 const std::function<void()>& afterMiss = {});
+                                 const std::function<void()>& afterMiss = {},
+                                 int lockWaitMs = 5000);
 
 }  // namespace kp

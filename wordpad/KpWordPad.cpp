@@ -100,13 +100,8 @@ KpWordPad::KpWordPad(Window* oOwner, std::optional<std::string> cFile, bool lFla
         letter_ = LetterFile("", cDokName_, cPath_ + cOrdner_);
     } else {
         Caption(*cFile);
-        if (!oRichEdit_->LoadFile(*cFile))
-            ErrorBox(this, "Brief öffnen",
-                     "Die Datei „" + *cFile +
-                         "“ konnte nicht gelesen werden.\r\nBitte prüfen Sie, ob sie vorhanden "
-                         "und nicht von einem anderen Programm gesperrt ist.")
-                .Show();
         letter_ = LetterFile(*cFile, cDokName_, cPath_ + cOrdner_);
+        OpenLetter(*cFile);
     }
 
     ItemState(IDM_SUCHEN, oRichEdit_->TextLength() > 0);
@@ -189,6 +184,41 @@ void KpWordPad::ReserveNumber() {
         ErrorBox(this, "Neuer Brief", r.message + "\r\n\r\nDer Brief wird ohne Nummer angelegt.")
             .Show();
     }
+}
+
+void KpWordPad::OpenLetter(const std::string& file) {
+    LetterLock::Outcome outcome = LetterLock::Outcome::NoLock;
+    std::string holder;
+    lock_ = LetterLock::Take(file, &outcome, &holder);
+    const bool loaded = oRichEdit_->LoadFile(file);
+    if (!loaded) {
+        lock_.reset();  // this window does not edit that file
+        // Whatever part was read must never replace the letter on disk.
+        letter_.Protect("Der Brief „" + file +
+                        "“ wurde nicht vollständig gelesen und wird daher nicht über seine "
+                        "Datei gespeichert.\r\nBitte speichern Sie Ihre Änderungen unter einem "
+                        "anderen Namen.");
+        ErrorBox(this, "Brief öffnen",
+                 "Die Datei „" + file +
+                     "“ konnte nicht vollständig gelesen werden.\r\nBitte prüfen Sie, ob sie "
+                     "vorhanden und nicht von einem anderen Programm gesperrt ist. Der Brief "
+                     "wird nicht über diese Datei gespeichert.")
+            .Show();
+        return;
+    }
+    if (outcome != LetterLock::Outcome::InUse)
+        return;
+    const std::string who = holder.empty() ? std::string() : " (" + holder + ")";
+    letter_.Protect("Der Brief „" + file + "“ ist in einem anderen Fenster" + who +
+                    " geöffnet und wird hier nur zum Lesen gezeigt.\r\nBitte speichern Sie "
+                    "Ihre Änderungen unter einem anderen Namen.");
+    Caption(file + " (schreibgeschützt)");
+    TextBox(this, "Brief bereits geöffnet",
+            "Der Brief „" + file + "“ ist bereits in einem anderen Fenster" + who +
+                " geöffnet.\r\nEr wird nur zum Lesen geöffnet; Änderungen können Sie mit "
+                "„Speichern als...“ unter einem anderen Namen sichern.",
+            MB_OK | MB_ICONINFORMATION)
+        .Show();
 }
 
 void KpWordPad::InstallShellToolBar() {
@@ -289,8 +319,28 @@ bool KpWordPad::ConfirmOverwrite(const std::string&) {
 }
 
 bool KpWordPad::WriteLetter(const std::string& file) {
-    if (oRichEdit_ && oRichEdit_->SaveFile(file))
+    // A letter another word pad has open is not written over; a new name
+    // becomes this window's letter once it is written.
+    std::unique_ptr<LetterLock> newLock;
+    if (!lock_ || Upper(lock_->Letter()) != Upper(file)) {
+        LetterLock::Outcome outcome = LetterLock::Outcome::NoLock;
+        std::string holder;
+        newLock = LetterLock::Take(file, &outcome, &holder);
+        if (outcome == LetterLock::Outcome::InUse) {
+            ErrorBox(this, "Speichern",
+                     "Der Brief „" + file + "“ ist in einem anderen Fenster" +
+                         (holder.empty() ? std::string() : " (" + holder + ")") +
+                         " geöffnet und wird nicht überschrieben.\r\nBitte wählen Sie einen "
+                         "anderen Namen.")
+                .Show();
+            return false;
+        }
+    }
+    if (oRichEdit_ && oRichEdit_->SaveFile(file)) {
+        if (newLock)
+            lock_ = std::move(newLock);
         return true;
+    }
     ErrorBox(this, "Speichern",
              "Der Brief konnte nicht als „" + file +
                  "“ gespeichert werden.\r\nBitte prüfen Sie, ob der Ordner erreichbar und die "
@@ -314,8 +364,26 @@ void KpWordPad::Named(const std::string& file) {
     }
 }
 
-bool KpWordPad::RefreshRegister(const std::string& file) {
-    return RefreshFiledDate(cPath_, file, Today());
+RegisterState KpWordPad::HoldRegister(const std::string& file) {
+    filed_ = std::make_unique<FiledRecord>(cPath_, file);
+    const RegisterState state = filed_->State();
+    if (state == RegisterState::Unavailable)
+        ErrorBox(this, "Speichern", filed_->Message()).Show();
+    if (state != RegisterState::Held)
+        filed_.reset();
+    return state;
+}
+
+void KpWordPad::DateRegister(bool written) {
+    if (!filed_)
+        return;
+    if (written && !filed_->Date(Today()))
+        ErrorBox(this, "Speichern", filed_->Message()).Show();
+    filed_.reset();
+}
+
+void KpWordPad::Refuse(const std::string& message) {
+    ErrorBox(this, "Speichern", message).Show();
 }
 
 int KpWordPad::AskSaveChanges() {
@@ -369,6 +437,8 @@ void KpWordPad::TidyUp() {
     oFontCB_.reset();
     oPointSizeCB_.reset();
     oRichEdit_.reset();
+    filed_.reset();
+    lock_.reset();
     if (oDokName_) {
         oDokName_->Close();
         oDokName_.reset();

@@ -20,6 +20,7 @@
 #include "platform/runtime/symbol.h"
 #include "wordpad/DokName.h"
 #include "wordpad/LetterFile.h"
+#include "wordpad/LetterLock.h"
 #include "wordpad/Toolbar_WordPad.h"
 
 namespace kp {
@@ -109,7 +110,9 @@ class KpWordPad : public ChildAppWindow,
     bool ConfirmOverwrite(const std::string& file) override;
     bool WriteLetter(const std::string& file) override;
     void Named(const std::string& file) override;
-    bool RefreshRegister(const std::string& file) override;
+    RegisterState HoldRegister(const std::string& file) override;
+    void DateRegister(bool written) override;
+    void Refuse(const std::string& message) override;
     int AskSaveChanges() override;
 
     // The text, or only its format, was changed: the letter needs saving.
@@ -118,6 +121,9 @@ class KpWordPad : public ChildAppWindow,
     // Aligns the selection's paragraphs (RE_ALIGN_...).
     void Align(int code);
     void ReserveNumber();
+    // Reads the letter's file, marking it as open here: a letter another
+    // word pad has open, or one that cannot be read whole, is protected.
+    void OpenLetter(const std::string& file);
     void InstallShellToolBar();
     void ReleaseShellToolBar();
     void ItemState(int id, bool enabled, bool inShellBar = true, bool inMenu = true);
@@ -142,6 +148,8 @@ class KpWordPad : public ChildAppWindow,
     bool lGedruckt_ = false;
 
     LetterFile letter_{"", "", ""};
+    std::unique_ptr<LetterLock> lock_;    // the letter's file is open here
+    std::unique_ptr<FiledRecord> filed_;  // held while a filed letter is saved
     std::shared_ptr<kp::Toolbar> ownBar_;
     std::shared_ptr<kp::Toolbar> shellBar_;
     bool closing_ = false;  // the close was agreed: no second question

@@ -169,6 +169,16 @@ std::string NotOpen(const char* what, const char* file) {
            "vorhanden ist.";
 }
 
+// The file name without directory and extension, upper case.
+std::string Stem(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos)
+        name.resize(dot);
+    return Upper(name);
+}
+
 bool NumberLockRefused(std::string* message) {
     *message =
         "Ein anderer Arbeitsplatz legt gerade ein Dokument ab, die nächste Nummer ist "
@@ -177,6 +187,23 @@ bool NumberLockRefused(std::string* message) {
 }
 
 }  // namespace
+
+bool IndexesOpen(const DBServer& server, const char* const* indexes, size_t count,
+                 std::string* message) {
+    for (size_t i = 0; i < count; ++i) {
+        const int order = static_cast<int>(i) + 1;
+        if (server.OrderCount() >= order && Stem(server.OrderPath(order)) == Stem(indexes[i]))
+            continue;
+        *message = std::string("Das Dokument kann nicht abgelegt werden: der Index ") + indexes[i] +
+                   " von " + TableName(server) +
+                   " ist nicht geöffnet.\nOhne ihn würde die Nummer in falscher Reihenfolge "
+                   "gelesen oder der Index nicht fortgeschrieben. Bitte prüfen Sie, ob er im "
+                   "Datenverzeichnis vorhanden ist, und lassen Sie die Indexe bei Bedarf neu "
+                   "aufbauen (Reorganisation).";
+        return false;
+    }
+    return true;
+}
 
 // ---------------------------------------------------------------- boxes
 
@@ -349,14 +376,18 @@ AblageErgebnis DateiAblegen(const DateiInfoTabellen& t, const DateiInfoEingabe& 
             {"DATUM", Usual(in.heute), Fit::Cut, "Erstellungsdatum"},
             {"ABLAGE", Usual(in.cAblage), Fit::Refuse, "Dateiablage"},
         };
-        if (!Prepare(tv, values, &r.meldung))
+        if (!IndexesOpen(tv, kTextVorIndexes, &r.meldung) || !Prepare(tv, values, &r.meldung))
             return r;
         auto lock = NumberLock::Acquire(tv.FullPath(), lockWaitMs);
         if (!lock) {
             NumberLockRefused(&r.meldung);
             return r;
         }
-        tv.SetOrder(4);
+        tv.RepairAbandonedAppends();
+        if (!tv.SetOrder(4)) {
+            r.meldung = NotOpen("die Nummernfolge des Vorlagenregisters", "TextVor4.ntx");
+            return r;
+        }
         const int32_t nr = HighestNumber(tv, "VORNR") + 1;
         values[0].value = Usual(nr);
         if (!Prepare(tv, values, &r.meldung) || !AppendAll(tv, values, &r.meldung))
@@ -429,6 +460,9 @@ AblageErgebnis DateiAblegen(const DateiInfoTabellen& t, const DateiInfoEingabe& 
             {"DDOKNR", Usual(int32_t{0}), Fit::Refuse, "Dokumentnummer"},
         };
     }
+    if (!IndexesOpen(dv, kDokVWIndexes, &r.meldung) ||
+        (in.wiedervorlage && !IndexesOpen(*t.datWV, kDatWVIndexes, &r.meldung)))
+        return r;
     if (!Prepare(dv, values, &r.meldung) ||
         (in.wiedervorlage && !Prepare(*t.datWV, wv, &r.meldung)))
         return r;
@@ -438,7 +472,15 @@ AblageErgebnis DateiAblegen(const DateiInfoTabellen& t, const DateiInfoEingabe& 
         NumberLockRefused(&r.meldung);
         return r;
     }
-    dv.SetOrder(7);
+    // A record a killed filing left blank, or written without its number's
+    // key, would hide the highest number: it is put right first.
+    dv.RepairAbandonedAppends();
+    if (in.wiedervorlage)
+        t.datWV->RepairAbandonedAppends();
+    if (!dv.SetOrder(7)) {
+        r.meldung = NotOpen("die Nummernfolge des Dokumentenregisters", "DokVW7.ntx");
+        return r;
+    }
     const int32_t nr = HighestNumber(dv, "DOKNR") + 1;
     values[0].value = Usual(nr);
     if (in.wiedervorlage)

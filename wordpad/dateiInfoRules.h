@@ -10,7 +10,9 @@
 // new DOKNR or VORNR is taken under the register's numbering lock, held from
 // reading the highest number until the new record is committed, so two
 // workstations filing at the same moment never get the same number.
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -118,6 +120,27 @@ struct AblageErgebnis {
     int32_t vorNr = 0;           // the VORNR given (template)
     bool wiedervorlage = false;  // a DatWV record was written
 };
+
+// The registers' indexes in their orders, as the word processor opens
+// them: DokVW.dbf is numbered in order 7 (DOKNR) and sought in order 5
+// (ABLAGE), TextVor.dbf numbered in order 4 (VORNR) and sought in order 3.
+inline constexpr std::array<const char*, 7> kDokVWIndexes{"DokVW.ntx",  "DokVW2.ntx", "DokVW3.ntx",
+                                                          "DokVW4.ntx", "DokVW5.ntx", "DokVW6.ntx",
+                                                          "DokVW7.ntx"};
+inline constexpr std::array<const char*, 4> kTextVorIndexes{"TextVor.ntx", "TextVor2.ntx",
+                                                            "TextVor3.ntx", "TextVor4.ntx"};
+inline constexpr std::array<const char*, 1> kDatWVIndexes{"DatWV.ntx"};
+
+// Whether the server has exactly these indexes open, in this order (every
+// index a write must keep right, and the orders where they are expected);
+// false with a German message naming the first one missing.
+bool IndexesOpen(const DBServer& server, const char* const* indexes, size_t count,
+                 std::string* message);
+template <size_t N>
+bool IndexesOpen(const DBServer& server, const std::array<const char*, N>& indexes,
+                 std::string* message) {
+    return IndexesOpen(server, indexes.data(), N, message);
+}
 
 // How long filing waits for another workstation's numbering lock.
 inline constexpr int kNumberLockWaitMs = 5000;

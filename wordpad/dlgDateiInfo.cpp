@@ -25,13 +25,21 @@ std::vector<std::string> SharedList(const char* name) {
     return list;
 }
 
+// Opens a table with its indexes; an index that does not open stays out
+// (filing then refuses a register without all of its indexes).
+template <class Indexes>
 std::unique_ptr<DBServer> OpenTable(const std::string& dir, const char* file,
-                                    std::initializer_list<const char*> indexes) {
+                                    const Indexes& indexes) {
     auto server = std::make_unique<DBServer>(dir + file);
     if (server->Used())
         for (const char* index : indexes)
             server->SetIndex(dir + index);
     return server;
+}
+
+std::unique_ptr<DBServer> OpenTable(const std::string& dir, const char* file,
+                                    std::initializer_list<const char*> indexes) {
+    return OpenTable<std::initializer_list<const char*>>(dir, file, indexes);
 }
 
 void Fill(ComboBox& box, const std::vector<std::string>& items) {
@@ -105,12 +113,9 @@ DlgDateiInfo::DlgDateiInfo(Window* owner, const std::string& ablage) : DlgDateiI
     cVermittler = aufruf.cVermittler;
 
     // 3. The registers and the addresses.
-    oDokVW = OpenTable(cPath, "DokVW.dbf",
-                       {"DokVW.ntx", "DokVW2.ntx", "DokVW3.ntx", "DokVW4.ntx", "DokVW5.ntx",
-                        "DokVW6.ntx", "DokVW7.ntx"});
-    oDatWV = OpenTable(cPath, "DatWV.dbf", {"DatWV.ntx"});
-    oTextVor = OpenTable(cPath, "TextVor.dbf",
-                         {"TextVor.ntx", "TextVor2.ntx", "TextVor3.ntx", "TextVor4.ntx"});
+    oDokVW = OpenTable(cPath, "DokVW.dbf", kDokVWIndexes);
+    oDatWV = OpenTable(cPath, "DatWV.dbf", kDatWVIndexes);
+    oTextVor = OpenTable(cPath, "TextVor.dbf", kTextVorIndexes);
     oAdressen =
         OpenTable(cPath, "Adressen.dbf",
                   {"Adressnr.ntx", "Adrename.ntx", "Adresplz.ntx", "Adresstr.ntx", "Adresort.ntx"});

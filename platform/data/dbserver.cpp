@@ -120,9 +120,15 @@ struct DBServer::Impl {
         curKey.clear();
     }
 
+    // `ahead`: a scan in record order, which may read from the window of
+    // records read ahead. A record reached by an index or by its number is
+    // read from the file: the index may be newer than a record in the
+    // window, and the key found must lead to the record as written now.
     void Load(uint32_t r, bool ahead) {
-        const char* p = table->Fetch(r, ahead);
-        std::memcpy(rec.data(), p, rec.size());
+        if (ahead)
+            std::memcpy(rec.data(), table->Fetch(r, true), rec.size());
+        else
+            table->ReadFresh(r, rec.data());
         recNo = r;
         eof = false;
     }
@@ -147,17 +153,23 @@ struct DBServer::Impl {
             curKey = x->KeyOf(rec.data());
     }
 
-    // Writes pending changes: keys first (in index order, each index under
-    // its own lock), then the record. What is done stays done when a later
-    // step fails, so a retry finishes the rest.
+    // Writes pending changes: the record first, then its keys (in index
+    // order, each index under its own lock). A reader that finds a new key
+    // through an index (other programs take no lock to read) must find the
+    // record it points at already written, never the blank record of an
+    // append still in progress. What is done stays done when a later step
+    // fails, so a retry finishes the rest.
     void Flush() {
         if (!dirty)
             return;
-        // Every key first: a record whose key cannot be formed changes no index.
+        // Every key first: a record whose key cannot be formed is not
+        // written and changes no index.
         std::vector<std::string> keys;
         keys.reserve(orders.size());
         for (auto& x : orders)
             keys.push_back(x->KeyOf(rec.data()));
+        table->WriteRecord(recNo, rec.data());
+        changed = true;
         for (size_t i = 0; i < orders.size(); ++i) {
             NtxIndex& x = *orders[i];
             const std::string& key = keys[i];
@@ -169,9 +181,7 @@ struct DBServer::Impl {
                 heldKeys[i] = key;
             }
         }
-        table->WriteRecord(recNo, rec.data());
         dirty = false;
-        changed = true;
         // The record now stands at its new place in the active order.
         KeyFromRecord();
     }
@@ -665,6 +675,16 @@ int DBServer::IndexOrd() const {
     return Used() ? impl_->order : 0;
 }
 
+int DBServer::OrderCount() const {
+    return Used() ? static_cast<int>(impl_->orders.size()) : 0;
+}
+
+std::string DBServer::OrderPath(int order) const {
+    if (!Used() || order < 1 || order > OrderCount())
+        return {};
+    return impl_->orders[static_cast<size_t>(order - 1)]->Path();
+}
+
 bool DBServer::Seek(const Usual& key) {
     if (!Used())
         return false;
@@ -818,6 +838,79 @@ bool DBServer::Commit() {
     });
 }
 
+uint32_t DBServer::RepairAbandonedAppends(uint32_t tail) {
+    if (!Used())
+        return 0;
+    Impl& m = *impl_;
+    uint32_t repaired = 0;
+    m.Run("REPAIR", [&] {
+        m.Leave();
+        m.RequireWritable();
+        repaired = 0;
+        const uint32_t count = m.table->RefreshCount();
+        std::vector<char> blank(m.rec.size());
+        m.table->BlankRecord(blank.data());
+        std::vector<std::string> blankKeys;
+        for (auto& x : m.orders)
+            blankKeys.push_back(x->KeyOf(blank.data()));
+        // Whether index x holds exactly (key, r).
+        auto holds = [](NtxIndex& x, const std::string& key, uint32_t r) {
+            NtxIndex::Entry e;
+            return x.After(key, r - 1, &e) && e.key == key && e.rec == r;
+        };
+        std::vector<uint32_t> candidates;
+        for (size_t i = 0; i < m.orders.size(); ++i) {
+            NtxIndex::Entry e;
+            for (bool have = m.orders[i]->LowerBound(blankKeys[i], &e);
+                 have && e.key == blankKeys[i]; have = m.orders[i]->After(e.key, e.rec, &e))
+                if (e.rec >= 1 && e.rec <= count)
+                    candidates.push_back(e.rec);
+        }
+        for (uint32_t r = count; r >= 1 && count - r < tail; --r)
+            candidates.push_back(r);
+        std::sort(candidates.begin(), candidates.end());
+        candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+
+        std::vector<char> rec(m.rec.size());
+        for (uint32_t r : candidates) {
+            RangeLock lock;
+            if (!m.table->TryLockRecords(r, r, &lock))
+                continue;  // in another program's hands
+            m.table->ReadFresh(r, rec.data());
+            if (rec[0] == '*')
+                continue;
+            const bool isBlank = std::memcmp(rec.data() + 1, blank.data() + 1, rec.size() - 1) == 0;
+            bool fixed = false;
+            for (size_t i = 0; i < m.orders.size(); ++i) {
+                NtxIndex& x = *m.orders[i];
+                const std::string key = x.KeyOf(rec.data());
+                // A unique index leaves out a record whose key an earlier
+                // one has: there a missing key is no fault.
+                if (x.Unique() || holds(x, key, r))
+                    continue;
+                x.Replace(blankKeys[i], key, r);
+                fixed = true;
+            }
+            if (isBlank) {
+                rec[0] = '*';
+                m.table->WriteRecord(r, rec.data());
+                fixed = true;
+            }
+            if (fixed) {
+                m.changed = true;
+                ++repaired;
+            }
+        }
+        if (repaired > 0) {
+            m.table->Sync();
+            for (auto& x : m.orders)
+                x->Sync();
+        }
+        m.GoTop();
+    });
+    return repaired;
+}
+
 bool DBServer::Refresh() {
     if (!Used())
         return false;
@@ -933,7 +1026,18 @@ bool DBServer::WriteRun(const RecordBlock& block, uint32_t first, uint32_t last)
     if (!Used())
         return false;
     Impl& m = *impl_;
-    return m.Run("WRITERUN", [&] {
+    // The keys that change: (index, record, old key, new key). The records
+    // are written before their keys change, so that a reader never finds a
+    // key whose record is not yet written; a key that cannot be formed
+    // stops the run before anything is written.
+    struct KeyChange {
+        size_t index;
+        uint32_t rec;
+        std::string was, now;
+    };
+    std::vector<KeyChange> changes;
+    bool written = m.Run("WRITERUN", [&] {
+        changes.clear();
         if (!m.inRun || first < m.runFirst || last > m.runLast || last < first)
             ThrowDb(EG_LOCK, m.path,
                     "Die Datensätze " + std::to_string(first) + " bis " + std::to_string(last) +
@@ -952,10 +1056,11 @@ bool DBServer::WriteRun(const RecordBlock& block, uint32_t first, uint32_t last)
                     "Die Datensätze ab " + std::to_string(first) + " können nicht gelesen werden.");
             for (uint32_t r = first; r <= last; ++r) {
                 const char* before = old.data() + static_cast<size_t>(r - first) * block.recLen_;
-                for (auto& x : m.orders) {
-                    std::string was = x->KeyOf(before), now = x->KeyOf(block.Rec(r));
+                for (size_t i = 0; i < m.orders.size(); ++i) {
+                    std::string was = m.orders[i]->KeyOf(before);
+                    std::string now = m.orders[i]->KeyOf(block.Rec(r));
                     if (was != now)
-                        x->Replace(was, now, r);
+                        changes.push_back({i, r, std::move(was), std::move(now)});
                 }
             }
         }
@@ -965,6 +1070,16 @@ bool DBServer::WriteRun(const RecordBlock& block, uint32_t first, uint32_t last)
         if (!m.eof && m.recNo >= first && m.recNo <= last) {
             std::memcpy(m.rec.data(), block.Rec(m.recNo), m.rec.size());
             m.KeyFromRecord();
+        }
+    });
+    if (!written)
+        return false;
+    // A retry goes on with the key that failed.
+    size_t done = 0;
+    return m.Run("WRITERUN", [&] {
+        for (; done < changes.size(); ++done) {
+            const KeyChange& c = changes[done];
+            m.orders[c.index]->Replace(c.was, c.now, c.rec);
         }
     });
 }

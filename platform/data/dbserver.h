@@ -126,7 +126,9 @@ class DBServer : public DataServer {
     bool SetOrder(int order);                // 0 = natural order
     bool SetOrder(const std::string& name);  // index file name without extension
     int IndexOrd() const;
-    bool Seek(const Usual& key);  // prefix match; not found -> end of file
+    int OrderCount() const;                  // indexes open
+    std::string OrderPath(int order) const;  // the index file of an order; "" when none
+    bool Seek(const Usual& key);             // prefix match; not found -> end of file
     bool Found() const;
 
     // Filters: records for which the block is false are skipped.
@@ -143,7 +145,17 @@ class DBServer : public DataServer {
     // read-compute-write cannot then work on another program's stale record).
     // The lock is held as a FieldPut's would be.
     bool RLock();
-    bool Commit();   // flush and release the record lock
+    bool Commit();  // flush and release the record lock
+    // Tidies what a program killed between an append and its commit left
+    // behind, so that numbering and filing do not trip over it: a live record
+    // that is blank in every field is marked deleted, and a record written
+    // before the program could change its keys gets them. Looked at are the
+    // records under the blank record's key in any index and the last
+    // `tail` records of the table. A record another program holds (its own
+    // append still in progress) is left alone: only records whose lock can
+    // be had at once are touched. Returns how many records were put right;
+    // the record pointer goes to the top of the active order.
+    uint32_t RepairAbandonedAppends(uint32_t tail = 8);
     bool Refresh();  // re-read the current record
 
     // ---- whole-table jobs ----

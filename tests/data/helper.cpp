@@ -3,6 +3,12 @@
 //   data_helper append  <table> <index> <count> <tag>
 //   data_helper rewrite <table> <ready-file>       (runs until killed)
 //   data_helper reindex <table> <index> <ready-file> (runs until killed)
+//   data_helper appendhold <table> <index1> <index2> <name> <ready-file> <go-file>
+//       appends a record named <name>, says ready before its commit and
+//       commits when go-file appears
+//   data_helper appendkill <table> <index> <ready-file>
+//       appends a record and fills it, says ready and waits to be killed
+//       before its commit
 //   data_helper lockrun <table> <first> <last> <ready-file> <release-file>
 //       holds records first..last with one range lock until release-file
 //       appears
@@ -63,6 +69,28 @@ int main(int argc, char** argv) {
         }
         db.Close();
         return 0;
+    }
+    if (mode == "appendhold" && argc == 8) {
+        DBServer db(argv[2]);
+        if (!db.Used() || !db.SetIndex(argv[3]) || !db.SetIndex(argv[4]))
+            return 3;
+        if (!db.Append())
+            return 4;
+        db.FieldPut(Symbol("NAME"), Usual(std::string(argv[5])));
+        db.FieldPut(Symbol("NUM"), Usual(int32_t{7}));
+        Ready(argv[6]);
+        for (int i = 0; i < 6000 && !test::FileExists(argv[7]); ++i)
+            test::SleepMillis(10);
+        return db.Commit() ? 0 : 5;
+    }
+    if (mode == "appendkill" && argc == 5) {
+        DBServer db(argv[2]);
+        if (!db.Used() || !db.SetIndex(argv[3]) || !db.Append())
+            return 3;
+        db.FieldPut(Symbol("NAME"), Usual(std::string("HALB")));
+        Ready(argv[4]);
+        for (;;)
+            test::SleepMillis(100);
     }
     if (mode == "lockrun" && argc == 7) {
         DBServer db(argv[2]);

@@ -404,6 +404,64 @@ TEST_F(WordPad, ABoldRunIsSavedThroughTheDialogsAndComesBackOnOpening) {
     EXPECT_FALSE(ui::FindMessageBox("Schließen", {program_.pid(), {}}));
 }
 
+// A letter open in one word pad opens read-only in a second one, with a
+// notice; the second one's save never goes over the file, and the letter is
+// free again once the first one closes it.
+TEST_F(WordPad, ALetterOpenInOneWordPadOpensReadOnlyInTheNext) {
+    const auto letter = Data() / "Texte" / "Kunden" / "Offen.RTF";
+    std::filesystem::create_directories(letter.parent_path());
+    const std::string original = "{\\rtf1\\ansi Erste Fassung\\par}";
+    std::ofstream(letter, std::ios::binary) << original;
+    const std::string path = ui::ToWindowsPath(ui::Narrow(letter.wstring()));
+    program_.Start(folder_.path());
+    NewLetter();
+    auto open = [&] {
+        ASSERT_EQ(ui::ChooseMenuItem(Shell(), kOeffnen), ui::Outcome::kOk);
+        HWND dialog = ui::WaitTopWindow("Brief öffnen", 10s, {program_.pid(), {}}, "#32770");
+        ASSERT_TRUE(dialog) << "\"Öffnen\" showed no open dialog";
+        ASSERT_EQ(ui::SetControlText(ui::FindControl(dialog, kFileNameEdit), path),
+                  ui::Outcome::kOk);
+        Keys(dialog, "Return");
+    };
+    open();
+    HWND first = WaitPad(path);
+    ASSERT_TRUE(first) << "the letter did not open";
+    EXPECT_FALSE(ui::FindMessageBox("Brief bereits geöffnet", {program_.pid(), {}}));
+
+    open();
+    const std::string notice = program_.MessageBoxText("Brief bereits geöffnet");
+    EXPECT_NE(notice.find("bereits in einem anderen Fenster"), std::string::npos) << notice;
+    program_.Press("Brief bereits geöffnet", "OK");
+    HWND second = WaitPad(path + " (schreibgeschützt)");
+    ASSERT_TRUE(second) << "the second word pad is not marked read-only";
+
+    // Its save tells why and asks for another name; cancelled, nothing is written.
+    Keys(Shell(), "Ctrl+End Space z w e i t e");
+    ASSERT_EQ(ui::ChooseMenuItem(Shell(), kSpeichern), ui::Outcome::kOk);
+    EXPECT_NE(program_.MessageBoxText("Speichern").find("nur zum Lesen"), std::string::npos);
+    program_.Press("Speichern", "OK");
+    HWND dialog = SaveDialog();
+    ASSERT_TRUE(dialog) << "no save dialog for another name";
+    ASSERT_EQ(ui::Click(ui::FindControl(dialog, IDCANCEL)), ui::Outcome::kOk);
+    ASSERT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(dialog); }));
+    Keys(Shell(), "Ctrl+F4");
+    program_.Press("Schließen", "NO");
+    EXPECT_TRUE(
+        E2eProgram::WaitUntil([&] { return !IsWindow(second) || !IsWindowVisible(second); }));
+    std::ifstream in(letter, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), original);
+
+    // Closed in the first word pad, the letter is free again.
+    SendMessageW(GetParent(first), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+    Keys(Shell(), "Ctrl+F4");
+    EXPECT_TRUE(E2eProgram::WaitUntil([&] { return !IsWindow(first) || !IsWindowVisible(first); }));
+    EXPECT_TRUE(
+        E2eProgram::WaitUntil([&] { return !std::filesystem::exists(letter.string() + ".lck"); }));
+    open();
+    EXPECT_TRUE(WaitPad(path)) << "the letter did not open again for writing";
+    EXPECT_FALSE(ui::FindMessageBox("Brief bereits geöffnet", {program_.pid(), {}}));
+}
+
 // The paragraph dialog from the right-click menu ("Ränder") and from the
 // format menu ("&Absatz"): it shows the letter's margins and alignment, and
 // what is set there is saved and comes back with the file.

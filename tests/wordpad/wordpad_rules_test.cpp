@@ -11,6 +11,7 @@
 
 #include "platform/data/dbf.h"
 #include "platform/data/dbserver.h"
+#include "platform/runtime/error.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/strings.h"
 #include "wordpad/DokName.h"
@@ -260,13 +261,21 @@ class FakeHost : public LetterHost {
         return answerOverwrite;
     }
     bool WriteLetter(const std::string& file) override {
+        events.push_back("write");
         if (!writeWorks)
             return false;
         written.push_back(file);
         return true;
     }
     void Named(const std::string& file) override { filed.push_back(file); }
-    bool RefreshRegister(const std::string& file) override { return registered.count(file) > 0; }
+    RegisterState HoldRegister(const std::string& file) override {
+        events.push_back("hold");
+        if (registerUnavailable)
+            return RegisterState::Unavailable;
+        return registered.count(file) > 0 ? RegisterState::Held : RegisterState::NotRegistered;
+    }
+    void DateRegister(bool written) override { events.push_back(written ? "date" : "release"); }
+    void Refuse(const std::string& message) override { refusals.push_back(message); }
     int AskSaveChanges() override {
         ++closeAsked;
         return answerClose;
@@ -276,8 +285,9 @@ class FakeHost : public LetterHost {
     bool answerOverwrite = false;
     bool writeWorks = true;
     int answerClose = LetterFile::kCancel;
+    bool registerUnavailable = false;
     std::map<std::string, bool> existing, registered;
-    std::vector<std::string> proposed, written, filed;
+    std::vector<std::string> proposed, written, filed, events, refusals;
     std::string askedFolder;
     int overwriteAsked = 0, closeAsked = 0;
 };
@@ -364,6 +374,58 @@ TEST(LetterSave, AFileNamedUnbenanntIsAnOpenedFileNotANewLetter) {
     ASSERT_TRUE(letter.Save(host));
     EXPECT_TRUE(host.proposed.empty());
     EXPECT_EQ(host.written, std::vector<std::string>{"Unbenannt"});
+}
+
+TEST(LetterSave, AFiledLetterIsDatedOnlyAfterItsFileWasWritten) {
+    LetterFile letter("C:\\Briefe\\alt.rtf", "", "");
+    FakeHost host;
+    host.registered["C:\\Briefe\\alt.rtf"] = true;
+    host.writeWorks = false;
+    EXPECT_FALSE(letter.Save(host));
+    EXPECT_EQ(host.events, (std::vector<std::string>{"hold", "write", "release"}));
+    host.writeWorks = true;
+    host.events.clear();
+    EXPECT_TRUE(letter.Save(host));
+    EXPECT_EQ(host.events, (std::vector<std::string>{"hold", "write", "date"}));
+}
+
+TEST(LetterSave, ARegisterThatCannotBeReadStopsTheSaveAndFilesNothingAgain) {
+    LetterFile letter("C:\\Briefe\\alt.rtf", "", "");
+    letter.Changed(true);
+    FakeHost host;
+    host.registerUnavailable = true;  // told by the host
+    host.answerName = "C:\\Briefe\\zweit.rtf";
+    EXPECT_FALSE(letter.Save(host));
+    EXPECT_TRUE(host.proposed.empty());  // no name asked: that would file it twice
+    EXPECT_TRUE(host.written.empty());
+    EXPECT_TRUE(host.filed.empty());
+    EXPECT_TRUE(letter.Changed());
+}
+
+TEST(LetterSave, AProtectedLetterIsNeverWrittenOverItsFile) {
+    LetterFile letter("C:\\Briefe\\alt.rtf", "", "");
+    letter.Protect("nicht vollständig gelesen");
+    letter.Changed(true);
+    FakeHost host;
+    host.registered["C:\\Briefe\\alt.rtf"] = true;
+    host.answerName = "c:\\briefe\\ALT.RTF";  // the same file, otherwise written
+    host.answerOverwrite = true;
+    EXPECT_FALSE(letter.Save(host));
+    EXPECT_TRUE(host.written.empty());
+    EXPECT_EQ(host.refusals.size(), 2u);  // told on Save, and the name refused
+    EXPECT_EQ(host.refusals[0], "nicht vollständig gelesen");
+    EXPECT_TRUE(letter.Changed());
+    host.answerName = "C:\\Briefe\\neu.rtf";
+    EXPECT_TRUE(letter.Save(host));
+    EXPECT_EQ(host.written, std::vector<std::string>{"C:\\Briefe\\neu.rtf"});
+    EXPECT_EQ(letter.FileName(), "C:\\Briefe\\neu.rtf");
+    // The new file is the letter now; the old one stays refused.
+    host.registered["C:\\Briefe\\neu.rtf"] = true;
+    EXPECT_TRUE(letter.Save(host));
+    EXPECT_EQ(host.written.size(), 2u);
+    host.answerName = "C:\\Briefe\\alt.rtf";
+    EXPECT_FALSE(letter.SaveAs(host));
+    EXPECT_EQ(host.written.size(), 2u);
 }
 
 TEST(LetterClose, UnchangedClosesWithoutAsking) {
@@ -485,6 +547,48 @@ TEST_F(FiledDate, ATemplateIsDatedInTextVorAndAnUnknownNameNowhere) {
     EXPECT_FALSE(RefreshFiledDate(dir_.Folder(), "C:\\D\\Texte\\Kunden\\A_0001", today));
     EXPECT_FALSE(RefreshFiledDate(dir_.Folder(), "C:\\D\\Texte\\Kunden\\Neu.RTF", today));
     EXPECT_EQ(DatumOf("DokVW.dbf", 2), Date::FromYMD(2010, 1, 11));
+}
+
+TEST_F(FiledDate, ARegisterOrIndexThatCannotBeOpenedIsNotTakenForNotRegistered) {
+    const std::string p = dir_.Folder();
+    fs::rename(p + "DokVW5.ntx", p + "DokVW5.weg");
+    {
+        FiledRecord filed(p, "C:\\D\\Texte\\Kunden\\A_0001.RTF");
+        EXPECT_EQ(filed.State(), RegisterState::Unavailable);
+        EXPECT_NE(filed.Message().find("DokVW5.ntx"), std::string::npos) << filed.Message();
+    }
+    fs::rename(p + "DokVW5.weg", p + "DokVW5.ntx");
+    fs::rename(p + "TextVor.dbf", p + "TextVor.weg");
+    FiledRecord filed(p, "C:\\D\\Texte\\Kunden\\Neu.RTF");
+    EXPECT_EQ(filed.State(), RegisterState::Unavailable);
+    EXPECT_NE(filed.Message().find("TextVor.dbf"), std::string::npos) << filed.Message();
+    // Found in DokVW.dbf, the template register is not needed.
+    FiledRecord found(p, "C:\\D\\Texte\\Kunden\\A_0001.RTF");
+    EXPECT_EQ(found.State(), RegisterState::Held);
+}
+
+TEST_F(FiledDate, ARecordAnotherWorkstationHoldsStopsTheSaveAndIsNotDated) {
+    const std::string p = dir_.Folder();
+    DBServer other(p + "DokVW.dbf");
+    other.GoTo(2);
+    ASSERT_TRUE(other.RLock());
+    const ErrorBlockFn before =
+        ErrorBlock([](std::shared_ptr<Error>) { return Usual(false); });  // no retry
+    {
+        FiledRecord filed(p, "C:\\D\\Texte\\Kunden\\A_0001.RTF");
+        EXPECT_EQ(filed.State(), RegisterState::Unavailable);
+        EXPECT_NE(filed.Message().find("Arbeitsplatz"), std::string::npos) << filed.Message();
+        EXPECT_FALSE(filed.Date(Date::FromYMD(2026, 12, 8)));
+    }
+    ErrorBlock(before);
+    other.Commit();
+    EXPECT_EQ(DatumOf("DokVW.dbf", 2), Date::FromYMD(2010, 1, 11));
+    // Held, the record waits for the letter's write before it is dated.
+    FiledRecord filed(p, "C:\\D\\Texte\\Kunden\\A_0001.RTF");
+    ASSERT_EQ(filed.State(), RegisterState::Held);
+    EXPECT_EQ(DatumOf("DokVW.dbf", 2), Date::FromYMD(2010, 1, 11));
+    EXPECT_TRUE(filed.Date(Date::FromYMD(2026, 12, 8)));
+    EXPECT_EQ(DatumOf("DokVW.dbf", 2), Date::FromYMD(2026, 12, 8));
 }
 
 TEST_F(FiledDate, TheTablesAreClosedAfterwards) {

@@ -3,6 +3,7 @@
 // toolbar the word pads share, and saving through the (answered) dialogs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -311,6 +312,88 @@ TEST_F(WordPadWin, MarginsSetInTheParagraphDialogAreSavedAndShownAgainOnReopenin
     again->ChangeCharAttribute(CFM_BOLD, CFE_BOLD);
     EXPECT_TRUE(again->lChanged());
     EXPECT_FALSE(Grey(again->Menu(), IDM_SPEICHERN));
+}
+
+// ---- letters that must not be written over
+
+std::string FileText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(WordPadWin, ALetterThatWasNotReadWholeIsNeverSavedOverItsFile) {
+    const fs::path letter = fs::path(dir_.Folder()) / "Gesperrt.RTF";
+    const std::string original = "{\\rtf1\\ansi Der ganze Brief\\par}";
+    std::ofstream(letter, std::ios::binary) << original;
+    std::unique_ptr<KpWordPad> pad;
+    {
+        // Another program holds it while the word pad reads: nothing is read.
+        HANDLE other = CreateFileW(letter.wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(other, INVALID_HANDLE_VALUE);
+        pad = std::make_unique<KpWordPad>(shell_.get(), WideToUtf8(letter.wstring()));
+        CloseHandle(other);
+    }
+    ASSERT_EQ(answers_.boxes, std::vector<std::string>{"Brief öffnen"});
+    pad->oRichEdit()->TextValue("Rest");
+    answers_.answer = WideToUtf8(letter.wstring());  // the same file, overwrite answered Yes
+    pad->Save();
+    EXPECT_EQ(FileText(letter), original);
+    EXPECT_EQ(answers_.asked.size(), 1u);  // asked for another name, that one refused
+    pad->SaveAs();
+    EXPECT_EQ(FileText(letter), original);
+    const fs::path copy = fs::path(dir_.Folder()) / "Kopie.RTF";
+    answers_.answer = WideToUtf8(copy.wstring());
+    pad->SaveAs();
+    EXPECT_TRUE(fs::exists(copy));
+    EXPECT_EQ(FileText(letter), original);
+}
+
+TEST_F(WordPadWin, ARegisterThatCannotBeReadStopsTheSaveInsteadOfFilingAgain) {
+    // The data folder has no DokVW.dbf: whether the letter is filed cannot
+    // be told, so it is neither saved as new (and filed twice) nor written.
+    const fs::path letter = fs::path(dir_.Folder()) / "Brief.RTF";
+    const std::string original = "{\\rtf1\\ansi Abgelegt\\par}";
+    std::ofstream(letter, std::ios::binary) << original;
+    auto pad = std::make_unique<KpWordPad>(shell_.get(), WideToUtf8(letter.wstring()));
+    pad->oRichEdit()->TextValue("Neu");
+    answers_.answer = WideToUtf8((fs::path(dir_.Folder()) / "Zweit.RTF").wstring());
+    pad->Save();
+    EXPECT_TRUE(answers_.asked.empty());
+    EXPECT_NE(std::find(answers_.boxes.begin(), answers_.boxes.end(), "Speichern"),
+              answers_.boxes.end());
+    EXPECT_EQ(FileText(letter), original);
+    EXPECT_FALSE(fs::exists(fs::path(dir_.Folder()) / "Zweit.RTF"));
+}
+
+TEST_F(WordPadWin, ALetterOpenInAnotherWordPadIsOpenedReadOnly) {
+    const fs::path letter = fs::path(dir_.Folder()) / "Offen.RTF";
+    const std::string original = "{\\rtf1\\ansi Offen\\par}";
+    std::ofstream(letter, std::ios::binary) << original;
+    const std::string name = WideToUtf8(letter.wstring());
+    auto first = std::make_unique<KpWordPad>(shell_.get(), name);
+    EXPECT_TRUE(answers_.boxes.empty());
+    EXPECT_TRUE(fs::exists(name + ".lck"));
+    auto second = std::make_unique<KpWordPad>(shell_.get(), name);
+    EXPECT_EQ(answers_.boxes, std::vector<std::string>{"Brief bereits geöffnet"});
+    EXPECT_EQ(second->Caption(), name + " (schreibgeschützt)");
+    // Saved as another letter, the second one may not take the first one's file.
+    answers_.answer = name;
+    second->SaveAs();
+    EXPECT_EQ(FileText(letter), original);
+    // Nor may a third word pad save another letter over it.
+    auto third = std::make_unique<KpWordPad>(shell_.get());
+    third->oRichEdit()->TextValue("Fremd");
+    third->SaveAs();
+    EXPECT_EQ(FileText(letter), original);
+    third.reset();
+    second.reset();
+    first.reset();
+    EXPECT_FALSE(fs::exists(name + ".lck"));
+    answers_.boxes.clear();
+    auto again = std::make_unique<KpWordPad>(shell_.get(), name);
+    EXPECT_TRUE(answers_.boxes.empty());
+    EXPECT_EQ(again->Caption(), name);
 }
 
 }  // namespace
