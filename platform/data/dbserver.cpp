@@ -924,6 +924,20 @@ bool DBServer::Refresh() {
     });
 }
 
+bool DBServer::Revert() {
+    if (!Used())
+        return false;
+    Impl& m = *impl_;
+    return m.Run("REVERT", [&] {
+        m.dirty = false;
+        m.Unlock();
+        if (!m.eof) {
+            m.table->ReadFresh(m.recNo, m.rec.data());
+            m.KeyFromRecord();
+        }
+    });
+}
+
 // ---- whole-table jobs --------------------------------------------------------------
 
 bool RecordBlock::Deleted(uint32_t r) const {

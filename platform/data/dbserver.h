@@ -157,6 +157,11 @@ class DBServer : public DataServer {
     // the record pointer goes to the top of the active order.
     uint32_t RepairAbandonedAppends(uint32_t tail = 8);
     bool Refresh();  // re-read the current record
+    // Drops what FieldPut changed and has not yet written, re-reads the
+    // current record and releases its lock: a save that could not write
+    // every field leaves the record as it was, for this program and others.
+    // (Memo text already placed stays in the memo file, unreferenced.)
+    bool Revert();
 
     // ---- whole-table jobs ----
     // Reads the records first .. first+max-1 (fewer at the end of the

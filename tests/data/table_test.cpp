@@ -537,6 +537,37 @@ TEST_F(TableTest, ABreakFromTheHandlerLeavesNoLockBehind) {
     EXPECT_FALSE(b.FieldPut(NUM, Usual(2.0)).IsNil());
 }
 
+TEST_F(TableTest, RevertDropsUnwrittenFieldsAndReleasesTheRecord) {
+    std::string p = MakeAllTypes(dir_);
+    {
+        DBServer db(p);
+        db.Append();
+        db.FieldPut(INT, Usual(int32_t{10}));
+        db.FieldPut(NAME, Usual(std::string("stored")));
+    }
+    DBServer a(p), b(p);
+    b.SetLockTimeout(50);
+    a.GoTop();
+    // Half a save: one field put, the next one refused.
+    a.FieldPut(INT, Usual(int32_t{99}));
+    ASSERT_TRUE(a.Revert());
+    EXPECT_EQ(a.FieldGet(INT).AsLong(), 10);
+    // Nothing of it reaches the file, not even on the next move or close.
+    a.Skip(1);
+    a.Commit();
+    b.GoTop();
+    EXPECT_EQ(b.FieldGet(INT).AsLong(), 10);
+    EXPECT_EQ(b.FieldGet(NAME).AsString(), "stored              ");
+    // And the record is free for another program at once.
+    a.GoTop();
+    a.FieldPut(INT, Usual(int32_t{11}));
+    a.Revert();
+    EXPECT_FALSE(b.FieldPut(INT, Usual(int32_t{12})).IsNil());
+    b.Commit();
+    a.GoTop();
+    EXPECT_EQ(a.FieldGet(INT).AsLong(), 12);
+}
+
 TEST_F(TableTest, DamagedFilesNeverCrash) {
     std::string p = MakeAllTypes(dir_);
     {
