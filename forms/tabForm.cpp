@@ -13,6 +13,8 @@ DataPage::DataPage(Window* owner, const PageLayout& layout, std::shared_ptr<Data
     for (const PageField& f : layout.fields) {
         auto edit = std::make_unique<SingleLineEdit>(this, ResourceID(f.controlId));
         edit->HyperLabel(kp::HyperLabel(f.field, "", f.description));
+        if (f.yesNo)
+            edit->LogicLetters('J', 'N');
         edits_.push_back(std::move(edit));
     }
     Server(std::move(server));

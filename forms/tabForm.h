@@ -36,6 +36,7 @@ struct PageField {
     int controlId = 0;
     std::string field;        // the table's field name
     std::string description;  // shown in the shell's status bar on focus
+    bool yesNo = false;       // a logical field shown and typed as J or N
 };
 
 // A kind of page: the tab name that chooses it, its dialog resource (a

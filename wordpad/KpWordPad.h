@@ -19,6 +19,7 @@
 #include "platform/gui/toolbar.h"
 #include "platform/runtime/symbol.h"
 #include "wordpad/DokName.h"
+#include "wordpad/LetterSearch.h"
 #include "wordpad/LetterFile.h"
 #include "wordpad/Toolbar_WordPad.h"
 
@@ -66,7 +67,8 @@ class KpWordPad : public ChildAppWindow,
     void Paragraph();
     void ShowSettings() {}
     void Options() {}
-    void Find() {}
+    // The find dialog over the letter (the selected text as its term).
+    void Find();
 
     // --- editing and formatting
     void Cut();
@@ -117,6 +119,10 @@ class KpWordPad : public ChildAppWindow,
     void AfterSave();
     bool MayClose();
     void TidyUp();
+    // The shell bar's buttons for this word pad in front, or grey.
+    void ShellBarFor(bool active);
+    // A request of the find dialog.
+    void FindRequest(LPARAM lParam);
     ShellWindow* Shell() const;
     bool FocusInFormatBar() const;
 
@@ -137,6 +143,7 @@ class KpWordPad : public ChildAppWindow,
     LetterFile letter_{"", "", ""};
     std::shared_ptr<kp::Toolbar> ownBar_;
     std::shared_ptr<kp::Toolbar> shellBar_;
+    std::unique_ptr<LetterSearch> find_;
     bool closing_ = false;  // the close was agreed: no second question
     bool tidied_ = false;
 };

@@ -13,6 +13,32 @@ namespace kp {
 
 namespace {
 
+// A field the user can type into now: a visible, enabled edit that is not
+// read-only.
+bool TakesInput(HWND h) {
+    wchar_t cls[32] = {};
+    GetClassNameW(h, cls, 32);
+    const bool edit = _wcsicmp(cls, L"Edit") == 0 || _wcsnicmp(cls, L"RichEdit", 8) == 0;
+    return edit && IsWindowVisible(h) && IsWindowEnabled(h) &&
+           !(GetWindowLongPtrW(h, GWL_STYLE) & ES_READONLY);
+}
+
+BOOL CALLBACK FindInputField(HWND h, LPARAM found) {
+    if (!TakesInput(h))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = h;
+    return FALSE;
+}
+
+// Where the keyboard goes in a form that has had no focus yet: its first
+// field that takes input, in the order of the form (its pages included);
+// else its first tab stop.
+HWND FirstInputField(HWND surface) {
+    HWND field = nullptr;
+    EnumChildWindows(surface, &FindInputField, reinterpret_cast<LPARAM>(&field));
+    return field ? field : GetNextDlgTabItem(surface, nullptr, FALSE);
+}
+
 // Messages of the surface that belong to the form: its controls'
 // notifications, its painting and its mouse. (Help requests and context
 // menus travel up to the frame by themselves.)
@@ -270,6 +296,18 @@ void DataWindow::Show(int showState) {
         return;
     }
     Window::Show(showState);
+    if (shown_ || browseView_)
+        return;
+    shown_ = true;
+    // An MDI child took the focus when it was made, before its form had
+    // its fields: the first showing gives it to the first of them.
+    const HWND focus = GetFocus();
+    if (!focus || (focus != Handle() && !IsChild(Handle(), focus)) || TakesInput(focus))
+        return;
+    if (HWND field = FirstInputField(CanvasHandle()); field && TakesInput(field))
+        SendMessageW(CanvasHandle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+    else if (focus == Handle())
+        PassFocusToForm();
 }
 
 // A menu bar or status bar adds to the frame; the form keeps its size.
@@ -381,27 +419,29 @@ void DataWindow::AfterDispatch(Event& e) {
         case WM_SIZE:
             LayoutFrame();
             break;
-        case WM_SETFOCUS: {
-            if (browseView_ && browser_ && browser_->Handle()) {
-                ::SetFocus(browser_->Handle());
-                break;
-            }
-            // The frame passes the focus on to the form's control.
-            HWND surface = CanvasHandle();
-            if (!surface)
-                break;
-            HWND target = focusControl_ ? focusControl_->Handle() : nullptr;
-            if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target))
-                target = GetNextDlgTabItem(surface, nullptr, FALSE);
-            if (target)
-                SendMessageW(surface, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
-            else
-                ::SetFocus(surface);
+        case WM_SETFOCUS:
+            PassFocusToForm();
             break;
-        }
         default:
             break;
     }
+}
+
+void DataWindow::PassFocusToForm() {
+    if (browseView_ && browser_ && browser_->Handle()) {
+        ::SetFocus(browser_->Handle());
+        return;
+    }
+    HWND surface = CanvasHandle();
+    if (!surface)
+        return;
+    HWND target = focusControl_ ? focusControl_->Handle() : nullptr;
+    if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target))
+        target = FirstInputField(surface);
+    if (target)
+        SendMessageW(surface, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    else
+        ::SetFocus(surface);
 }
 
 void DataWindow::Detached() {

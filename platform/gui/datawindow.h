@@ -100,6 +100,9 @@ class DataWindow : public Window, public DataClient {
   private:
     void Create(const ResourceID* form);
     void LayoutFrame();  // status bar and surface in the client area
+    // The frame has the focus: it goes on to the form's control.
+    void PassFocusToForm();
+    bool shown_ = false;  // shown once: the first field had the keyboard
     Dimension SurfaceSize() const;
     void FitFrameToSurface(Dimension surface);  // client area := surface (plus status bar)
 

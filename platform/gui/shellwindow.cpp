@@ -65,6 +65,11 @@ Window* ShellWindow::ActiveChild() const {
     return GetObjectByHandle(reinterpret_cast<HWND>(SendMessageW(client_, WM_MDIGETACTIVE, 0, 0)));
 }
 
+void ShellWindow::ChildActivated(Window*) {
+    if (kp::StatusBar* bar = Window::StatusBar(); bar && bar->Handle())
+        bar->ControlText("");
+}
+
 void ShellWindow::Tile() {
     if (client_)
         SendMessageW(client_, WM_MDITILE, MDITILE_VERTICAL, 0);
