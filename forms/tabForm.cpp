@@ -57,6 +57,10 @@ void DataPage::Show(int showState) {
     showing_ = true;
     DtaAbstract::Show(showState);
     showing_ = false;
+    // The first page comes after its form was opened, whose frame still
+    // holds the keyboard: it goes to the first field.
+    if (auto* form = dynamic_cast<DataWindow*>(Owner()); form && GetFocus() == form->Handle())
+        form->FocusFirstField();
 }
 
 void DataPage::Notify(int code, const Usual& description) {

@@ -25,6 +25,9 @@ namespace {
 // Posted to itself after a child is gone: its object is deleted outside the
 // child's own message handling.
 constexpr UINT kReapMessage = WM_APP + 0x4B50;
+// Posted after a form opened: the keyboard goes to its first field once
+// the activation of the new MDI child is over (it gives the frame the focus).
+constexpr UINT kFocusFormMessage = WM_APP + 0x4B51;
 
 // The table file a window shows, in capitals; "" without one.
 std::string TablePathOf(const DataWindow& window) {
@@ -120,6 +123,12 @@ LRESULT KpShell::Dispatch(Event& e) {
         Reap();
         return 1;
     }
+    if (e.Message() == kFocusFormMessage) {
+        const auto form = reinterpret_cast<HWND>(e.wParam());
+        if (auto* w = dynamic_cast<DataWindow*>(ActiveChild()); w && w->Handle() == form)
+            w->FocusFirstField();
+        return 1;
+    }
     // Back from another program: the form in front may show a record that
     // program changed.
     if (e.Message() == WM_ACTIVATE && e.Handle() == Handle() && LOWORD(e.wParam()) != WA_INACTIVE &&
@@ -179,6 +188,12 @@ void KpShell::OpenRecordForm(RecordFormKind kind) {
     auto* form =
         Adopt(std::make_unique<ShellRecordForm>(this, kind, settings_.dataPath, settings_.iniPath));
     form->Show();
+    FocusFirstFieldSoon(*form);
+}
+
+void KpShell::FocusFirstFieldSoon(DataWindow& form) {
+    if (Handle())
+        PostMessageW(Handle(), kFocusFormMessage, reinterpret_cast<WPARAM>(form.Handle()), 0);
 }
 
 void KpShell::DATEIADRESSEN() {
@@ -194,7 +209,9 @@ void KpShell::DATEIVERMITTLER() {
 }
 
 void KpShell::DATEIVERTRAEGE() {
-    Adopt(std::make_unique<DtaVertragEingabe>(this, settings_.dataPath))->Show();
+    auto* form = Adopt(std::make_unique<DtaVertragEingabe>(this, settings_.dataPath));
+    form->Show();
+    FocusFirstFieldSoon(*form);
 }
 
 void KpShell::DATEITERMIN() {

@@ -77,6 +77,7 @@ class KpShell : public ShellWindow, public ChildRegistry {
     }
     void Reap();
     void OpenRecordForm(RecordFormKind kind);
+    void FocusFirstFieldSoon(DataWindow& form);
 
     ShellSettings settings_;
     std::unique_ptr<kp::StatusBar> statusBar_;

@@ -296,18 +296,17 @@ void DataWindow::Show(int showState) {
         return;
     }
     Window::Show(showState);
-    if (shown_ || browseView_)
+}
+
+void DataWindow::FocusFirstField() {
+    HWND surface = CanvasHandle();
+    if (browseView_ || !surface)
         return;
-    shown_ = true;
-    // An MDI child took the focus when it was made, before its form had
-    // its fields: the first showing gives it to the first of them.
-    const HWND focus = GetFocus();
-    if (!focus || (focus != Handle() && !IsChild(Handle(), focus)) || TakesInput(focus))
-        return;
-    if (HWND field = FirstInputField(CanvasHandle()); field && TakesInput(field))
-        SendMessageW(CanvasHandle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
-    else if (focus == Handle())
-        PassFocusToForm();
+    if (HWND field = FirstInputField(surface); field && TakesInput(field)) {
+        focusControl_ = nullptr;
+        ::SetFocus(field);
+        SendMessageW(field, EM_SETSEL, 0, -1);
+    }
 }
 
 // A menu bar or status bar adds to the frame; the form keeps its size.

@@ -48,7 +48,10 @@ class ShellWay : public ::testing::Test {
         std::filesystem::create_directories(Data());
         demo::WriteSuite(ui::Narrow(Data().wstring()), 80, 5);
         std::ofstream(folder_.path() / "KpShell.ini", std::ios::binary)
-            << "[Pfade]\r\nDaten=Daten\r\n";
+            << "[Pfade]\r\nDaten=Daten\r\n"
+               "[Adressen]\r\nLaschen=2\r\nLasche1=Person,Person\r\nLasche2=Kontakt,Kontakt\r\n"
+               "[Gesellschaften]\r\nLaschen=1\r\nLasche1=Firma,Gesellschaft\r\n"
+               "[Vermittler]\r\nLaschen=1\r\nLasche1=Person,Vermittler\r\n";
     }
     void TearDown() override {
         if (HasFailure())
