@@ -138,8 +138,7 @@ void DlgSeek::PshSuchen() {
     const std::string term = Term();
     if (term.empty()) {
         // An empty term would find the first record of any order.
-        CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS",
-                                       "Bitte einen Suchbegriff eingeben.",
+        CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS", "Bitte einen Suchbegriff eingeben.",
                                        MB_OK | MB_ICONINFORMATION);
         SleSuchbegriff->SetFocus();
         return;

@@ -219,7 +219,8 @@ std::string ShellHelpText(HMENU menuBar) {
             std::erase(item, '&');
             keys = StrTran(StrTran(keys, "STRG", "Strg"), "ALT", "Alt");
             text += (keys.empty() ? std::string("–") : keys) + "\t" + AllTrim(item);
-            if (GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED))
+            if (GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) &
+                (MF_GRAYED | MF_DISABLED))
                 text += " (noch nicht verfügbar)";
             text += "\r\n";
         }

@@ -258,11 +258,11 @@ void DtaTerminkalender::ListBoxClick(ControlEvent& e) {
         return;
     const std::string file = shown_[static_cast<size_t>(item) - 1].file;
     if (GetFileAttributesW(Utf8ToWide(file).c_str()) == INVALID_FILE_ATTRIBUTES) {
-        CurrentPresenter().ShowMessage(
-            Handle(), "Terminkalender",
-            "Der Brief „" + file + "“ ist nicht vorhanden.\r\nBitte prüfen Sie, ob er "
-                                    "verschoben oder gelöscht wurde.",
-            MB_OK | MB_ICONEXCLAMATION);
+        CurrentPresenter().ShowMessage(Handle(), "Terminkalender",
+                                       "Der Brief „" + file +
+                                           "“ ist nicht vorhanden.\r\nBitte prüfen Sie, ob er "
+                                           "verschoben oder gelöscht wurde.",
+                                       MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     if (auto* shell = dynamic_cast<KpShell*>(Owner()))

@@ -53,8 +53,8 @@ std::vector<Resubmission> ResubmissionsOn(const std::string& dataPath, Date day)
     if (day.IsEmpty())
         return found;
     ForEachResubmission(dataPath, DToS(day), [&](DBServer& wv) {
-        found.push_back(Resubmission{day, "", Text(wv, "WV"), Text(wv, "WVGRUND"),
-                                     Text(wv, "DABLAGE")});
+        found.push_back(
+            Resubmission{day, "", Text(wv, "WV"), Text(wv, "WVGRUND"), Text(wv, "DABLAGE")});
     });
     if (found.empty() || !Exists(dataPath + "DokVW.dbf"))
         return found;
@@ -64,7 +64,8 @@ std::vector<Resubmission> ResubmissionsOn(const std::string& dataPath, Date day)
     if (!dok.Used() || !Exists(dataPath + "DokVW5.ntx") || !dok.SetIndex(dataPath + "DokVW5.ntx"))
         return found;
     for (Resubmission& r : found) {
-        if (r.file.empty() || !dok.Seek(Usual(r.file)) || Upper(Text(dok, "ABLAGE")) != Upper(r.file))
+        if (r.file.empty() || !dok.Seek(Usual(r.file)) ||
+            Upper(Text(dok, "ABLAGE")) != Upper(r.file))
             continue;
         for (const char* field : {"KUNDE", "GESELL", "VERMITTLER"}) {
             r.addressee = Text(dok, field);

@@ -720,8 +720,8 @@ void KpWordPad::Find() {
     std::wstring term;
     if (sel.cpMax > sel.cpMin && sel.cpMax - sel.cpMin < 200) {
         term.resize(static_cast<size_t>(sel.cpMax - sel.cpMin) + 1);
-        term.resize(static_cast<size_t>(
-            SendMessageW(oRichEdit_->Handle(), EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(term.data()))));
+        term.resize(static_cast<size_t>(SendMessageW(oRichEdit_->Handle(), EM_GETSELTEXT, 0,
+                                                     reinterpret_cast<LPARAM>(term.data()))));
         if (term.find_first_of(L"\r\n") != std::wstring::npos)
             term.clear();
     }

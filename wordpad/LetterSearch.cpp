@@ -20,8 +20,8 @@ bool FindInRichEdit(HWND richEdit, const std::wstring& term, DWORD flags) {
     CHARRANGE sel{};
     SendMessageW(richEdit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
     GETTEXTLENGTHEX len{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    const auto length =
-        static_cast<LONG>(SendMessageW(richEdit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&len), 0));
+    const auto length = static_cast<LONG>(
+        SendMessageW(richEdit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&len), 0));
     FINDTEXTEXW find{};
     find.chrg = SearchRange(sel, length, flags & FR_DOWN);
     find.lpstrText = term.c_str();

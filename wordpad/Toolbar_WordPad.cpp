@@ -139,7 +139,8 @@ int CALLBACK FontFamilyCallback(const LOGFONTW* font, const TEXTMETRICW*, DWORD 
     // A family comes once for each of its character sets: the list names it once.
     auto* faces = reinterpret_cast<std::vector<std::string>*>(param);
     const std::string face = WideToUtf8(font->lfFaceName);
-    if ((fontType & TRUETYPE_FONTTYPE) && std::find(faces->begin(), faces->end(), face) == faces->end())
+    if ((fontType & TRUETYPE_FONTTYPE) &&
+        std::find(faces->begin(), faces->end(), face) == faces->end())
         faces->push_back(face);
     return 1;
 }

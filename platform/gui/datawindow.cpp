@@ -435,6 +435,10 @@ void DataWindow::PassFocusToForm() {
     if (!surface)
         return;
     HWND target = focusControl_ ? focusControl_->Handle() : nullptr;
+    // A field of a page (sub-form) had it last.
+    for (const DataWindow* sub : subForms_)
+        if (!target && sub->focusControl_ && IsWindowVisible(sub->focusControl_->Handle()))
+            target = sub->focusControl_->Handle();
     if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target))
         target = FirstInputField(surface);
     if (target)

@@ -49,9 +49,9 @@ class Menu : public Object {
                       int position = -1);
     Symbol NameSym(int id) const;                    // null when not registered
     const kp::HyperLabel* HyperLabel(int id) const;  // null when not registered
+    int ItemID(Symbol name) const;                   // 0 when not registered
     // A registered pop-up's label by the menu it opens; null when none.
     const kp::HyperLabel* PopupLabel(HMENU popup) const;
-    int ItemID(Symbol name) const;                   // 0 when not registered
 
     // Adds a command item or a separator (for menus built in code).
     void AppendItem(int id, const std::string& text);

@@ -356,9 +356,9 @@ void Window::AfterDispatch(Event& e) {
         if (!(flags == 0xFFFF && e.lParam() == 0)) {
             // A pop-up is told by its position in the menu it lies in.
             const auto in = reinterpret_cast<HMENU>(e.lParam());
-            const kp::HyperLabel* hl =
-                (flags & MF_POPUP) ? menu_->PopupLabel(GetSubMenu(in, LOWORD(e.wParam())))
-                                   : menu_->HyperLabel(LOWORD(e.wParam()));
+            const kp::HyperLabel* hl = (flags & MF_POPUP)
+                                           ? menu_->PopupLabel(GetSubMenu(in, LOWORD(e.wParam())))
+                                           : menu_->HyperLabel(LOWORD(e.wParam()));
             if (hl)
                 text = hl->Description();
         }
