@@ -57,11 +57,14 @@ else
     echo "shell: no CUPS server; the printed page is left out"
 fi
 
-# A day with resubmissions for the appointment calendar, as its date field
-# takes it typed (ddmmyyyy).
-wvday=$(python3 -c 'import dbfread, sys
-days = [r["TAG"] for r in dbfread.DBF(sys.argv[1]) if r["TAG"]]
-print(min(days).strftime("%d%m%Y") if days else "")' "$out/Daten/DatWV.dbf" 2>/dev/null || true)
+# A day with resubmissions for the appointment calendar (TAG, the first
+# field of DatWV.dbf), as its date field takes it typed (ddmmyyyy).
+wvday=$(python3 -c 'import struct, sys
+d = open(sys.argv[1], "rb").read()
+n, hl, rl = struct.unpack("<IHH", d[4:12])
+tags = sorted(d[hl + i * rl + 1:hl + i * rl + 9].decode() for i in range(n)
+              if d[hl + i * rl:hl + i * rl + 1] == b" " and d[hl + i * rl + 1:hl + i * rl + 9].strip())
+print(tags[0][6:8] + tags[0][4:6] + tags[0][0:4] if tags else "")' "$out/Daten/DatWV.dbf" 2>/dev/null || true)
 
 rm -f "$out"/screenshot-*.png
 KP_WVDAY="$wvday" KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
