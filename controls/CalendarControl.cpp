@@ -11,6 +11,12 @@
 
 namespace kp {
 
+namespace {
+// A marked day: a pale yellow cell, its number in dark blue.
+constexpr COLORREF kMarkedCell = RGB(255, 240, 150);
+constexpr COLORREF kMarkedText = RGB(0, 0, 160);
+}  // namespace
+
 void RegisterCalendarClass() {
     CustomControl::RegisterWindowClass(CustomControl::kDefaultClassName);
 }
@@ -160,6 +166,25 @@ void CalendarControl::DrawDayNumber(HDC dc, Date d, COLORREF color) {
     DrawTextW(dc, text, -1, &r, DT_RIGHT | DT_SINGLELINE);
 }
 
+void CalendarControl::MarkDays(std::vector<int> days) {
+    marked_ = std::move(days);
+    if (Handle())
+        InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+bool CalendarControl::IsMarked(Date d) const {
+    return !d.IsEmpty() && !dCurrent_.IsEmpty() && d.Month() == dCurrent_.Month() &&
+           d.Year() == dCurrent_.Year() &&
+           std::find(marked_.begin(), marked_.end(), d.Day()) != marked_.end();
+}
+
+void CalendarControl::FillDay(HDC dc, Date d) {
+    const auto c = grid_.DayCell(d);
+    RECT r{c.left, c.top, c.right, c.bottom};
+    GdiHandle<HBRUSH> tint(CreateSolidBrush(kMarkedCell));
+    FillRect(dc, &r, tint.Get());
+}
+
 void CalendarControl::DrawDays(HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     RECT rc{};
@@ -179,8 +204,11 @@ void CalendarControl::DrawDays(HDC dc) {
     }
     const Date first = CalendarGrid::FirstOfMonth(dCurrent_);
     const int days = CalendarGrid::LastDayOfMonth(first).Day();
-    for (int day = 0; day < days; ++day)
-        DrawDayNumber(dc, first + day, RGB(0, 0, 0));
+    for (int day = 0; day < days; ++day) {
+        if (IsMarked(first + day))
+            FillDay(dc, first + day);
+        DrawDayNumber(dc, first + day, IsMarked(first + day) ? kMarkedText : RGB(0, 0, 0));
+    }
     SelectObject(dc, oldFont);
 }
 
@@ -202,7 +230,9 @@ void CalendarControl::UnHighlightDay(HDC dc) {
         return;
     const auto c = grid_.DayCell(dCurrent_);
     RECT r{c.left, c.top, c.right, c.bottom};
-    if (Brush && Brush->Handle()) {
+    if (IsMarked(dCurrent_)) {
+        FillDay(dc, dCurrent_);
+    } else if (Brush && Brush->Handle()) {
         FillRect(dc, &r, Brush->Handle());
     } else {
         GdiHandle<HBRUSH> face(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
@@ -210,7 +240,7 @@ void CalendarControl::UnHighlightDay(HDC dc) {
     }
     HGDIOBJ oldFont = SelectObject(dc, GetStockObject(ANSI_VAR_FONT));
     SetBkMode(dc, TRANSPARENT);
-    DrawDayNumber(dc, dCurrent_, RGB(0, 0, 0));
+    DrawDayNumber(dc, dCurrent_, IsMarked(dCurrent_) ? kMarkedText : RGB(0, 0, 0));
     SelectObject(dc, oldFont);
 }
 

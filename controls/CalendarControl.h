@@ -6,6 +6,7 @@
 // or pages a month, a double click hands the day to the owner and closes it.
 // The geometry and arithmetic are CalendarGrid's.
 #include <memory>
+#include <vector>
 
 #include "controls/CalendarGrid.h"
 #include "platform/gui/controls.h"
@@ -45,6 +46,12 @@ class CalendarControl : public CustomControl {
     void MoveDays(long days);
     void MoveMonths(int step);
 
+    // Days of the month shown that stand out (a tinted cell, the number in
+    // blue): days with appointments. The owner sets them when the month
+    // changes; they hold until it sets others.
+    void MarkDays(std::vector<int> days);
+    bool IsMarked(Date d) const;
+
     // Public as the owner may set them.
     std::shared_ptr<kp::Brush> Brush;
     Date dMinDate = CalendarGrid::MinDate();
@@ -67,12 +74,14 @@ class CalendarControl : public CustomControl {
     void UnHighlightDay(HDC dc);
     void Draw3DBox(HDC dc, int x1, int y1, int x2, int y2);
     void DrawDayNumber(HDC dc, Date d, COLORREF color);
+    void FillDay(HDC dc, Date d);
 
     CalendarGrid grid_{0, 0};
     Date dCurrent_;
     Date dFirst_;
     Date dLast_;
     bool lNotifyOwner_ = false;
+    std::vector<int> marked_;
     HPEN pWhite_ = nullptr;
     GdiHandle<HPEN> pGrey_;
 };

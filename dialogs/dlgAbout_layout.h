@@ -4,9 +4,11 @@
 
 #include "platform/gui/controls.h"
 #include "platform/gui/dialogwindow.h"
+#include "platform/gui/drawing.h"
 
 namespace kp {
 
+inline constexpr int ID_ABOUT_ICON = 101;
 inline constexpr int ID_ABOUT_TXTAPP = 103;
 inline constexpr int ID_ABOUT_TXTVERSION = 104;
 inline constexpr int ID_ABOUT_TXTNOTICE = 105;
@@ -25,6 +27,9 @@ class DlgAboutLayout : public DialogWindow {
     std::unique_ptr<FixedText> TxtFreeMemory;
     std::unique_ptr<FixedText> TxtFreeRessources;
     std::unique_ptr<PushButton> PshOKButton;
+
+  private:
+    std::shared_ptr<kp::Icon> appIcon_;  // shown by the icon control
 };
 
 }  // namespace kp

@@ -1,5 +1,7 @@
 #include "dialogs/dlgProgress.h"
 
+#include "dialogs/appIcon.h"
+
 #include <commctrl.h>
 
 #include "platform/gui/app.h"
@@ -46,6 +48,7 @@ void LetMessagesThrough() {
 
 DlgProgressLayout::DlgProgressLayout(Window* owner)
     : DialogWindow(owner, ResourceID("dlgProgress_layout"), false) {
+    ShowApplicationIcon(*this);
     Bar1 = std::make_unique<ProgressBar>(this, ResourceID(ID_PROGRESS_BAR1));
     PshCancelButton = std::make_unique<PushButton>(this, ResourceID(ID_PROGRESS_PSHCANCEL));
     PshCancelButton->HyperLabel(kp::HyperLabel("PshCancel", "Abbruch"));
@@ -142,6 +145,7 @@ Method DlgProgress::FindMethod(Symbol name) {
 
 DlgProgress2Layout::DlgProgress2Layout(Window* owner)
     : DialogWindow(owner, ResourceID("dlgProgress2_layout"), false) {
+    ShowApplicationIcon(*this);
     Bar1 = std::make_unique<ProgressBar>(this, ResourceID(ID_PROGRESS2_BAR1));
     TxtDateien = std::make_unique<FixedText>(this, ResourceID(ID_PROGRESS2_TXTDATEIEN));
 }

@@ -137,6 +137,13 @@ void DlgSeek::PshSuchen() {
         return;
     }
     const std::string term = Term();
+    if (term.empty()) {
+        // An empty term would find the first record of any order.
+        CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS", "Bitte einen Suchbegriff eingeben.",
+                                       MB_OK | MB_ICONINFORMATION);
+        SleSuchbegriff->SetFocus();
+        return;
+    }
     if (ownerKind_ == "tabVertraege") {
         if (!contractsOwnTable_)
             server_->SetOrder(1);
@@ -157,7 +164,8 @@ void DlgSeek::PshSuchen() {
         const SuspendedNotification quiet(*server_);
         if (order == 2) {
             const SurnameSearch surnames = FindSurnames(*server_, term);
-            if (surnames.letterFound) {
+            // Nobody to choose from: the not-found message says it at once.
+            if (surnames.letterFound && !surnames.hits.empty()) {
                 DlgAuswahl list(this, surnames.hits);
                 list.Show();
                 if (!cSeekString_.empty()) {

@@ -1,5 +1,7 @@
 #include "dialogs/dlgSeek2.h"
 
+#include "dialogs/appIcon.h"
+
 #include "dialogs/seekRules.h"
 #include "platform/data/dbserver.h"
 #include "platform/data/suspendnotify.h"
@@ -27,6 +29,7 @@ class WaitCursor {
 
 DlgSeek2Layout::DlgSeek2Layout(Window* owner)
     : DialogWindow(owner, ResourceID("dlgSeek2_layout"), true) {
+    ShowApplicationIcon(*this);
     SleSuchbegriff = std::make_unique<SingleLineEdit>(this, ResourceID(ID_SEEK2_SLESUCHBEGRIFF));
     SleSuchbegriff->HyperLabel(kp::HyperLabel("SleSuchbegriff", "Suchbegriff:"));
     PshSuchenButton = std::make_unique<PushButton>(this, ResourceID(ID_SEEK2_PSHSUCHEN));

@@ -1,9 +1,12 @@
 #include "dialogs/dlgSeek_layout.h"
 
+#include "dialogs/appIcon.h"
+
 namespace kp {
 
 DlgSeekLayout::DlgSeekLayout(Window* owner)
     : DialogWindow(owner, ResourceID("dlgSeek_layout"), true) {
+    ShowApplicationIcon(*this);
     SleSuchbegriff = std::make_unique<SingleLineEdit>(this, ResourceID(ID_SEEK_SLESUCHBEGRIFF));
     SleSuchbegriff->HyperLabel(kp::HyperLabel("SleSuchbegriff", "Suchbegriff:"));
     TxtSuchenNach = std::make_unique<FixedText>(this, ResourceID(ID_SEEK_TXTSUCHENNACH));
@@ -24,6 +27,7 @@ Symbol DlgSeekLayout::ClassName() const {
 
 DlgAuswahlLayout::DlgAuswahlLayout(Window* owner)
     : DialogWindow(owner, ResourceID("dlgAuswahl_layout"), true) {
+    ShowApplicationIcon(*this);
     Lst1 = std::make_unique<ListBox>(this, ResourceID(ID_AUSWAHL_LST1));
     Lst1->HyperLabel(kp::HyperLabel("Lst1", ""));
     PshAbbruchButton = std::make_unique<PushButton>(this, ResourceID(ID_AUSWAHL_PSHABBRUCH));

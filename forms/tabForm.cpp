@@ -1,6 +1,7 @@
 #include "forms/tabForm.h"
 
 #include "forms/fieldCheck.h"
+#include "platform/data/recordwrite.h"
 #include "platform/data/suspendnotify.h"
 #include "platform/gui/boxes.h"
 #include "platform/runtime/codepage.h"
@@ -39,6 +40,8 @@ DataPage::DataPage(Window* owner, const PageLayout& layout, std::shared_ptr<Data
     for (const PageField& f : layout.fields) {
         auto edit = std::make_unique<SingleLineEdit>(this, ResourceID(f.controlId));
         edit->HyperLabel(kp::HyperLabel(f.field, "", f.description));
+        if (f.yesNo)
+            edit->LogicLetters('J', 'N');
         edits_.push_back(std::move(edit));
         labels_.push_back(ShownLabel(*edits_.back(), FieldLabel(f.description, f.field)));
     }
@@ -87,6 +90,10 @@ void DataPage::Show(int showState) {
     showing_ = true;
     DtaAbstract::Show(showState);
     showing_ = false;
+    // The first page comes after its form was opened, whose frame still
+    // holds the keyboard: it goes to the first field.
+    if (auto* form = dynamic_cast<DataWindow*>(Owner()); form && GetFocus() == form->Handle())
+        form->FocusFirstField();
 }
 
 void DataPage::Notify(int code, const Usual& description) {
@@ -147,15 +154,21 @@ int DataPage::Save() {
         if (!edit->Modified() && !edit->ValueChanged())
             continue;
         // What the edit shows is what the record gets.
-        const Usual value = edit->TextToValue(edit->TextValue());
-        db->FieldPut(edit->NameSym(), value);
+        db->FieldPut(edit->NameSym(), edit->TextToValue(edit->TextValue()));
         if (!db->Status().IsNil())
-            continue;  // the error was reported; the field keeps its text
-        edit->__Value(value);
-        edit->ValueChanged(false);
+            return -1;  // reported; the form drops the record, the field keeps its text
         ++written;
     }
     return written;
+}
+
+void DataPage::Saved() {
+    for (const auto& edit : edits_) {
+        if (!IsBound(*edit) || (!edit->Modified() && !edit->ValueChanged()))
+            continue;
+        edit->__Value(edit->TextToValue(edit->TextValue()));
+        edit->ValueChanged(false);
+    }
 }
 
 void DataPage::MouseButtonDown(MouseEvent& e) {
@@ -251,15 +264,23 @@ bool TabForm::Save() {
     // another workstation holds is refused as a whole.
     if (!server_->RLock())
         return false;
+    // Any way out before the commit drops what was put and frees the record.
+    PendingRecordWrite write(*server_);
     int written = 0;
     {
         // The pages' own edits must not be read back while the record is
         // written field by field.
         const SuspendedNotification quiet(*server_);
-        for (DataPage* page : changed)
-            written += page->Save();
+        for (DataPage* page : changed) {
+            const int put = page->Save();
+            if (put < 0)
+                return false;
+            written += put;
+        }
     }
-    server_->Commit();
+    write.Commit();
+    for (DataPage* page : changed)
+        page->Saved();
     return written > 0;
 }
 

@@ -37,6 +37,7 @@ struct PageField {
     int controlId = 0;
     std::string field;        // the table's field name
     std::string description;  // shown in the shell's status bar on focus
+    bool yesNo = false;       // a logical field shown and typed as J or N
 };
 
 // A kind of page: the tab name that chooses it, its dialog resource (a
@@ -72,8 +73,12 @@ class DataPage : public SubWindow {
     std::optional<Unstorable> FirstUnstorable() const;
     // Whether an edit holds a change that is not yet in the record.
     bool HasChanges() const;
-    // Writes the changed edits to the current record; the number written.
+    // Puts the changed edits into the current record: the number put, or -1
+    // when one was refused (the error was reported). The edits keep their
+    // marks until Saved(), so a save the form drops loses nothing typed.
     int Save();
+    // The record with the page's changes is stored: the edits show it.
+    void Saved();
     // A right click on a page without a pop-up menu of its own shows the
     // form's, whose commands then go to the form or its owner.
     void MouseButtonDown(MouseEvent& e) override;

@@ -6,10 +6,12 @@
 #include "app/dtaStart.h"
 #include "app/funVelto.h"
 #include "app/menShell_layout.h"
+#include "platform/data/dbserver.h"
 #include "platform/gui/app.h"
 #include "platform/gui/boxes.h"
 #include "platform/gui/helpdisplay.h"
 #include "platform/gui/tablewindow.h"
+#include "platform/runtime/strings.h"
 #include "shell/ShellDialogs.h"
 #include "shell/ShellEingabe.h"
 #include "shell/ShellForms.h"
@@ -24,6 +26,26 @@ namespace {
 // Posted to itself after a child is gone: its object is deleted outside the
 // child's own message handling.
 constexpr UINT kReapMessage = WM_APP + 0x4B50;
+// Posted after a form opened: the keyboard goes to its first field once
+// the activation of the new MDI child is over (it gives the frame the focus).
+constexpr UINT kFocusFormMessage = WM_APP + 0x4B51;
+
+// The table file a window shows, in capitals; "" without one.
+std::string TablePathOf(const DataWindow& window) {
+    auto* db = dynamic_cast<DBServer*>(window.Server());
+    return db && db->Used() ? Upper(db->FullPath()) : std::string();
+}
+
+// Did the user type something in the form that is not saved yet?
+bool HasTypedChanges(const DataWindow& form) {
+    for (const Control* c : form.Controls())
+        if (c->ValueChanged() || c->Modified())
+            return true;
+    for (const DataWindow* sub : form.SubForms())
+        if (HasTypedChanges(*sub))
+            return true;
+    return false;
+}
 
 // Items whose windows are not part of this program yet: they stay grey
 // rather than answering with a box.
@@ -43,14 +65,7 @@ KpShell::KpShell(ShellSettings settings) : ShellWindow(nullptr), settings_(std::
     Size(Dimension(900, 640));
 
     auto help = std::make_shared<kp::HelpDisplay>(this);
-    help->Topic("Index",
-                "KONTORPLUS – Hilfe\r\n\r\n"
-                "F3\tInteressenten und Kunden\r\n"
-                "F5\tGesellschaften\r\n"
-                "Strg+D\teine Tabelle (*.dbf) in einer Tabellenansicht öffnen\r\n"
-                "Start\tden Startbildschirm (Umstellung der Versicherungssteuer)\r\n"
-                "Alt+F4\tProgramm beenden\r\n\r\n"
-                "In den Formularen: rechte Maustaste für Speichern, Nur lesen und Bearbeiten.");
+    help->Topic("Index", ShellHelpText(menu->Handle()));
     HelpDisplay(help);
 }
 
@@ -109,6 +124,17 @@ LRESULT KpShell::Dispatch(Event& e) {
         Reap();
         return 1;
     }
+    if (e.Message() == kFocusFormMessage) {
+        const auto form = reinterpret_cast<HWND>(e.wParam());
+        if (auto* w = dynamic_cast<DataWindow*>(ActiveChild()); w && w->Handle() == form)
+            w->FocusFirstField();
+        return 1;
+    }
+    // Back from another program: the form in front may show a record that
+    // program changed.
+    if (e.Message() == WM_ACTIVATE && e.Handle() == Handle() && LOWORD(e.wParam()) != WA_INACTIVE &&
+        !HIWORD(e.wParam()))
+        ChildActivated(ActiveChild());
     return ShellWindow::Dispatch(e);
 }
 
@@ -205,6 +231,12 @@ void KpShell::OpenRecordForm(RecordFormKind kind) {
     auto* form =
         Adopt(std::make_unique<ShellRecordForm>(this, kind, settings_.dataPath, settings_.iniPath));
     form->Show();
+    FocusFirstFieldSoon(*form);
+}
+
+void KpShell::FocusFirstFieldSoon(DataWindow& form) {
+    if (Handle())
+        PostMessageW(Handle(), kFocusFormMessage, reinterpret_cast<WPARAM>(form.Handle()), 0);
 }
 
 void KpShell::DATEIADRESSEN() {
@@ -220,11 +252,13 @@ void KpShell::DATEIVERMITTLER() {
 }
 
 void KpShell::DATEIVERTRAEGE() {
-    Adopt(std::make_unique<DtaVertragEingabe>(this, settings_.dataPath))->Show();
+    auto* form = Adopt(std::make_unique<DtaVertragEingabe>(this, settings_.dataPath));
+    form->Show();
+    FocusFirstFieldSoon(*form);
 }
 
 void KpShell::DATEITERMIN() {
-    Adopt(std::make_unique<DtaTerminkalender>(this))->Show();
+    Adopt(std::make_unique<DtaTerminkalender>(this, settings_.dataPath))->Show();
 }
 
 void KpShell::DateiNeu() {
@@ -270,6 +304,26 @@ void KpShell::RefreshForms(DataWindow& changed) {
         if (auto* form = dynamic_cast<DtaAbstract*>(child);
             form && form != &changed && form->IsAlive())
             form->Refresh(changed);
+    // The table views are no forms of the registry.
+    const std::string table = TablePathOf(changed);
+    for (const auto& w : owned_)
+        if (auto* view = dynamic_cast<DataWindow*>(w.get());
+            view && view != &changed && view->IsAlive() && !dynamic_cast<DtaAbstract*>(view) &&
+            !table.empty() && TablePathOf(*view) == table)
+            view->RefreshBrowseView();
+}
+
+void KpShell::ChildActivated(Window* child) {
+    ShellWindow::ChildActivated(child);
+    auto* form = dynamic_cast<DataWindow*>(child);
+    if (!form || !form->IsAlive() || HasTypedChanges(*form))
+        return;
+    if (auto* abstract = dynamic_cast<DtaAbstract*>(form)) {
+        if (abstract->Valid())
+            abstract->Refresh(*abstract);
+    } else if (form->ShowsBrowseView()) {
+        form->RefreshBrowseView();
+    }
 }
 
 // The search and service items: their dialogs are in ShellDialogs.

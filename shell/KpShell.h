@@ -53,8 +53,12 @@ class KpShell : public ShellWindow, public ChildRegistry {
     // The printer setup over a given printer; without one the user is told.
     void OpenPrinterSetup(std::unique_ptr<PrinterLink> printer);
 
-    // A form saved its record: the others on the same table refresh.
+    // A form saved its record: the others on the same table refresh, and
+    // so do the table views of that table.
     void RefreshForms(DataWindow& changed);
+    // A form that comes to the front shows its record as it is on disk now
+    // (another program may have changed it), unless the user typed in it.
+    void ChildActivated(Window* child) override;
 
     LRESULT Dispatch(Event& e) override;
     bool QueryClose(Event& e) override;
@@ -75,6 +79,7 @@ class KpShell : public ShellWindow, public ChildRegistry {
     // The window the user must look at: in front, and active.
     void BringForward(Window& child);
     void OpenRecordForm(RecordFormKind kind);
+    void FocusFirstFieldSoon(DataWindow& form);
 
     ShellSettings settings_;
     std::unique_ptr<kp::StatusBar> statusBar_;

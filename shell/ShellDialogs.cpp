@@ -183,6 +183,38 @@ void RecoverReorganisation(Window* shell, const std::string& dataPath) {
         Tell(shell, told, MB_ICONEXCLAMATION);
 }
 
+// ---------------------------------------------------------------- help
+
+std::string ShellHelpText(HMENU menuBar) {
+    std::string text = "KONTORPLUS – Hilfe\r\n";
+    const int popups = GetMenuItemCount(menuBar);
+    for (int p = 0; p < popups; ++p) {
+        HMENU popup = GetSubMenu(menuBar, p);
+        const int n = popup ? GetMenuItemCount(popup) : 0;
+        text += "\r\n";
+        for (int i = 0; i < n; ++i) {
+            wchar_t buffer[128] = {};
+            if (!GetMenuStringW(popup, static_cast<UINT>(i), buffer, 128, MF_BYPOSITION) ||
+                !buffer[0])
+                continue;  // a separator
+            std::string item = WideToUtf8(buffer), keys;
+            if (const size_t tab = item.find('\t'); tab != std::string::npos) {
+                keys = AllTrim(item.substr(tab + 1));
+                item.resize(tab);
+            }
+            std::erase(item, '&');
+            keys = StrTran(StrTran(keys, "STRG", "Strg"), "ALT", "Alt");
+            text += (keys.empty() ? std::string("–") : keys) + "\t" + AllTrim(item);
+            if (GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) &
+                (MF_GRAYED | MF_DISABLED))
+                text += " (noch nicht verfügbar)";
+            text += "\r\n";
+        }
+    }
+    text += "\r\nIn den Formularen: rechte Maustaste für Speichern, Nur lesen und Bearbeiten.";
+    return text;
+}
+
 // ---------------------------------------------------------------- about
 
 void ShowAbout(Window* shell) {

@@ -51,4 +51,8 @@ void RecoverReorganisation(Window* shell, const std::string& dataPath);
 // The about box of the shell.
 void ShowAbout(Window* shell);
 
+// The help index: one short line for each command of the menu (its keys,
+// its caption), in menu order; items that are grey say so.
+std::string ShellHelpText(HMENU menuBar);
+
 }  // namespace kp

@@ -5,11 +5,13 @@
 
 #include "app/funGlobal.h"
 #include "forms/fieldCheck.h"
+#include "platform/data/recordwrite.h"
 #include "platform/data/suspendnotify.h"
 #include "platform/gui/boxes.h"
 #include "platform/gui/menu.h"
 #include "platform/runtime/codepage.h"
 #include "platform/runtime/strings.h"
+#include "platform/runtime/utf8.h"
 #include "shell/KpShell.h"
 #include "shell/SuiteIndexes.h"
 #include "shell/shellEingabe_ids.h"
@@ -100,8 +102,9 @@ DtaVertragEingabe::DtaVertragEingabe(Window* owner, const std::string& dataPath)
     beginn_ = std::make_unique<PEDateSle>(this, ResourceID(ID_VE_BEGINN));
     beginn_->HyperLabel(kp::HyperLabel("BEGINN", "Beginn", "Vertragsbeginn (TT.MM.JJJJ)"));
     aktiv_ = std::make_unique<SleSelection0>(this, ResourceID(ID_VE_AKTIV));
-    aktiv_->HyperLabel(kp::HyperLabel("AKTIV", "Aktiv", "T: Vertrag in Kraft, F: nicht"));
+    aktiv_->HyperLabel(kp::HyperLabel("AKTIV", "Aktiv", "J: Vertrag in Kraft, N: nicht"));
     aktiv_->TextLimit(1);
+    aktiv_->LogicLetters('J', 'N');
     notiz_ = std::make_unique<MleDorvanKeys>(this, ResourceID(ID_VE_NOTIZ));
     notiz_->HyperLabel(kp::HyperLabel("NOTIZ", "Notiz", "Notiz zum Vertrag"));
     hinweis_ = std::make_unique<FixedText>(this, ResourceID(ID_VE_HINWEIS));
@@ -199,6 +202,9 @@ void DtaVertragEingabe::Unchanged() {
 bool DtaVertragEingabe::Save() {
     if (!table_ || !table_->Used())
         return false;
+    // Nothing typed, nothing to write: moving on needs no lock of the record.
+    if (!HasUnsavedChanges())
+        return true;
     if (!indexError_.empty()) {
         TellNotSaved(Handle(), indexError_);
         return false;
@@ -208,6 +214,22 @@ bool DtaVertragEingabe::Save() {
     // the user typed.
     if (!AllChangesStorable() || !table_->RLock())
         return false;
+    // Any way out before the commit drops what was put and frees the record;
+    // the fields that were changed keep their marks, so nothing typed is lost.
+    std::vector<Control*> changed;
+    for (Control* c : Fields())
+        if (c->Modified() || c->ValueChanged())
+            changed.push_back(c);
+    struct KeepMarks {
+        std::vector<Control*>& fields;
+        bool keep = true;
+        ~KeepMarks() {
+            if (keep)
+                for (Control* c : fields)
+                    c->ValueChanged(true);
+        }
+    } marks{changed};
+    PendingRecordWrite write(*table_);
     bool ok = true;
     {
         // The form's own writes must not read the record back into fields
@@ -221,22 +243,27 @@ bool DtaVertragEingabe::Save() {
         for (SingleLineEdit* e : {static_cast<SingleLineEdit*>(aktiv_.get())}) {
             if (e->Modified() || e->ValueChanged()) {
                 table_->FieldPut(e->NameSym(), e->TextToValue(e->TextValue()));
+                ok = table_->Status().IsNil() && ok;
                 e->Modified(false);
                 e->ValueChanged(false);
             }
         }
         if (notiz_->Modified() || notiz_->ValueChanged()) {
             table_->FieldPut(Symbol("NOTIZ"), Usual(notiz_->TextValue()));
+            ok = table_->Status().IsNil() && ok;
             notiz_->Modified(false);
             notiz_->ValueChanged(false);
         }
     }
-    table_->Commit();
-    if (ok) {
-        Unchanged();
-        Valid(true);
-        Hint("Gespeichert.");
-    }
+    if (!ok)
+        return false;
+    write.Commit();
+    marks.keep = false;
+    Unchanged();
+    Valid(true);
+    Hint("Gespeichert.");
+    if (auto* shell = dynamic_cast<KpShell*>(Owner()))
+        shell->RefreshForms(*this);
     return ok;
 }
 
@@ -245,14 +272,19 @@ bool DtaVertragEingabe::AllChangesStorable() {
     for (Control* c : Fields()) {
         if (!c->Modified() && !c->ValueChanged())
             continue;
-        const auto spec = std::find_if(specs.begin(), specs.end(),
-                                       [&](const auto& s) { return s.first == c->NameSym(); });
-        if (spec == specs.end())
-            continue;
+        // The field the control is bound to, as its write will find it.
+        const FieldSpec* spec = c->FieldSpec();
+        if (!spec) {
+            const auto named = std::find_if(specs.begin(), specs.end(),
+                                            [&](const auto& s) { return s.first == c->NameSym(); });
+            if (named == specs.end())
+                continue;
+            spec = &named->second;
+        }
         const auto named = std::find_if(labels_.begin(), labels_.end(),
                                         [c](const auto& l) { return l.first == c; });
         const std::string label = named != labels_.end() ? named->second : c->NameSym().Name();
-        if (auto why = FieldStoreProblem(spec->second, c->TextValue(), TableCodePage(), label)) {
+        if (auto why = FieldStoreProblem(*spec, c->TextValue(), TableCodePage(), label)) {
             CurrentPresenter().ShowMessage(Handle(), "KONTORPLUS", *why,
                                            MB_OK | MB_ICONEXCLAMATION);
             c->SetFocus();
@@ -308,13 +340,19 @@ void DtaVertragEingabe::PshWeiter() {
 
 // ---------------------------------------------------------------- calendar
 
-DtaTerminkalender::DtaTerminkalender(Window* owner)
-    : DtaWindow((RegisterCalendarClass(), owner), ResourceID("dtaTerminkalender_layout")) {
+DtaTerminkalender::DtaTerminkalender(Window* owner, const std::string& dataPath)
+    : DtaWindow((RegisterCalendarClass(), owner), ResourceID("dtaTerminkalender_layout")),
+      dataPath_(dataPath) {
     PublishFieldLook();
     Caption("Terminkalender");
     datum_ = std::make_unique<SleDatum>(this, ResourceID(ID_TK_DATUM));
     datum_->HyperLabel(kp::HyperLabel("Datum", "Datum", "Datum (TT.MM.JJJJ); + und - blättern"));
     tag_ = std::make_unique<FixedText>(this, ResourceID(ID_TK_TAG));
+    liste_ = std::make_unique<ListBox>(this, ResourceID(ID_TK_WIEDERVORLAGEN));
+    liste_->HyperLabel(kp::HyperLabel("Wiedervorlagen", "Wiedervorlagen",
+                                      "Wiedervorlagen des Tages; Doppelklick öffnet den Brief"));
+    const int columns[] = {120, 210};  // dialog units: addressee, letter, reason
+    SendMessageW(liste_->Handle(), LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(columns));
     // Last, so that its first DateChanged finds the other controls.
     calendar_ = std::make_unique<CalendarControl>(this, ResourceID(ID_TK_CALENDAR));
     calendar_->HyperLabel(kp::HyperLabel("Calendar"));
@@ -331,6 +369,44 @@ void DtaTerminkalender::DateChanged(Date d) {
                         std::to_string(d.Year()));
     if (datum_ && !following_ && DToC(d) != datum_->TextValue())
         datum_->__Value(Usual(d));
+    ShowResubmissions(d);
+}
+
+void DtaTerminkalender::ShowResubmissions(Date d) {
+    if (!calendar_ || !liste_ || d.IsEmpty())
+        return;
+    if (markedMonth_.IsEmpty() || markedMonth_.Month() != d.Month() ||
+        markedMonth_.Year() != d.Year()) {
+        markedMonth_ = d;
+        calendar_->MarkDays(ResubmissionDays(dataPath_, d));
+    }
+    shown_ = ResubmissionsOn(dataPath_, d);
+    liste_->Clear();
+    for (const Resubmission& r : shown_)
+        liste_->AddItem(ResubmissionLine(r));
+    if (tag_ && !shown_.empty())
+        tag_->TextValue(tag_->TextValue() + " – " + std::to_string(shown_.size()) +
+                        (shown_.size() == 1 ? " Wiedervorlage" : " Wiedervorlagen"));
+}
+
+void DtaTerminkalender::ListBoxClick(ControlEvent& e) {
+    DtaWindow::ListBoxClick(e);
+    if (!liste_ || e.Control() != liste_.get())
+        return;
+    const int item = liste_->CurrentItemNo();
+    if (item < 1 || item > static_cast<int>(shown_.size()))
+        return;
+    const std::string file = shown_[static_cast<size_t>(item) - 1].file;
+    if (GetFileAttributesW(Utf8ToWide(file).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        CurrentPresenter().ShowMessage(Handle(), "Terminkalender",
+                                       "Der Brief „" + file +
+                                           "“ ist nicht vorhanden.\r\nBitte prüfen Sie, ob er "
+                                           "verschoben oder gelöscht wurde.",
+                                       MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (auto* shell = dynamic_cast<KpShell*>(Owner()))
+        shell->OpenWordPad(file);
 }
 
 void DtaTerminkalender::EditChange(ControlEvent& e) {

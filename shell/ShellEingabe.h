@@ -18,6 +18,7 @@
 #include "forms/dtaWindow.h"
 #include "platform/data/dbserver.h"
 #include "shell/ShellClosing.h"
+#include "shell/Wiedervorlage.h"
 
 namespace kp {
 
@@ -91,19 +92,28 @@ class DtaVertragEingabe : public DtaWindow, public DorvanKeysOwner, public Unsav
     bool discardAgreed_ = false;  // "Nein": the changes go with the window
 };
 
+// The calendar marks the days with resubmissions of letters (DatWV.dbf in
+// dataPath) and lists those of the chosen day; a double click on one opens
+// its letter in the word pad.
 class DtaTerminkalender : public DtaWindow, public DateChangedListener {
   public:
-    explicit DtaTerminkalender(Window* owner);
+    DtaTerminkalender(Window* owner, const std::string& dataPath);
     Symbol ClassName() const override;
 
     void DateChanged(Date d) override;
     CalendarControl& Calendar() { return *calendar_; }
     void EditChange(ControlEvent& e) override;
+    void ListBoxClick(ControlEvent& e) override;
 
   private:
+    void ShowResubmissions(Date d);
+    std::string dataPath_;
     std::unique_ptr<CalendarControl> calendar_;
     std::unique_ptr<SleDatum> datum_;
     std::unique_ptr<FixedText> tag_;
+    std::unique_ptr<ListBox> liste_;
+    std::vector<Resubmission> shown_;
+    Date markedMonth_;
     bool following_ = false;
 };
 

@@ -27,7 +27,7 @@ void DefineAdressen(TabForm& f) {
                   "adrKontakt_layout",
                   {{ID_ADR_TELEFON, "TELEFON", "Telefonnummer mit Vorwahl"},
                    {ID_ADR_GEBDATUM, "GEBDATUM", "Geburtsdatum (TT.MM.JJJJ)"},
-                   {ID_ADR_KUNDE, "KUNDE", "J: Kunde mit Verträgen, N: Interessent"},
+                   {ID_ADR_KUNDE, "KUNDE", "J: Kunde mit Verträgen, N: Interessent", true},
                    {ID_ADR_BETREUNR, "BETREUNR", "Nummer des betreuenden Vermittlers"},
                    {ID_ADR_ANGELEGT, "ANGELEGT", "Datum der Erfassung"}}});
     f.DefinePage({"Notizen", "adrNotiz_layout", {{ID_ADR_NOTIZ, "NOTIZ", "Notizen zur Adresse"}}});
@@ -66,7 +66,7 @@ void DefineVermittler(TabForm& f) {
                    {ID_VER_ORT, "ORT", "Ort"},
                    {ID_VER_TELEFON, "TELEFON", "Telefonnummer"},
                    {ID_VER_PROVSATZ, "PROVSATZ", "Provisionssatz in Prozent"},
-                   {ID_VER_AKTIV, "AKTIV", "J: aktiver Vermittler"}}});
+                   {ID_VER_AKTIV, "AKTIV", "J: aktiver Vermittler, N: nicht mehr tätig", true}}});
 }
 
 std::shared_ptr<Menu> MakePopup() {

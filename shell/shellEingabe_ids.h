@@ -18,6 +18,7 @@
 #define ID_TK_CALENDAR 751
 #define ID_TK_DATUM 752
 #define ID_TK_TAG 753
+#define ID_TK_WIEDERVORLAGEN 754
 
 // The shell's own menu item of the input form (in the Datei menu).
 #define ID_MENU_VERTRAEGE 24590

@@ -57,8 +57,17 @@ else
     echo "shell: no CUPS server; the printed page is left out"
 fi
 
+# A day with resubmissions for the appointment calendar (TAG, the first
+# field of DatWV.dbf), as its date field takes it typed (ddmmyyyy).
+wvday=$(python3 -c 'import struct, sys
+d = open(sys.argv[1], "rb").read()
+n, hl, rl = struct.unpack("<IHH", d[4:12])
+tags = sorted(d[hl + i * rl + 1:hl + i * rl + 9].decode() for i in range(n)
+              if d[hl + i * rl:hl + i * rl + 1] == b" " and d[hl + i * rl + 1:hl + i * rl + 9].strip())
+print(tags[0][6:8] + tags[0][4:6] + tags[0][0:4] if tags else "")' "$out/Daten/DatWV.dbf" 2>/dev/null || true)
+
 rm -f "$out"/screenshot-*.png
-KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+KP_WVDAY="$wvday" KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     drv() { tools/wine/kpwine build/win32/tools/uidriver/uidriver.exe "$@" --desktop kpshell 2>/dev/null; }
     shot() { sleep 1; import -window root "$KP_OUT/screenshot-$1.png"; echo "screenshot: $(pwd)/$KP_OUT/screenshot-$1.png"; }
     tools/wine/kpwine-server start
@@ -69,6 +78,7 @@ KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
         drv keys KONTORPLUS "Escape Escape" >/dev/null
         # The address form (F3) on its first two tabs, a field focused.
         drv keys KONTORPLUS F3 >/dev/null
+        shot 20-fokus-adressen
         drv enter-text KONTORPLUS 305 "$(drv text KONTORPLUS 305)" >/dev/null
         shot 3-adressen-person
         drv tab-select KONTORPLUS 0 1 >/dev/null; shot 4-adressen-kontakt
@@ -100,7 +110,7 @@ KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
         # The input form with a focused field in its focus colour, and the
         # calendar under its date field (a double click on "Beginn").
         drv menu KONTORPLUS 24590 >/dev/null
-        sleep 1
+        shot 21-fokus-vertraege
         drv enter-text KONTORPLUS 702 "$(drv text KONTORPLUS 702)" >/dev/null
         shot 9-eingabe-fokus
         drv dblclick KONTORPLUS 706 >/dev/null
@@ -111,6 +121,10 @@ KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
         # The appointment calendar (F7).
         drv keys KONTORPLUS F7 >/dev/null
         shot 11-terminkalender
+        if [ -n "$KP_WVDAY" ]; then
+            drv enter-text KONTORPLUS 752 "$KP_WVDAY" >/dev/null
+            shot 22-terminkalender-wiedervorlagen
+        fi
         # A table in the browse view (Ctrl+D, the open dialog).
         drv keys KONTORPLUS "Ctrl+D" >/dev/null
         if drv wait-window "Datei öffnen" --timeout 5000 >/dev/null; then
@@ -173,6 +187,16 @@ KP_OUT="$out" xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
                 fi
                 rm -f "$KP_OUT/.print-start"
             fi
+        fi
+        # The find dialog over the letter (Alt+F3) with a word found.
+        drv keys KONTORPLUS "Ctrl+Home Alt+F3" >/dev/null
+        sleep 1
+        find=$(drv windows | sed -n "s/.* class=#32770 caption=\(.*\)\$/\1/p" | head -n 1)
+        if [ -n "$find" ]; then
+            drv set-text "$find" 1152 "Mustermann" >/dev/null
+            drv click "$find" 1 >/dev/null
+            shot 23-suchen
+            drv close "$find" >/dev/null
         fi
         drv keys KONTORPLUS "Alt+F4" >/dev/null || true
     else

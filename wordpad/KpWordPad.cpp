@@ -434,6 +434,7 @@ void KpWordPad::TidyUp() {
     if (ShellWindow* shell = Shell(); shell && shell->StatusBar())
         shell->StatusBar()->PositionText("");
     ReleaseShellToolBar();
+    find_.reset();
     oFontCB_.reset();
     oPointSizeCB_.reset();
     oRichEdit_.reset();
@@ -795,7 +796,70 @@ void KpWordPad::Show(int showState) {
         oRichEdit_->SetFocus();
 }
 
+void KpWordPad::Find() {
+    if (!oRichEdit_)
+        return;
+    if (!find_)
+        find_ = std::make_unique<LetterSearch>(Handle());
+    // A selection within one line is what the user wants to find again.
+    CHARRANGE sel{};
+    SendMessageW(oRichEdit_->Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+    std::wstring term;
+    if (sel.cpMax > sel.cpMin && sel.cpMax - sel.cpMin < 200) {
+        term.resize(static_cast<size_t>(sel.cpMax - sel.cpMin) + 1);
+        term.resize(static_cast<size_t>(SendMessageW(oRichEdit_->Handle(), EM_GETSELTEXT, 0,
+                                                     reinterpret_cast<LPARAM>(term.data()))));
+        if (term.find_first_of(L"\r\n") != std::wstring::npos)
+            term.clear();
+    }
+    find_->Open(term);
+}
+
+void KpWordPad::FindRequest(LPARAM lParam) {
+    std::wstring term;
+    DWORD flags = 0;
+    if (!find_ || !find_->Request(lParam, term, flags) || !oRichEdit_)
+        return;
+    if (FindInRichEdit(oRichEdit_->Handle(), term, flags))
+        return;
+    // The dialog stays open over the letter for another try.
+    CurrentPresenter().ShowMessage(find_->Dialog(), "KONTORPLUS",
+                                   "„" + WideToUtf8(term) + "“ wurde " +
+                                       ((flags & FR_DOWN) ? "bis zum Ende" : "bis zum Anfang") +
+                                       " des Briefs nicht gefunden.\r\nBitte den Suchbegriff "
+                                       "oder die Richtung ändern.",
+                                   MB_OK | MB_ICONINFORMATION);
+}
+
+void KpWordPad::ShellBarFor(bool active) {
+    if (!shellBar_ || !oRichEdit_)
+        return;
+    // Without a word pad in front the letter commands have nothing to act
+    // on; "Neuen Text" and "Datei öffnen" are the shell's and stay.
+    for (int id : {IDM_SCHLIESSEN, IDM_DRUCKEN, IDM_VORSCHAU})
+        ItemState(id, active, true, false);
+    ItemState(IDM_SPEICHERN, active && letter_.Changed(), true, false);
+    ItemState(IDM_SUCHEN, active && oRichEdit_->TextLength() > 0, true, false);
+    const bool selected = active && oRichEdit_->SelectionType() != SEL_EMPTY;
+    ItemState(IDM_AUSSCHNEIDEN, selected, true, false);
+    ItemState(IDM_KOPIEREN, selected, true, false);
+    ItemState(IDM_EINFUEGEN, active && oRichEdit_->CanPaste(CF_TEXT), true, false);
+}
+
 LRESULT KpWordPad::Dispatch(Event& e) {
+    if (e.Message() == LetterSearch::Message()) {
+        FindRequest(e.lParam());
+        return 1;
+    }
+    if (e.Message() == WM_MDIACTIVATE && e.Handle() == Handle()) {
+        // Word pads share the shell's bar: only a child of another kind in
+        // front greys it.
+        const HWND front = reinterpret_cast<HWND>(e.lParam());
+        if (front == Handle())
+            ShellBarFor(true);
+        else if (!dynamic_cast<KpWordPad*>(GetObjectByHandle(front)))
+            ShellBarFor(false);
+    }
     const LRESULT result = ChildAppWindow::Dispatch(e);
     if (e.Message() == WM_NOTIFY && oRichEdit_) {
         const auto* header = reinterpret_cast<const NMHDR*>(e.lParam());

@@ -19,6 +19,7 @@
 #include "platform/gui/toolbar.h"
 #include "platform/runtime/symbol.h"
 #include "wordpad/DokName.h"
+#include "wordpad/LetterSearch.h"
 #include "wordpad/LetterFile.h"
 #include "wordpad/LetterLock.h"
 #include "wordpad/Toolbar_WordPad.h"
@@ -73,7 +74,8 @@ class KpWordPad : public ChildAppWindow,
     void Paragraph();
     void ShowSettings() {}
     void Options() {}
-    void Find() {}
+    // The find dialog over the letter (the selected text as its term).
+    void Find();
 
     // --- editing and formatting
     void Cut();
@@ -130,6 +132,10 @@ class KpWordPad : public ChildAppWindow,
     void AfterSave();
     bool MayClose();
     void TidyUp();
+    // The shell bar's buttons for this word pad in front, or grey.
+    void ShellBarFor(bool active);
+    // A request of the find dialog.
+    void FindRequest(LPARAM lParam);
     ShellWindow* Shell() const;
     bool FocusInFormatBar() const;
 
@@ -152,6 +158,7 @@ class KpWordPad : public ChildAppWindow,
     std::unique_ptr<FiledRecord> filed_;  // held while a filed letter is saved
     std::shared_ptr<kp::Toolbar> ownBar_;
     std::shared_ptr<kp::Toolbar> shellBar_;
+    std::unique_ptr<LetterSearch> find_;
     bool closing_ = false;  // the close was agreed: no second question
     bool givenUp_ = false;  // agreed with "Nein": the changes go with the window
     bool tidied_ = false;

@@ -190,8 +190,12 @@ std::shared_ptr<Toolbar> BuildToolbar(Window* owner, Symbol symMenu) {
 namespace {
 int CALLBACK FontFamilyCallback(const LOGFONTW* font, const TEXTMETRICW*, DWORD fontType,
                                 LPARAM param) {
-    if (fontType & TRUETYPE_FONTTYPE)
-        reinterpret_cast<std::vector<std::string>*>(param)->push_back(WideToUtf8(font->lfFaceName));
+    // A family comes once for each of its character sets: the list names it once.
+    auto* faces = reinterpret_cast<std::vector<std::string>*>(param);
+    const std::string face = WideToUtf8(font->lfFaceName);
+    if ((fontType & TRUETYPE_FONTTYPE) &&
+        std::find(faces->begin(), faces->end(), face) == faces->end())
+        faces->push_back(face);
     return 1;
 }
 }  // namespace

@@ -41,6 +41,8 @@ bool PreTranslateMessage(MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd)
         return false;
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (Window* target = GetObjectByHandle(msg.hwnd); target && target->ClaimsKey(msg))
+        return false;
     // Accelerators: the active MDI child's menu first, then the top window's.
     if (Window* top = GetObjectByHandle(root)) {
         if (top->mdiClient_) {
@@ -66,6 +68,13 @@ bool PreTranslateMessage(MSG& msg) {
             navigator = h;
         if (!(GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD))
             break;
+    }
+    // A modeless dialog of the system (the find dialog) has no object of
+    // ours: it navigates with its own keys all the same.
+    if (!navigator && !GetObjectByHandle(root)) {
+        wchar_t cls[8] = {};
+        if (GetClassNameW(root, cls, 8) && lstrcmpW(cls, L"#32770") == 0)
+            navigator = root;
     }
     return navigator && IsDialogMessageW(navigator, &msg);
 }

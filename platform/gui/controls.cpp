@@ -228,7 +228,7 @@ Usual SingleLineEdit::TextToValue(const std::string& text) const {
                 if (c == ' ')
                     continue;
                 const char u = static_cast<char>(c & ~0x20);
-                return Usual(u == 'T' || u == 'Y' || u == 'J');
+                return Usual(u == 'T' || u == 'Y' || u == 'J' || u == (yes_ & ~0x20));
             }
             return Usual(false);
         }
@@ -252,7 +252,7 @@ std::string SingleLineEdit::ValueToText(const Usual& v) const {
         case UsualType::Date:
             return DToC(v.AsDate());
         case UsualType::Logic:
-            return v.AsLogic() ? "T" : "F";
+            return std::string(1, v.AsLogic() ? yes_ : no_);
         case UsualType::String:
             return v.AsString();
         default:

@@ -145,10 +145,18 @@ class SingleLineEdit : public Edit {
     Usual TextToValue(const std::string& text) const;
     std::string ValueToText(const Usual& v) const;
 
+    // The letters a logical value shows as, "T" and "F" unless set ("J"
+    // and "N" in German forms). Either letter, and T, Y and J, read as true.
+    void LogicLetters(char yes, char no) {
+        yes_ = yes;
+        no_ = no;
+    }
+
     LRESULT Dispatch(Event& e) override;
 
   private:
     std::string picture_;
+    char yes_ = 'T', no_ = 'F';
 };
 
 class MultiLineEdit : public Edit {

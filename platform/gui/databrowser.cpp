@@ -538,6 +538,11 @@ bool DataBrowser::OnNotify(const NMHDR* header, LRESULT* result) {
     }
 }
 
+bool DataBrowser::ClaimsKey(const MSG& msg) const {
+    return msg.message == WM_KEYDOWN && (msg.wParam == VK_F2 || msg.wParam == VK_F5) &&
+           GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+}
+
 LRESULT DataBrowser::Dispatch(Event& e) {
     switch (e.Message()) {
         case WM_KEYDOWN: {

@@ -103,6 +103,8 @@ class DataBrowser : public Control {
     bool OnNotify(const NMHDR* header, LRESULT* result);
 
     LRESULT Dispatch(Event& e) override;
+    // F2 (edit the cell) and F5 (refresh) are the grid's own keys.
+    bool ClaimsKey(const MSG& msg) const override;
 
     // Context-menu command ids.
     enum : int { IDM_BROWSE_READWRITE = 0x7F01, IDM_BROWSE_EDIT, IDM_BROWSE_REFRESH };

@@ -13,6 +13,32 @@ namespace kp {
 
 namespace {
 
+// A field the user can type into now: a visible, enabled edit that is not
+// read-only.
+bool TakesInput(HWND h) {
+    wchar_t cls[32] = {};
+    GetClassNameW(h, cls, 32);
+    const bool edit = _wcsicmp(cls, L"Edit") == 0 || _wcsnicmp(cls, L"RichEdit", 8) == 0;
+    return edit && IsWindowVisible(h) && IsWindowEnabled(h) &&
+           !(GetWindowLongPtrW(h, GWL_STYLE) & ES_READONLY);
+}
+
+BOOL CALLBACK FindInputField(HWND h, LPARAM found) {
+    if (!TakesInput(h))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = h;
+    return FALSE;
+}
+
+// Where the keyboard goes in a form that has had no focus yet: its first
+// field that takes input, in the order of the form (its pages included);
+// else its first tab stop.
+HWND FirstInputField(HWND surface) {
+    HWND field = nullptr;
+    EnumChildWindows(surface, &FindInputField, reinterpret_cast<LPARAM>(&field));
+    return field ? field : GetNextDlgTabItem(surface, nullptr, FALSE);
+}
+
 // Messages of the surface that belong to the form: its controls'
 // notifications, its painting and its mouse. (Help requests and context
 // menus travel up to the frame by themselves.)
@@ -272,6 +298,17 @@ void DataWindow::Show(int showState) {
     Window::Show(showState);
 }
 
+void DataWindow::FocusFirstField() {
+    HWND surface = CanvasHandle();
+    if (browseView_ || !surface)
+        return;
+    if (HWND field = FirstInputField(surface); field && TakesInput(field)) {
+        focusControl_ = nullptr;
+        ::SetFocus(field);
+        SendMessageW(field, EM_SETSEL, 0, -1);
+    }
+}
+
 // A menu bar or status bar adds to the frame; the form keeps its size.
 void DataWindow::Menu(std::shared_ptr<kp::Menu> menu) {
     const Dimension form = SurfaceSize();
@@ -381,27 +418,33 @@ void DataWindow::AfterDispatch(Event& e) {
         case WM_SIZE:
             LayoutFrame();
             break;
-        case WM_SETFOCUS: {
-            if (browseView_ && browser_ && browser_->Handle()) {
-                ::SetFocus(browser_->Handle());
-                break;
-            }
-            // The frame passes the focus on to the form's control.
-            HWND surface = CanvasHandle();
-            if (!surface)
-                break;
-            HWND target = focusControl_ ? focusControl_->Handle() : nullptr;
-            if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target))
-                target = GetNextDlgTabItem(surface, nullptr, FALSE);
-            if (target)
-                SendMessageW(surface, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
-            else
-                ::SetFocus(surface);
+        case WM_SETFOCUS:
+            PassFocusToForm();
             break;
-        }
         default:
             break;
     }
+}
+
+void DataWindow::PassFocusToForm() {
+    if (browseView_ && browser_ && browser_->Handle()) {
+        ::SetFocus(browser_->Handle());
+        return;
+    }
+    HWND surface = CanvasHandle();
+    if (!surface)
+        return;
+    HWND target = focusControl_ ? focusControl_->Handle() : nullptr;
+    // A field of a page (sub-form) had it last.
+    for (const DataWindow* sub : subForms_)
+        if (!target && sub->focusControl_ && IsWindowVisible(sub->focusControl_->Handle()))
+            target = sub->focusControl_->Handle();
+    if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target))
+        target = FirstInputField(surface);
+    if (target)
+        SendMessageW(surface, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    else
+        ::SetFocus(surface);
 }
 
 void DataWindow::Detached() {

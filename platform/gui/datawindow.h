@@ -57,6 +57,9 @@ class DataWindow : public Window, public DataClient {
     FormSurface* Surface() const { return surface_.get(); }
 
     void Show(int showState = SHOWNORMAL) override;
+    // Gives the keyboard to the form's first field that takes input (its
+    // pages included), as a newly opened form should have it.
+    void FocusFirstField();
     void Menu(std::shared_ptr<kp::Menu> menu) override;
     void StatusBar(kp::StatusBar* bar) override;
     using Window::Menu;
@@ -100,6 +103,8 @@ class DataWindow : public Window, public DataClient {
   private:
     void Create(const ResourceID* form);
     void LayoutFrame();  // status bar and surface in the client area
+    // The frame has the focus: it goes on to the form's control.
+    void PassFocusToForm();
     Dimension SurfaceSize() const;
     void FitFrameToSurface(Dimension surface);  // client area := surface (plus status bar)
 

@@ -1,5 +1,7 @@
 #include "platform/gui/dialogwindow.h"
 
+#include <algorithm>
+
 #include "platform/gui/app.h"
 #include "platform/gui/controls.h"
 #include "platform/gui/dlgtemplate.h"
@@ -24,10 +26,33 @@ DialogWindow::DialogWindow(Window* owner, const ResourceID& dialog, bool modal)
     HWND parent = owner && owner->Handle() ? GetAncestor(owner->Handle(), GA_ROOT) : nullptr;
     CreateDialogIndirectParamW(dialog.Module(), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()),
                                parent, &Window::DialogProc, reinterpret_cast<LPARAM>(this));
-    if (!Handle())
+    if (!Handle()) {
         RaiseGuiError(EG_CREATE, "DialogWindow",
                       "Der Dialog " + dialog.Name() + " kann nicht angelegt werden.",
                       dialog.Name());
+        return;
+    }
+    // Without a position of its own a dialog would open in the screen's
+    // corner, far from the window it belongs to.
+    if (info.x == 0 && info.y == 0 && !(info.style & DS_CENTER)) {
+        RECT self{}, area{}, work{};
+        GetWindowRect(Handle(), &self);
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        if (!parent || !GetWindowRect(parent, &area))
+            area = work;
+        const POINT at = CentredDialogPosition(self, area, work);
+        SetWindowPos(Handle(), nullptr, at.x, at.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+POINT CentredDialogPosition(const RECT& dialog, const RECT& owner, const RECT& workArea) {
+    const LONG w = dialog.right - dialog.left, h = dialog.bottom - dialog.top;
+    LONG x = owner.left + (owner.right - owner.left - w) / 2;
+    LONG y = owner.top + (owner.bottom - owner.top - h) / 2;
+    x = std::clamp(x, workArea.left, std::max(workArea.left, workArea.right - w));
+    y = std::clamp(y, workArea.top, std::max(workArea.top, workArea.bottom - h));
+    return POINT{x, y};
 }
 
 DialogWindow::~DialogWindow() {

@@ -13,6 +13,11 @@
 
 namespace kp {
 
+// Where a dialog whose template gives no position opens: centred over the
+// rectangle of the window it belongs to (the work area without one), moved
+// into the work area where it would stick out. Screen pixels.
+POINT CentredDialogPosition(const RECT& dialog, const RECT& owner, const RECT& workArea);
+
 class DialogWindow : public Window {
   public:
     DialogWindow(Window* owner, const ResourceID& dialog, bool modal = true);

@@ -74,7 +74,17 @@ void Menu::Destroy() {
 }
 
 void Menu::RegisterItem(int id, const kp::HyperLabel& label, HMENU parent, int position) {
-    items_[id] = Item{label, parent, position};
+    HMENU popup = parent && position >= 0 ? GetSubMenu(parent, position) : nullptr;
+    items_[id] = Item{label, parent, position, popup};
+}
+
+const kp::HyperLabel* Menu::PopupLabel(HMENU popup) const {
+    if (!popup)
+        return nullptr;
+    for (const auto& [id, item] : items_)
+        if (item.popup == popup)
+            return &item.label;
+    return nullptr;
 }
 
 Symbol Menu::NameSym(int id) const {

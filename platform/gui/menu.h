@@ -50,6 +50,8 @@ class Menu : public Object {
     Symbol NameSym(int id) const;                    // null when not registered
     const kp::HyperLabel* HyperLabel(int id) const;  // null when not registered
     int ItemID(Symbol name) const;                   // 0 when not registered
+    // A registered pop-up's label by the menu it opens; null when none.
+    const kp::HyperLabel* PopupLabel(HMENU popup) const;
 
     // Adds a command item or a separator (for menus built in code).
     void AppendItem(int id, const std::string& text);
@@ -74,6 +76,7 @@ class Menu : public Object {
         kp::HyperLabel label;
         HMENU parent = nullptr;
         int position = -1;
+        HMENU popup = nullptr;  // the menu a registered pop-up opens
     };
     HMENU handle_ = nullptr;
     bool popup_ = false;

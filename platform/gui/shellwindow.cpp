@@ -65,6 +65,22 @@ Window* ShellWindow::ActiveChild() const {
     return GetObjectByHandle(reinterpret_cast<HWND>(SendMessageW(client_, WM_MDIGETACTIVE, 0, 0)));
 }
 
+void ShellWindow::ChildActivated(Window* child) {
+    kp::StatusBar* bar = Window::StatusBar();
+    if (!bar || !bar->Handle())
+        return;
+    // The description of the field that has the keyboard in the child, if
+    // it has it already; none of the child before.
+    std::string text;
+    for (HWND f = child ? GetFocus() : nullptr; f && f != child->Handle(); f = GetParent(f)) {
+        if (auto* c = dynamic_cast<kp::Control*>(GetObjectByHandle(f))) {
+            text = c->HyperLabel().Description();
+            break;
+        }
+    }
+    bar->ControlText(text);
+}
+
 void ShellWindow::Tile() {
     if (client_)
         SendMessageW(client_, WM_MDITILE, MDITILE_VERTICAL, 0);

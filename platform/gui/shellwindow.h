@@ -29,6 +29,10 @@ class ShellWindow : public Window {
 
     // The active MDI child's object, or null.
     Window* ActiveChild() const;
+    // Another child came to the front (null: none is left in front). The
+    // status bar lets go of the descriptions of the one before; the new
+    // one's focus brings its own.
+    virtual void ChildActivated(Window* child);
     void Tile();
     void Cascade();
     void ArrangeIcons();

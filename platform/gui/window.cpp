@@ -11,6 +11,7 @@
 #include "platform/gui/control.h"
 #include "platform/gui/controls.h"
 #include "platform/gui/internal.h"
+#include "platform/gui/shellwindow.h"
 #include "platform/gui/toolbar.h"
 #include "platform/runtime/error.h"
 #include "platform/runtime/utf8.h"
@@ -222,8 +223,15 @@ void Window::DestroyHandle() {
 }
 
 void Window::Destroy() {
-    if (hwnd_)
-        DestroyWindow(hwnd_);
+    if (!hwnd_)
+        return;
+    // An MDI child goes through its MDI client, which activates the next
+    // child, so that the keyboard goes on working there.
+    if ((GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_MDICHILD) && GetParent(hwnd_)) {
+        SendMessageW(GetParent(hwnd_), WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd_), 0);
+        return;
+    }
+    DestroyWindow(hwnd_);
 }
 
 bool Window::EndWindow(bool sendNow) {
@@ -334,12 +342,24 @@ void Window::BeforeDispatch(Event& e) {
 }
 
 void Window::AfterDispatch(Event& e) {
+    if (e.Message() == WM_MDIACTIVATE && e.Handle() == hwnd_) {
+        // The frame hears which child is in front now (none: lParam 0).
+        const HWND front = reinterpret_cast<HWND>(e.lParam());
+        auto* shell = dynamic_cast<ShellWindow*>(GetObjectByHandle(GetParent(GetParent(hwnd_))));
+        if (shell && (front == hwnd_ || !front))
+            shell->ChildActivated(front ? this : nullptr);
+    }
     if (e.Message() == WM_MENUSELECT && statusBar_ && menu_) {
         // The description of the item under the mouse shows in the status bar.
         const UINT flags = HIWORD(e.wParam());
         std::string text;
-        if (!(flags == 0xFFFF && e.lParam() == 0) && !(flags & MF_POPUP)) {
-            if (const kp::HyperLabel* hl = menu_->HyperLabel(LOWORD(e.wParam())))
+        if (!(flags == 0xFFFF && e.lParam() == 0)) {
+            // A pop-up is told by its position in the menu it lies in.
+            const auto in = reinterpret_cast<HMENU>(e.lParam());
+            const kp::HyperLabel* hl = (flags & MF_POPUP)
+                                           ? menu_->PopupLabel(GetSubMenu(in, LOWORD(e.wParam())))
+                                           : menu_->HyperLabel(LOWORD(e.wParam()));
+            if (hl)
                 text = hl->Description();
         }
         statusBar_->ControlText(text);

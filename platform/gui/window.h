@@ -137,6 +137,9 @@ class Window : public Object {
 
     // --- events
     virtual LRESULT Dispatch(Event& e);
+    // A key this window handles itself even where an accelerator of its
+    // frame would take it (a grid's F2 and F5).
+    virtual bool ClaimsKey(const MSG&) const { return false; }
     // Runs the window's default processing of the event (once) and makes
     // its result the EventReturnValue.
     void Default(Event& e);

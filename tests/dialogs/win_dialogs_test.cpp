@@ -304,6 +304,15 @@ TEST_F(Dialogs, AboutShowsPlaceholdersUntilTheCallerSetsItsLines) {
     EXPECT_FALSE(about.TxtNotice->Caption().empty());
     EXPECT_EQ(about.TxtFreeMemory->Caption(), "8.388.608 KB frei");
     EXPECT_EQ(about.TxtFreeRessources->Caption(), " 42 % frei");
+    // The application icon in the caption, and the icon control as large as
+    // the layout gives it (33 x 30 units), not shrunk to the icon's pixels.
+    EXPECT_TRUE(SendMessageW(about.Handle(), WM_GETICON, ICON_BIG, 0));
+    EXPECT_TRUE(SendMessageW(about.Handle(), WM_GETICON, ICON_SMALL, 0));
+    RECT units{0, 0, 33, 30}, icon{};
+    MapDialogRect(about.Handle(), &units);
+    GetWindowRect(GetDlgItem(about.Handle(), 101), &icon);
+    EXPECT_EQ(icon.right - icon.left, units.right);
+    EXPECT_EQ(icon.bottom - icon.top, units.bottom);
     about.Application("KONTORPLUS");
     about.Version("Version 1.0");
     about.Notice("© Büro");
@@ -334,6 +343,7 @@ TEST_F(Dialogs, SelectionListHandsBackTheFirstSixCharacters) {
     EXPECT_EQ(list.Lst1->ItemCount(), 3);
     EXPECT_EQ(list.Lst1->GetItem(2), "100001  Hans");  // the order given
     EXPECT_EQ(list.Lst1->CurrentItemNo(), 1);
+    EXPECT_TRUE(SendMessageW(list.Handle(), WM_GETICON, ICON_SMALL, 0));
     // A double click on the third entry chooses it.
     list.Lst1->CurrentItemNo(3);
     SendMessageW(list.Handle(), WM_COMMAND, MAKEWPARAM(ID_AUSWAHL_LST1, LBN_DBLCLK),
@@ -384,16 +394,25 @@ TEST_F(Dialogs, SurnameMissesEndWithTheNotFoundBoxOnTheStartRecord) {
                              std::string("Der Suchbegriff wurde nicht gefunden!")));
     EXPECT_EQ(server_->RecNo(), 4u);
 
-    // The letter exists but nobody matches: an empty list, then the box.
+    // The letter exists but nobody matches: no empty list, the box at once.
     DlgSeek seek(window_.get(), "dtaAdressen");
     seek.SleSuchbegriff->TextValue("MX");
     std::vector<std::string> shown{"x"};
     WhenShown cancel(L"Mehrfachauswahl", Cancel(&shown));
     seek.PshSuchen();
-    EXPECT_TRUE(cancel.Done());
-    EXPECT_TRUE(shown.empty());
+    EXPECT_FALSE(cancel.Done());
     EXPECT_EQ(presenter_.boxes.size(), 2u);
     EXPECT_EQ(server_->RecNo(), 4u);
+
+    // An empty term searches nothing: the dialog asks for one and stays.
+    DlgSeek empty(window_.get(), "dtaAdressen");
+    empty.SleSuchbegriff->TextValue("  ");
+    server_->GoTo(7);
+    empty.PshSuchen();
+    ASSERT_EQ(presenter_.boxes.size(), 3u);
+    EXPECT_EQ(presenter_.boxes[2].second, "Bitte einen Suchbegriff eingeben.");
+    EXPECT_EQ(server_->RecNo(), 7u);
+    EXPECT_TRUE(empty.IsAlive());
 }
 
 TEST_F(Dialogs, IndexListOpensOnTheOwnersOrderAndAbbruchStays) {
@@ -401,6 +420,7 @@ TEST_F(Dialogs, IndexListOpensOnTheOwnersOrderAndAbbruchStays) {
     server_->GoTo(5);
     DlgSeek seek(window_.get(), "dtaAdressen");
     EXPECT_EQ(seek.LstIndex->CurrentItem(), "nach Postleitzahlen");
+    EXPECT_TRUE(SendMessageW(seek.Handle(), WM_GETICON, ICON_BIG, 0));  // the application's
     seek.PshAbbruch();
     EXPECT_EQ(server_->RecNo(), 5u);
 

@@ -2,12 +2,34 @@
 // method tables.
 #include <gtest/gtest.h>
 
+#include "platform/gui/dialogwindow.h"
 #include "platform/gui/dlgtemplate.h"
 #include "platform/gui/geometry.h"
 #include "platform/gui/methods.h"
 
 namespace kp {
 namespace {
+
+TEST(DialogPlacement, CentredOverTheOwnerAndKeptInTheWorkArea) {
+    const RECT work{0, 0, 1024, 740};
+    const RECT dialog{0, 0, 300, 200};
+    // Over a frame in the middle of the screen: centred on it.
+    EXPECT_EQ(CentredDialogPosition(dialog, RECT{100, 50, 900, 690}, work).x, 350);
+    EXPECT_EQ(CentredDialogPosition(dialog, RECT{100, 50, 900, 690}, work).y, 270);
+    // Over a small window in the screen's corner: pushed into the work area,
+    // neither off its left nor off its top edge.
+    const POINT corner = CentredDialogPosition(dialog, RECT{-8, -8, 100, 60}, work);
+    EXPECT_EQ(corner.x, 0);
+    EXPECT_EQ(corner.y, 0);
+    // Near the lower right: the whole dialog stays visible.
+    const POINT low = CentredDialogPosition(dialog, RECT{900, 700, 1100, 800}, work);
+    EXPECT_EQ(low.x, 1024 - 300);
+    EXPECT_EQ(low.y, 740 - 200);
+    // A dialog larger than the work area keeps its top-left corner visible.
+    const POINT big = CentredDialogPosition(RECT{0, 0, 1200, 900}, work, work);
+    EXPECT_EQ(big.x, 0);
+    EXPECT_EQ(big.y, 0);
+}
 
 TEST(CoordinateSpace, RectanglesConvertByTheirEdgesBothWays) {
     const CoordinateSpace space(300);

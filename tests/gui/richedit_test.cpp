@@ -316,8 +316,8 @@ TEST_F(RichEditTest, CanPasteFollowsTheClipboard) {
 TEST_F(RichEditTest, KeysShowThePositionInTheShellsStatusBarAndNotifyTheOwner) {
     ShellWindow shell;
     StatusBar bar(&shell);
-    bar.ControlText("Bereit");
     Host host(&shell, true);
+    bar.ControlText("Bereit");  // after the child came to the front
     host.edit.TextValue("eins\r\nzwei");
     host.edit.Selection(7, 7);
     SendMessageW(host.edit.Handle(), WM_KEYUP, VK_RIGHT, 0xC0000001);

@@ -192,5 +192,30 @@ TEST(KpShell, PrinterSetupWithoutAPrinterTellsTheUser) {
     EXPECT_EQ(presenter.boxes.size(), 1u);
 }
 
+TEST(KpShell, HelpIndexNamesEveryCommandOnLinesThatFitTheBox) {
+    RecordingPresenter presenter;
+    ScopedPresenter scoped(presenter);
+    ShellSettings settings;
+    KpShell shell(settings);
+    shell.HILFEINDEX();
+    ASSERT_EQ(presenter.boxes.size(), 1u);
+    const std::string text = presenter.boxes[0].second;
+    for (const char* line :
+         {"Strg+D\tDatei öffnen", "–\tStart", "F3\tInteressenten und Kunden", "F5\tGesellschaften",
+          "F7\tTerminkalender", "–\tVermittler", "–\tVerträge erfassen", "F2\tSchnellsuche",
+          "F9\tEinstellungen", "–\tDrucker-Einstellung...", "F12\tReorganisation", "Alt+F4\tEnde",
+          "F1\tIndex", "–\tÜber..."})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    EXPECT_NE(text.find("Datenexport Betreuer (noch nicht verfügbar)"), std::string::npos);
+    // Short lines: the box does not break them.
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = std::min(text.find("\r\n", start), text.size());
+        EXPECT_LE(Utf8Length(text.substr(start, end - start)), 80u)
+            << text.substr(start, end - start);
+        start = end + 2;
+    }
+}
+
 }  // namespace
 }  // namespace kp

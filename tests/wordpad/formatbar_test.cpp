@@ -2,6 +2,8 @@
 // toolbar layouts, the font and size boxes, and the flat toolbar.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -118,6 +120,11 @@ TEST_F(FormatBarTest, TheFontListHoldsTrueTypeFaces) {
     EXPECT_FALSE(faces.empty());
     for (const auto& f : faces)
         EXPECT_FALSE(f.empty());
+    // Each face once, though the system names a family for each of its
+    // character sets.
+    std::vector<std::string> sorted = faces;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
 }
 
 // A box on the word pad's bar, as the word pad places them.

@@ -69,7 +69,7 @@ const std::map<std::string, WORD>& KeyNames() {
         {"DEL", VK_DELETE},    {"INSERT", VK_INSERT}, {"INS", VK_INSERT},    {"HOME", VK_HOME},
         {"END", VK_END},       {"PRIOR", VK_PRIOR},   {"PGUP", VK_PRIOR},    {"NEXT", VK_NEXT},
         {"PGDN", VK_NEXT},     {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT},   {"UP", VK_UP},
-        {"DOWN", VK_DOWN},     {"APPS", VK_APPS},
+        {"DOWN", VK_DOWN},     {"APPS", VK_APPS},     {"ALT", VK_MENU},
     };
     return names;
 }
