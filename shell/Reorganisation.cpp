@@ -104,11 +104,13 @@ void Undo(const std::string& dir, const SwapJournal& journal, bool decided, Swap
           const SwapHook& hook) {
     std::string error;
     if (decided && !AppendDecision(dir, SwapDecision::Back, error)) {
-        // Without the "back" line the next start finishes the swap if the
-        // "forward" line is in the journal; then the files stay as they are.
+        // Without the "back" line a journal that says "forward" is finished
+        // by the next start: the files stay as they are. Otherwise the undo
+        // goes on; once it has put the old table back, a recovery no longer
+        // goes forward (ForwardPossible).
         const std::optional<std::string> text = ReadAll(JournalPath(dir));
         const auto journalRead = text ? ParseJournal(*text) : std::nullopt;
-        if (!journalRead || journalRead->decision == SwapDecision::Forward) {
+        if (journalRead && journalRead->decision == SwapDecision::Forward) {
             result.unchanged = false;
             result.error += "\r\n" + error;
             return;

@@ -247,6 +247,39 @@ TEST_F(ReorgFolder, AnUndoThatFailsIsToldAndFinishedByTheNextStart) {
     EXPECT_TRUE(faults.empty()) << reorgtest::Lines(faults);
 }
 
+const ReorgTable& VertragTable();
+
+TEST_F(ReorgFolder, AnUndoWhoseForwardLineWasWrittenAfterAllIsNotFinishedForward) {
+    const std::string dir = Copy();
+    std::unique_ptr<OsFile> journal;
+    EXPECT_THROW(Reorganise(dir, {VertragTable()}, {},
+                            [&](const std::string& step) {
+                                if (step == "journal: forward" && !journal) {
+                                    // The line reaches the file, yet writing it is
+                                    // told to have failed (the journal is held).
+                                    std::ofstream(fs::path(Utf8ToWide(JournalPath(dir))),
+                                                  std::ios::binary | std::ios::app)
+                                        << DecisionLine(SwapDecision::Forward);
+                                    uint32_t os = 0;
+                                    journal =
+                                        OsFile::Open(JournalPath(dir), OsFile::Share::Exclusive,
+                                                     OsFile::Access::ReadOnly, &os);
+                                    ASSERT_TRUE(journal);
+                                }
+                                // Killed while the undo clears the new copies.
+                                if (step == "remove Vertrag~.DBF" && journal) {
+                                    journal.reset();
+                                    throw Abandoned{};
+                                }
+                            }),
+                 Abandoned);
+    const ReorgRecovery rec = RecoverReorganisation(dir, SuiteReorgTables());
+    EXPECT_TRUE(rec.error.empty()) << rec.error;
+    EXPECT_EQ(rec.done, SwapDecision::Back);
+    const auto faults = FolderFaults(dir, Live());
+    EXPECT_TRUE(faults.empty()) << reorgtest::Lines(faults);
+}
+
 TEST_F(ReorgFolder, ADataPathWithoutTheTablesIsNoSuccess) {
     test::TempFolder empty("kp_reorg_empty_");
     for (const std::string& dir : {empty.Folder(), empty.Folder() + "fehlt\\"}) {
