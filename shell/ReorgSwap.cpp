@@ -2,6 +2,12 @@
 
 #include <set>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/runtime/utf8.h"
+#endif
+
 namespace kp {
 
 namespace {
@@ -61,6 +67,25 @@ class Simulated {
     std::set<std::string> gone_, made_;
 };
 
+// Renames without replacing: every step's target is believed absent, and a
+// file there after all is one the plan does not know, never to be lost.
+bool MoveToNewName(const std::string& from, const std::string& to, uint32_t* os) {
+#ifdef _WIN32
+    const bool ok =
+        MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    *os = ok ? 0 : GetLastError();
+    return ok;
+#else
+    if (OsFile::Exists(to)) {
+        *os = OSERR_FILE_EXISTS;
+        return false;
+    }
+    return OsFile::Replace(from, to, os);
+#endif
+}
+
+constexpr uint32_t kAlreadyExists = 183;
+
 }  // namespace
 
 std::string OsReason(uint32_t os) {
@@ -75,6 +100,9 @@ std::string OsReason(uint32_t os) {
             return "nicht vorhanden";
         case OSERR_DISK_FULL:
             return "Datenträger voll";
+        case OSERR_FILE_EXISTS:
+        case kAlreadyExists:
+            return "eine Datei dieses Namens ist schon vorhanden";
         default:
             return "Fehler " + std::to_string(os);
     }
@@ -147,8 +175,28 @@ std::string Describe(const FsStep& step) {
                                          : "remove " + step.from;
 }
 
+bool ForwardPossible(const SwapJournal& journal, const FilePresent& present) {
+    if (journal.files.empty())
+        return true;
+    const SwapFile& table = journal.files[0];
+    if (present(table.fresh))
+        return !present(table.final);  // the old table is back in place
+    for (size_t i = 1; i < journal.files.size(); ++i)
+        if (present(journal.files[i].fresh))
+            return false;
+    return true;
+}
+
+SwapDecision RecoveryDirection(const SwapJournal& journal, const FilePresent& present) {
+    return journal.decision == SwapDecision::Forward && ForwardPossible(journal, present)
+               ? SwapDecision::Forward
+               : SwapDecision::Back;
+}
+
 std::vector<FsStep> ForwardSteps(const SwapJournal& journal, const FilePresent& present) {
     std::vector<FsStep> steps;
+    if (!ForwardPossible(journal, present))
+        return steps;
     Simulated fs(present);
     for (const SwapFile* f : MoveInOrder(journal)) {
         // While the new copy is still beside it, whatever has the final
@@ -170,12 +218,15 @@ std::vector<FsStep> BackSteps(const SwapJournal& journal, const FilePresent& pre
     Simulated fs(present);
     for (const SwapFile* f : MoveInOrder(journal)) {
         const std::string aside = AsideName(f->final);
-        if (fs.Has(aside)) {
-            // The old file is aside, so a file of the final name is new.
-            if (fs.Has(f->final))
+        // The file in place is new only once its new copy has moved in.
+        const bool finalIsNew = fs.Has(f->final) && !fs.Has(f->fresh);
+        if (f->hadOld && fs.Has(aside)) {
+            if (fs.Has(f->final) && !finalIsNew)
+                continue;  // the copy aside is older than the file in place
+            if (finalIsNew)
                 fs.Rename(steps, f->final, f->fresh);
             fs.Rename(steps, aside, f->final);
-        } else if (!f->hadOld && fs.Has(f->final)) {
+        } else if (!f->hadOld && finalIsNew) {
             fs.Rename(steps, f->final, f->fresh);
         }
     }
@@ -183,6 +234,16 @@ std::vector<FsStep> BackSteps(const SwapJournal& journal, const FilePresent& pre
         if (fs.Has(name))
             fs.Remove(steps, name);
     return steps;
+}
+
+StaleAsides FindStaleAsides(const SwapJournal& journal, const FilePresent& present) {
+    StaleAsides stale;
+    for (const SwapFile& f : journal.files) {
+        const std::string aside = AsideName(f.final);
+        if (present(aside))
+            (present(f.final) ? stale.older : stale.alone).push_back(aside);
+    }
+    return stale;
 }
 
 std::vector<std::string> ScratchNames(const SwapJournal& journal) {
@@ -236,7 +297,7 @@ std::string ApplySteps(const std::string& dir, const std::vector<FsStep>& steps,
             hook(Describe(s));
         uint32_t os = 0;
         if (s.op == FsStep::Op::Rename) {
-            if (!OsFile::Replace(dir + s.from, dir + s.to, &os))
+            if (!MoveToNewName(dir + s.from, dir + s.to, &os))
                 return "Die Datei „" + s.from + "“ kann nicht in „" + s.to +
                        "“ umbenannt werden (" + OsReason(os) + ").";
         } else if (!OsFile::Remove(dir + s.from) && OsFile::Exists(dir + s.from)) {

@@ -57,18 +57,42 @@ std::optional<SwapJournal> ParseJournal(std::string_view text);
 struct FsStep {
     enum class Op { Rename, Remove } op = Op::Rename;
     std::string from;
-    std::string to;  // renames only; an existing file of that name is replaced
+    std::string to;  // renames only; the rename fails when a file of that name exists
     bool operator==(const FsStep&) const = default;
 };
 std::string Describe(const FsStep& step);
 
 using FilePresent = std::function<bool(const std::string& name)>;
 
+// False when an undo without its "back" line got as far as putting the old
+// table back: the table's old file is in place beside its new copy, or the
+// new copy is gone while another new copy is still beside its file (the
+// table moves in last, so it was never moved in). Finishing then would put
+// new indexes beside the old table.
+bool ForwardPossible(const SwapJournal& journal, const FilePresent& present);
+// Which way a recovery goes: forward only after the "forward" line and
+// while that is still possible.
+SwapDecision RecoveryDirection(const SwapJournal& journal, const FilePresent& present);
+
 // Puts every new file in place (the table's .dbf last) and removes the old
-// files, from whatever state a swap was left in.
+// files, from whatever state a swap was left in; nothing when forward is
+// not possible.
 std::vector<FsStep> ForwardSteps(const SwapJournal& journal, const FilePresent& present);
 // Puts every old file back (the table's .dbf last) and removes the new ones.
+// A file of the final name counts as new only once its new copy is gone;
+// while the copy is still beside it, an old file aside is of an earlier
+// generation and the file in place stays.
 std::vector<FsStep> BackSteps(const SwapJournal& journal, const FilePresent& present);
+
+// Old copies ("X.alt") of a swap's files from an earlier run, found before
+// its journal is written. Beside a live file such a copy is an older
+// generation than the live one and goes; without the live file it may be
+// the only copy and the swap must not start.
+struct StaleAsides {
+    std::vector<std::string> older;  // the live file exists
+    std::vector<std::string> alone;  // the live file is missing
+};
+StaleAsides FindStaleAsides(const SwapJournal& journal, const FilePresent& present);
 
 // What a table's reorganisation leaves beside the table while it runs, and
 // what a killed run leaves behind: the new copies and the index builder's

@@ -104,9 +104,17 @@ void Undo(const std::string& dir, const SwapJournal& journal, bool decided, Swap
           const SwapHook& hook) {
     std::string error;
     if (decided && !AppendDecision(dir, SwapDecision::Back, error)) {
-        result.unchanged = false;
-        result.error += "\r\n" + error;
-        return;
+        // Without the "back" line a journal that says "forward" is finished
+        // by the next start: the files stay as they are. Otherwise the undo
+        // goes on; once it has put the old table back, a recovery no longer
+        // goes forward (ForwardPossible).
+        const std::optional<std::string> text = ReadAll(JournalPath(dir));
+        const auto journalRead = text ? ParseJournal(*text) : std::nullopt;
+        if (journalRead && journalRead->decision == SwapDecision::Forward) {
+            result.unchanged = false;
+            result.error += "\r\n" + error;
+            return;
+        }
     }
     error = ApplySteps(
         dir, BackSteps(journal, [&](const std::string& n) { return Exists(dir + n); }), hook);
@@ -132,6 +140,27 @@ SwapResult SwapIn(const std::string& dir, const SwapJournal& journal, const Tabl
                   const SwapHook& hook) {
     SwapResult result;
     auto present = [&](const std::string& n) { return Exists(dir + n); };
+    // Old copies left by an earlier run would be taken for this swap's.
+    const StaleAsides stale = FindStaleAsides(journal, present);
+    if (!stale.alone.empty()) {
+        result.error = "Neben der Tabelle liegt die alte Fassung „" + stale.alone[0] +
+                       "“, aber die Datei, zu der sie gehört, fehlt.\r\nBitte prüfen, ob sie "
+                       "noch gebraucht wird: sie in den Namen ohne „.alt“ umbenennen oder "
+                       "löschen, und die Reorganisation wiederholen.";
+        RemoveScratch(dir, journal);
+        return result;
+    }
+    for (const std::string& name : stale.older) {
+        Remove(dir + name);
+        if (Exists(dir + name)) {
+            result.error = "Die alte Fassung „" + name +
+                           "“ einer früheren Reorganisation kann nicht gelöscht werden.\r\n"
+                           "Bitte die Datei löschen (oder das Programm schließen, das sie "
+                           "verwendet) und die Reorganisation wiederholen.";
+            RemoveScratch(dir, journal);
+            return result;
+        }
+    }
     if (hook)
         hook("write journal");
     if (!WriteJournal(dir, journal, result.error)) {
@@ -189,7 +218,9 @@ SwapResult SwapIn(const std::string& dir, const SwapJournal& journal, const Tabl
     if (hook)
         hook("journal: forward");
     if (!AppendDecision(dir, SwapDecision::Forward, result.error)) {
-        Undo(dir, journal, false, result, hook);
+        // The line may have reached the file all the same: the undo says
+        // "back" (or leaves the swap to be finished).
+        Undo(dir, journal, true, result, hook);
         return result;
     }
     // Every old file is aside: the new ones move in, the table last.
@@ -228,8 +259,7 @@ ReorgRecovery RecoverLocked(const std::string& dir, const std::vector<ReorgTable
         }
         if (const auto journal = ParseJournal(*text)) {
             rec.table = journal->table;
-            rec.done = journal->decision == SwapDecision::Forward ? SwapDecision::Forward
-                                                                  : SwapDecision::Back;
+            rec.done = RecoveryDirection(*journal, present);
             rec.error =
                 ApplySteps(dir,
                            rec.done == SwapDecision::Forward ? ForwardSteps(*journal, present)
@@ -407,6 +437,14 @@ ReorgRecovery RecoverReorganisation(const std::string& dataPath,
     if (!lock.Held()) {
         ReorgRecovery nothing;
         nothing.busy = lock.Busy();
+        if (!nothing.busy && Exists(JournalPath(dataPath))) {
+            // A half-done swap that cannot be settled now must not go unmentioned.
+            nothing.table = "KpReorg.jnl";
+            nothing.error = "Im Datenpfad „" + dataPath +
+                            "“ kann die Sperrdatei KpReorg.lck nicht angelegt werden (" +
+                            OsReason(lock.Error()) +
+                            ").\r\nBitte die Schreibrechte für den Datenpfad prüfen.";
+        }
         return nothing;
     }
     return RecoverLocked(dataPath, tables, hook);
@@ -518,12 +556,23 @@ ReorgMessage OutcomeMessage(const ReorgOutcome& out) {
                 "Die Reorganisation von " + out.failedTable + " ist fehlgeschlagen:\r\n" +
                 out.error +
                 (out.unchanged ? "\r\nDie Tabelle und ihre Indexdateien sind unverändert." : "");
+    } else if (!out.missingTables.empty()) {
+        msg.warning = true;
+        msg.text =
+            "Die Reorganisation ist beendet, aber nicht alle Tabellen sind im Datenpfad "
+            "vorhanden.\r\n" +
+            std::to_string(out.tablesDone) + " Tabellen, " + Thousands(out.recordsDropped) +
+            " gelöschte Datensätze entfernt.\r\nNicht im Datenpfad vorhanden: " +
+            Joined(out.missingTables) + ".";
+        if (std::any_of(out.missingTables.begin(), out.missingTables.end(),
+                        [](const std::string& t) { return t.find(".alt") != std::string::npos; }))
+            msg.text +=
+                "\r\nBitte die alte Fassung (.alt) in den Namen der Tabelle umbenennen (nicht "
+                "kopieren) und die Reorganisation wiederholen.";
     } else {
         msg.text = "Die Reorganisation wurde erfolgreich durchgeführt!\r\n" +
                    std::to_string(out.tablesDone) + " Tabellen, " + Thousands(out.recordsDropped) +
                    " gelöschte Datensätze entfernt.";
-        if (!out.missingTables.empty())
-            msg.text += "\r\nNicht im Datenpfad vorhanden: " + Joined(out.missingTables) + ".";
     }
     if (!out.staleIndexes.empty()) {
         msg.warning = true;

@@ -3,6 +3,7 @@
 // and no moment shows a table beside a memo or an index of the other one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "shell/ReorgSwap.h"
@@ -10,8 +11,16 @@
 namespace kp {
 namespace {
 
-// File name -> generation ('O' old, 'N' new).
-using Folder = std::map<std::string, char>;
+// File name -> generation ('O' old, 'N' new, 'S' an older one left by an
+// earlier run). Names compare as the file system compares them.
+struct NoCase {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                            [](char x, char y) { return ToUpper(x) < ToUpper(y); });
+    }
+    static char ToUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+};
+using Folder = std::map<std::string, char, NoCase>;
 
 const SwapJournal kJournal{"Adressen.dbf",
                            {{"Adressen~.dbf", "Adressen.dbf", true},
@@ -34,6 +43,10 @@ Folder Start() {
 
 void Apply(Folder& f, const FsStep& s) {
     ASSERT_TRUE(f.count(s.from)) << Describe(s) << ": no such file";
+    // Renames never replace: a file there is one the plan does not know.
+    if (s.op == FsStep::Op::Rename) {
+        ASSERT_FALSE(f.count(s.to)) << Describe(s) << ": the target exists";
+    }
     if (s.op == FsStep::Op::Rename)
         f[s.to] = f[s.from];
     f.erase(s.from);
@@ -144,6 +157,103 @@ TEST(ReorgSwapRules, TheTableMovesAsideFirstAndInLast) {
         if (run.steps[i].op == FsStep::Op::Rename)
             lastRename = i;
     EXPECT_EQ(run.steps[lastRename], (FsStep{FsStep::Op::Rename, "Adressen~.dbf", "Adressen.dbf"}));
+}
+
+// Recovery as the next start does it: the direction from the journal and
+// the folder, cut off after each step and run again; never a mix.
+void ExpectRecoveryWhole(const Folder& at, const SwapJournal& j, const std::string& when) {
+    const SwapDecision way = RecoveryDirection(j, In(at));
+    auto plan = [&](const Folder& f) {
+        return way == SwapDecision::Forward ? ForwardSteps(j, In(f)) : BackSteps(j, In(f));
+    };
+    const std::vector<FsStep> steps = plan(at);
+    for (size_t cut = 0; cut <= steps.size(); ++cut) {
+        Folder f = at;
+        for (size_t i = 0; i < cut; ++i) {
+            Apply(f, steps[i]);
+            ExpectNoMix(f, when + ", recovery step " + std::to_string(i));
+        }
+        for (const FsStep& s : plan(f)) {
+            Apply(f, s);
+            ExpectNoMix(f, when + ", recovery again");
+        }
+        for (const std::string& name : ScratchNames(j))
+            f.erase(name);
+        // An undo that got to its end cannot be told from a finished swap:
+        // either generation, whole.
+        ExpectWhole(f, f.count("Adressen.dbf") ? f.at("Adressen.dbf") : '?', when);
+    }
+}
+
+TEST(ReorgSwapRules, AnUndoCutOffWithoutItsBackLineIsNotFinishedForward) {
+    // The forward line reached the journal although writing it was told to
+    // have failed; the undo that followed was killed at every step.
+    const SwapSteps run = SwapRun();
+    Folder decided = Start();
+    for (size_t k = 0; k < run.decided; ++k)
+        Apply(decided, run.steps[k]);
+    const std::vector<FsStep> undo = BackSteps(kJournal, In(decided));
+    SwapJournal j = kJournal;
+    j.decision = SwapDecision::Forward;
+    Folder f = decided;
+    for (size_t cut = 0; cut <= undo.size(); ++cut) {
+        ExpectRecoveryWhole(f, j, "undo killed after " + std::to_string(cut) + " steps");
+        if (cut < undo.size())
+            Apply(f, undo[cut]);
+    }
+    // Once the table's new copy is cleared the table is the old one.
+    Folder cleared = decided;
+    for (const FsStep& s : undo) {
+        Apply(cleared, s);
+        if (s.op == FsStep::Op::Remove && s.from == "Adressen~.dbf")
+            break;
+    }
+    EXPECT_FALSE(ForwardPossible(j, In(cleared)));
+    EXPECT_TRUE(ForwardSteps(j, In(cleared)).empty());
+}
+
+// Old copies of an earlier run beside the live files: of the table, of the
+// memo, and of an index the table did not have.
+Folder WithStaleAsides() {
+    Folder f = Start();
+    f["ADRESSEN.DBF.ALT"] = 'S';  // copied back by hand, in other case
+    f["Adressen.dbt.alt"] = 'S';
+    f["Adrneu.ntx.alt"] = 'S';
+    return f;
+}
+
+TEST(ReorgSwapRules, AnOldCopyOfAnEarlierRunIsNeverTakenForThisSwaps) {
+    const SwapSteps run = SwapRun();
+    // The run removes the old copies beside live files before its journal;
+    // one without its live file stops it.
+    const StaleAsides stale = FindStaleAsides(kJournal, In(WithStaleAsides()));
+    EXPECT_EQ(stale.older, (std::vector<std::string>{"Adressen.dbf.alt", "Adressen.dbt.alt"}));
+    EXPECT_EQ(stale.alone, (std::vector<std::string>{"Adrneu.ntx.alt"}));
+    EXPECT_TRUE(FindStaleAsides(kJournal, In(Start())).older.empty());
+
+    // Should they be there all the same, an undo keeps every live file and
+    // brings back no copy of an earlier run: killed after the journal, the
+    // table's move aside failing, killed after the table went aside.
+    for (size_t k = 0; k <= 1; ++k) {
+        Folder f = WithStaleAsides();
+        if (k == 1) {
+            f.erase("Adressen.dbf.alt");
+            Apply(f, run.steps[0]);
+        }
+        for (const FsStep& s : BackSteps(kJournal, In(f)))
+            Apply(f, s);
+        const std::string when = "undo after " + std::to_string(k) + " steps";
+        for (const SwapFile& s : kJournal.files) {
+            const auto file = f.find(s.final);
+            if (s.hadOld) {
+                ASSERT_NE(file, f.end()) << when << ": " << s.final << " lost";
+                EXPECT_EQ(file->second, 'O') << when << ": " << s.final;
+            } else {
+                EXPECT_EQ(file, f.end()) << when << ": " << s.final << " came back";
+            }
+            EXPECT_FALSE(f.count(s.fresh)) << when;
+        }
+    }
 }
 
 TEST(ReorgSwapJournal, ReadsBackAndACutOffJournalOrDecisionDoesNotCount) {

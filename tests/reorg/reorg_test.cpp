@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -121,9 +122,12 @@ TEST_F(ReorgKilled, AtRandomStepsOfTheSwapAndOfTheCopyTheNextStartLeavesWholeTab
         return 1L;
     };
 
-    const unsigned seed = std::random_device{}();
-    std::printf("kill points from seed %u (%zu swap steps, %ld progress reports)\n", seed,
-                steps.size(), reports);
+    // KP_REORG_SEED repeats the kill points of an earlier run.
+    const char* given = std::getenv("KP_REORG_SEED");
+    const unsigned seed = given && *given ? static_cast<unsigned>(std::strtoul(given, nullptr, 10))
+                                          : std::random_device{}();
+    std::printf("kill points from seed %u (KP_REORG_SEED) (%zu swap steps, %ld progress reports)\n",
+                seed, steps.size(), reports);
     std::mt19937 rng(seed);
     std::vector<std::pair<std::string, long>> kills{
         {"step", stepOf("rename Vertrag~.DBF -> Vertrag.DBF")},
@@ -243,6 +247,39 @@ TEST_F(ReorgFolder, AnUndoThatFailsIsToldAndFinishedByTheNextStart) {
     EXPECT_TRUE(faults.empty()) << reorgtest::Lines(faults);
 }
 
+const ReorgTable& VertragTable();
+
+TEST_F(ReorgFolder, AnUndoWhoseForwardLineWasWrittenAfterAllIsNotFinishedForward) {
+    const std::string dir = Copy();
+    std::unique_ptr<OsFile> journal;
+    EXPECT_THROW(Reorganise(dir, {VertragTable()}, {},
+                            [&](const std::string& step) {
+                                if (step == "journal: forward" && !journal) {
+                                    // The line reaches the file, yet writing it is
+                                    // told to have failed (the journal is held).
+                                    std::ofstream(fs::path(Utf8ToWide(JournalPath(dir))),
+                                                  std::ios::binary | std::ios::app)
+                                        << DecisionLine(SwapDecision::Forward);
+                                    uint32_t os = 0;
+                                    journal =
+                                        OsFile::Open(JournalPath(dir), OsFile::Share::Exclusive,
+                                                     OsFile::Access::ReadOnly, &os);
+                                    ASSERT_TRUE(journal);
+                                }
+                                // Killed while the undo clears the new copies.
+                                if (step == "remove Vertrag~.DBF" && journal) {
+                                    journal.reset();
+                                    throw Abandoned{};
+                                }
+                            }),
+                 Abandoned);
+    const ReorgRecovery rec = RecoverReorganisation(dir, SuiteReorgTables());
+    EXPECT_TRUE(rec.error.empty()) << rec.error;
+    EXPECT_EQ(rec.done, SwapDecision::Back);
+    const auto faults = FolderFaults(dir, Live());
+    EXPECT_TRUE(faults.empty()) << reorgtest::Lines(faults);
+}
+
 TEST_F(ReorgFolder, ADataPathWithoutTheTablesIsNoSuccess) {
     test::TempFolder empty("kp_reorg_empty_");
     for (const std::string& dir : {empty.Folder(), empty.Folder() + "fehlt\\"}) {
@@ -261,11 +298,75 @@ TEST_F(ReorgFolder, AMissingTableIsNamedWithTheOldCopyBesideIt) {
     ASSERT_TRUE(OsFile::Replace(dir + "Vertrag.DBF", dir + "Vertrag.DBF.alt", nullptr));
     const ReorgOutcome out = Reorganise(dir, SuiteReorgTables(), {});
     EXPECT_EQ(out.tablesSkipped, 1);
-    const std::string told = OutcomeMessage(out).text;
+    const ReorgMessage msg = OutcomeMessage(out);
+    const std::string& told = msg.text;
     EXPECT_NE(
         told.find("Nicht im Datenpfad vorhanden: Vertrag.DBF (Vertrag.DBF.alt ist vorhanden)"),
         std::string::npos)
         << told;
+    EXPECT_TRUE(msg.warning);
+    EXPECT_EQ(told.find("erfolgreich"), std::string::npos) << told;
+    EXPECT_NE(told.find("umbenennen"), std::string::npos) << told;
+}
+
+const ReorgTable& VertragTable() {
+    for (const ReorgTable& t : SuiteReorgTables())
+        if (t.file == "Vertrag.DBF")
+            return t;
+    throw std::logic_error("no Vertrag.DBF");
+}
+
+// Writes `text` as the whole file dir + name.
+void WriteFile(const std::string& dir, const std::string& name, const std::string& text) {
+    std::ofstream(fs::path(Utf8ToWide(dir + name)), std::ios::binary) << text;
+}
+
+TEST_F(ReorgFolder, AnOldCopyOfAnEarlierRunBesideTheLiveTableGoesBeforeTheSwap) {
+    const std::string dir = Copy();
+    // Copied back by hand instead of renamed: an older generation.
+    WriteFile(dir, "Vertrag.DBF.alt", "eine ältere Fassung");
+    WriteFile(dir, "Vertrag5.ntx.alt", "eine ältere Fassung");
+    std::unique_ptr<DBServer> other;
+    // The table's move aside fails (another workstation holds it): the
+    // undo must leave the live table, not the old copy, in place.
+    const ReorgOutcome held = Reorganise(dir, {VertragTable()}, {}, [&](const std::string& step) {
+        if (step == "write journal" && !other)
+            other = std::make_unique<DBServer>(dir + "Vertrag.DBF");
+    });
+    other.reset();
+    EXPECT_EQ(held.failedTable, "Vertrag.DBF");
+    EXPECT_TRUE(held.unchanged) << held.error;
+    EXPECT_FALSE(OsFile::Exists(dir + "Vertrag.DBF.alt"));
+    EXPECT_FALSE(OsFile::Exists(dir + "Vertrag5.ntx.alt"));
+    const auto faults = FolderFaults(dir, Live());
+    EXPECT_TRUE(faults.empty()) << reorgtest::Lines(faults);
+}
+
+TEST_F(ReorgFolder, AnOldCopyWithoutItsLiveFileStopsTheRunAndIsKept) {
+    const std::string dir = Copy();
+    // An index the table does not have: the copy may be the only one left.
+    WriteFile(dir, "Vertrag6.ntx.alt", "vielleicht die einzige Fassung");
+    fs::remove(fs::path(Utf8ToWide(dir + "Vertrag6.ntx")));
+    const ReorgOutcome out = Reorganise(dir, {VertragTable()}, {});
+    EXPECT_EQ(out.failedTable, "Vertrag.DBF");
+    EXPECT_TRUE(out.unchanged);
+    EXPECT_NE(out.error.find("Vertrag6.ntx.alt"), std::string::npos) << out.error;
+    EXPECT_TRUE(OsFile::Exists(dir + "Vertrag6.ntx.alt"));
+    EXPECT_FALSE(OsFile::Exists(dir + "Vertrag6.ntx"));
+    EXPECT_FALSE(OsFile::Exists(JournalPath(dir)));
+}
+
+TEST_F(ReorgFolder, AJournalThatCannotBeSettledForWantOfTheLockIsTold) {
+    const std::string dir = Copy();
+    WriteFile(dir, "KpReorg.jnl", "KONTORPLUS Reorganisation 1\n");
+    // Not another workstation: the lock file cannot be made at all.
+    fs::create_directory(fs::path(Utf8ToWide(dir + "KpReorg.lck")));
+    const ReorgRecovery rec = RecoverReorganisation(dir, SuiteReorgTables());
+    EXPECT_FALSE(rec.busy);
+    const std::string told = RecoveryMessage(rec);
+    EXPECT_NE(told.find("KpReorg.lck"), std::string::npos) << told;
+    fs::remove(fs::path(Utf8ToWide(dir + "KpReorg.lck")));
+    EXPECT_TRUE(RecoveryMessage(RecoverReorganisation(dir, SuiteReorgTables())).empty());
 }
 
 TEST_F(ReorgFolder, IndexesOfNoListedTableAreNamedWhenTheirTableWasPacked) {
