@@ -851,14 +851,22 @@ LRESULT KpWordPad::Dispatch(Event& e) {
         FindRequest(e.lParam());
         return 1;
     }
-    if (e.Message() == WM_MDIACTIVATE && e.Handle() == Handle()) {
-        // Word pads share the shell's bar: only a child of another kind in
-        // front greys it.
-        const HWND front = reinterpret_cast<HWND>(e.lParam());
-        if (front == Handle())
-            ShellBarFor(true);
-        else if (!dynamic_cast<KpWordPad*>(GetObjectByHandle(front)))
+    // Word pads share the shell's bar: only a child of another kind in front
+    // greys it. Which child is in front is asked once the activation is over:
+    // a word pad still being created gets no activation message of its own,
+    // and is not yet known by its handle while it is being activated.
+    static const UINT barState = RegisterWindowMessageW(L"KpWordPadBarState");
+    if (e.Message() == WM_MDIACTIVATE && e.Handle() == Handle())
+        PostMessageW(Handle(), barState, 0, 0);
+    if (e.Message() == barState) {
+        const HWND client = GetParent(Handle());
+        const HWND front =
+            client ? reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+        if (auto* pad = dynamic_cast<KpWordPad*>(GetObjectByHandle(front)))
+            pad->ShellBarFor(true);
+        else
             ShellBarFor(false);
+        return 1;
     }
     const LRESULT result = ChildAppWindow::Dispatch(e);
     if (e.Message() == WM_NOTIFY && oRichEdit_) {
