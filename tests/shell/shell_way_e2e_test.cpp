@@ -101,6 +101,16 @@ class ShellWay : public ::testing::Test {
         EXPECT_GT(d.left, 0);
     }
     ui::Owner Mine() const { return ui::Owner{program_.pid(), {}}; }
+    // Ctrl+D on a table of the data folder: the grid of the view that opens
+    // (nullptr where a step fails).
+    HWND OpenTableView(const std::string& table, std::string_view caption) {
+        Keys("Ctrl+D");
+        HWND open = ui::WaitTopWindow("Datei öffnen", 10s, Mine());
+        if (!open || ui::SetControlText(ui::FindControl(open, 1148), table) != ui::Outcome::kOk ||
+            ui::TypeKeys(open, *ui::ParseKeys("Return")) != ui::Outcome::kOk || !Active(caption))
+            return nullptr;
+        return ui::FindControlByClass(ActiveChild(), "SysListView32");
+    }
     std::string Status() {
         HWND bar = ui::FindControlByClass(program_.Window(), "msctls_statusbar32");
         return bar ? ui::StatusBarPart(bar, 0).value_or("?") : "(no status bar)";
@@ -170,13 +180,7 @@ TEST_F(ShellWay, FormsOpenWithTheFocusInTheirFirstFieldAndClosingActivatesTheNex
 
 TEST_F(ShellWay, TheGridKeepsItsOwnKeysF2AndF5) {
     program_.Start(folder_.path());
-    Keys("Ctrl+D");
-    HWND open = ui::WaitTopWindow("Datei öffnen", 10s, Mine());
-    ASSERT_TRUE(open);
-    ASSERT_EQ(ui::SetControlText(ui::FindControl(open, 1148), "GesellA.dbf"), ui::Outcome::kOk);
-    ASSERT_EQ(ui::TypeKeys(open, *ui::ParseKeys("Return")), ui::Outcome::kOk);
-    ASSERT_TRUE(Active("GesellA"));
-    HWND grid = ui::FindControlByClass(ActiveChild(), "SysListView32");
+    HWND grid = OpenTableView("GesellA.dbf", "GesellA");
     ASSERT_TRUE(grid);
     ASSERT_TRUE(E2eProgram::WaitUntil([&] { return Focus() == grid; }));
     const int rows = ui::ListViewCount(grid).value_or(-1);
@@ -280,13 +284,7 @@ TEST_F(ShellWay, TheStatusBarTellsOfWhatIsInFrontOnly) {
 
 TEST_F(ShellWay, TableViewsAndFormsShowWhatOthersSaved) {
     program_.Start(folder_.path());
-    Keys("Ctrl+D");
-    HWND open = ui::WaitTopWindow("Datei öffnen", 10s, Mine());
-    ASSERT_TRUE(open);
-    ASSERT_EQ(ui::SetControlText(ui::FindControl(open, 1148), "GesellA.dbf"), ui::Outcome::kOk);
-    ASSERT_EQ(ui::TypeKeys(open, *ui::ParseKeys("Return")), ui::Outcome::kOk);
-    ASSERT_TRUE(Active("GesellA"));
-    HWND grid = ui::FindControlByClass(ActiveChild(), "SysListView32");
+    HWND grid = OpenTableView("GesellA.dbf", "GesellA");
     ASSERT_TRUE(grid);
     const int columns = ui::ListViewColumnCount(grid).value_or(0);
     const auto rowHas = [&](const std::string& text) {
@@ -456,6 +454,26 @@ TEST_F(ShellWay, AboutBoxSearchAndCalendarDialogsAsTheirTablesSay) {
     GetWindowRect(ui::FindControl(about, 110), &ok);
     EXPECT_NEAR(icon.right - icon.left, (ok.right - ok.left) * 33 / 53, 2);
     EXPECT_NEAR(icon.bottom - icon.top, (ok.bottom - ok.top) * 30 / 12, 3);
+    // Each separator is one unbroken line: some row of the control is the
+    // same colour from end to end, and not the dialog's background.
+    for (int id : {100, 102}) {
+        RECT sep{};
+        GetWindowRect(ui::FindControl(about, id), &sep);
+        const auto unbrokenRow = [&] {
+            HDC screen = GetDC(nullptr);
+            const COLORREF background = GetPixel(screen, sep.left + 1, sep.top - 2);
+            bool found = false;
+            for (int y = sep.top; y < sep.bottom && !found; ++y) {
+                const COLORREF first = GetPixel(screen, sep.left + 1, y);
+                found = first != background;
+                for (int x = sep.left + 1; x < sep.right - 1 && found; ++x)
+                    found = GetPixel(screen, x, y) == first;
+            }
+            ReleaseDC(nullptr, screen);
+            return found;
+        };
+        EXPECT_TRUE(E2eProgram::WaitUntil(unbrokenRow)) << "separator " << id;
+    }
     Click(about, 110);
 
     // The record search: an empty term that searches nothing, a
