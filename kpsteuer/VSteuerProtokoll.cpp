@@ -1,12 +1,14 @@
 #include "kpsteuer/VSteuerProtokoll.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cctype>
 #include <cstdlib>
 #include <ctime>
 
 #include "platform/data/dbserver.h"
+#include "platform/runtime/codepage.h"
 #include "platform/runtime/strings.h"
 
 namespace kp {
@@ -84,10 +86,16 @@ std::string RTrim(std::string s) {
     return s;
 }
 
-std::string Hex8(uint32_t v) {
-    std::string out = "#00000000";
+void AppendHex8(std::string& out, uint32_t v) {
+    char cell[9] = {'#'};
     for (size_t i = 8; i > 0; v >>= 4, --i)
-        out[i] = "0123456789ABCDEF"[v & 0xF];
+        cell[i] = "0123456789ABCDEF"[v & 0xF];
+    out.append(cell, sizeof cell);
+}
+
+std::string Hex8(uint32_t v) {
+    std::string out;
+    AppendHex8(out, v);
     return out;
 }
 
@@ -216,6 +224,26 @@ std::unique_ptr<VSteuerProtokoll> VSteuerProtokoll::Create(DBServer& server, Pro
                 p->idFields_.push_back(static_cast<int>(i + 1));
     p->sparte_ = server.FieldPos(Symbol("VERSSPARTE"));
     p->numbers_ = NumberPlaces(server);
+    std::vector<uint32_t> offsets;
+    uint32_t offset = 1;
+    for (const auto& spec : specs) {
+        offsets.push_back(offset);
+        offset += static_cast<uint32_t>(spec.second.Length());
+    }
+    std::vector<int> idPositions = p->idFields_;
+    idPositions.push_back(p->sparte_);
+    for (int pos : idPositions) {
+        IdCell cell;
+        cell.pos = pos;
+        if (pos > 0) {
+            const auto& spec = specs[static_cast<size_t>(pos - 1)].second;
+            cell.offset = offsets[static_cast<size_t>(pos - 1)];
+            cell.width = static_cast<uint32_t>(spec.Length());
+            cell.character = spec.ValType() == 'C';
+        }
+        p->idCells_.push_back(cell);
+    }
+    p->codePage_ = server.CodePage();
 
     p->buffer_ = kBom;
     p->Line({std::string(kSignature), std::string(kVersion), ArtName(art), Quote(FileOf(table)),
@@ -258,26 +286,49 @@ bool VSteuerProtokoll::Flush() {
 }
 
 std::string VSteuerProtokoll::Identity(uint32_t r, std::string_view record) {
-    std::string out = std::to_string(r);
-    const bool whole = record.size() == server_->RecordLength();
-    Usual v;
-    auto cell = [&](int pos) {
-        std::string text;
-        if (whole && pos > 0 && server_->FieldGetFrom(record.data(), pos, &v) && v.IsString())
-            text = RTrim(v.AsString());
-        out += ';';
-        out += Quote(text);
-    };
-    for (int pos : idFields_)
-        cell(pos);
-    cell(sparte_);
+    std::string out;
+    AppendIdentity(out, r, record);
     return out;
+}
+
+void VSteuerProtokoll::AppendIdentity(std::string& out, uint32_t r, std::string_view record) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, r).ptr;
+    out.append(digits, end);
+    const bool whole = record.size() == server_->RecordLength();
+    for (const IdCell& cell : idCells_) {
+        out += ';';
+        if (!whole || cell.pos <= 0) {
+            out += "\"\"";
+            continue;
+        }
+        if (cell.character) {
+            std::string_view bytes = record.substr(cell.offset, cell.width);
+            // Trailing blanks go, as people read the field; a blank is
+            // the same byte in every code page a table may use.
+            while (!bytes.empty() && bytes.back() == ' ')
+                bytes.remove_suffix(1);
+            // Quotes and line breaks are ASCII in every such code page too.
+            if (bytes.find_first_of("\"\r\n") == std::string_view::npos) {
+                out += '"';
+                AppendCpAsUtf8(out, bytes, codePage_);
+                out += '"';
+                continue;
+            }
+        }
+        Usual v;
+        std::string text;
+        if (server_->FieldGetFrom(record.data(), cell.pos, &v) && v.IsString())
+            text = RTrim(v.AsString());
+        out += Quote(text);
+    }
 }
 
 void VSteuerProtokoll::Changing(uint32_t r, int, std::string_view before, std::string_view after) {
     // The commonest line, built in place: a conversion writes one per
     // changed contract, with the window waiting.
-    line_ = Identity(r, before);
+    line_.clear();
+    AppendIdentity(line_, r, before);
     for (const auto& [offset, width] : numbers_) {
         for (std::string_view rec : {before, after}) {
             const std::string_view stored = rec.substr(std::min<size_t>(offset, rec.size()), width);
@@ -290,7 +341,7 @@ void VSteuerProtokoll::Changing(uint32_t r, int, std::string_view before, std::s
     line_ += ';';
     crc_ = Crc32(crc_, line_);
     buffer_ += line_;
-    buffer_ += Hex8(crc_);
+    AppendHex8(buffer_, crc_);
     buffer_ += "\r\n";
     ++runPending_;
 }

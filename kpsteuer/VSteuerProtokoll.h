@@ -73,6 +73,10 @@ class VSteuerProtokoll : public VSteuerJournal {
 
   private:
     VSteuerProtokoll() = default;
+    // Identity, appended to out: a conversion writes one per changed
+    // contract, with the window waiting, so the common case of a character
+    // field is taken from the record's bytes without a detour.
+    void AppendIdentity(std::string& out, uint32_t r, std::string_view record);
     void Line(const std::vector<std::string>& cells);
     bool Flush();
 
@@ -89,6 +93,15 @@ class VSteuerProtokoll : public VSteuerJournal {
     ProtokollArt art_ = ProtokollArt::Anpassen;
     std::vector<int> idFields_;  // 1-based positions
     int sparte_ = 0;
+    // The identity cells after the record number: the identifying fields,
+    // then the line.
+    struct IdCell {
+        int pos = 0;  // 1-based; 0: no such field (an empty cell)
+        uint32_t offset = 0, width = 0;
+        bool character = false;  // a character field: decoded from the bytes
+    };
+    std::vector<IdCell> idCells_;
+    int codePage_ = 850;
     // Offset and width of VSTEUER, VSTEUERDM and BEITRAG in a record.
     std::array<std::pair<uint32_t, uint32_t>, 3> numbers_{};
     ProtokollSumme sum_;

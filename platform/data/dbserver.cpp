@@ -505,6 +505,10 @@ uint32_t DBServer::RecordLength() const {
     return Used() ? impl_->table->RecLen() : 0;
 }
 
+int DBServer::CodePage() const {
+    return Used() ? impl_->table->CodePage() : TableCodePage();
+}
+
 Usual DBServer::FieldGet(Symbol field) {
     int pos = FieldPos(field);
     if (pos == 0 && Used()) {

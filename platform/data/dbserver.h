@@ -111,6 +111,8 @@ class DBServer : public DataServer {
     int FieldPos(Symbol field) const;  // 0 when there is no such field
     int FCount() const;
     uint32_t RecordLength() const;  // bytes of one record, the deletion flag included
+    // The code page of the table's character data (the settings' when closed).
+    int CodePage() const;
     std::vector<std::pair<Symbol, FieldSpec>> FieldSpecs() const override;
 
     std::string FullPath() const;  // FileSpec:FullPath

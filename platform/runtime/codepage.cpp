@@ -99,10 +99,17 @@ int TableCodePage() {
 }
 
 std::string CpToUtf8(std::string_view bytes, int cp) {
-    if (cp == 65001)
-        return std::string(bytes);
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
+    AppendCpAsUtf8(out, bytes, cp);
+    return out;
+}
+
+void AppendCpAsUtf8(std::string& out, std::string_view bytes, int cp) {
+    if (cp == 65001) {
+        out += bytes;
+        return;
+    }
     const char16_t* high = HighHalf(cp);
     for (char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
@@ -112,7 +119,6 @@ std::string CpToUtf8(std::string_view bytes, int cp) {
             AppendUtf8(out, high[b - 0x80]);
         }
     }
-    return out;
 }
 
 bool Utf8ToCp(std::string_view utf8, int cp, std::string& out, size_t* badChar) {

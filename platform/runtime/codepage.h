@@ -19,6 +19,8 @@ int TableCodePage();
 
 // Bytes in code page cp -> UTF-8 text.
 std::string CpToUtf8(std::string_view bytes, int cp);
+// The same, appended to out (no allocation beyond out's growth).
+void AppendCpAsUtf8(std::string& out, std::string_view bytes, int cp);
 
 // UTF-8 text -> bytes in code page cp. Returns false when a character has no
 // byte in cp (or the UTF-8 is malformed); *badChar then gets its position in

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "kpsteuer/VSteuerProtokoll.h"
+#include "platform/data/dbf.h"
 #include "platform/data/dbserver.h"
 #include "platform/runtime/settings.h"
 #include "tests/common/temp_folder.h"
@@ -374,6 +375,74 @@ TEST_F(Kpsteuer, ARecordHeldByAnotherProgramIsListedAsLeftAndTheRestConverted) {
     test::SleepMillis(1100);
     ASSERT_EQ(RunKpsteuer({"anpassen", dir.Folder()}), 0);
     EXPECT_TRUE(Bytes(table) == reference);
+}
+
+// The cells that name a contract come straight from the record's bytes: in
+// UTF-8 from the table's code page, trailing blanks gone, quotes doubled,
+// line breaks as blanks, an empty cell for a field the record leaves blank;
+// a number field is no name (KUNDENNR here).
+TEST_F(Kpsteuer, TheProtocolNamesEachContractAsItsFieldsReadInTheTablesCodePage) {
+    for (const int cp : {850, 1252}) {
+        SCOPED_TRACE(cp);
+        std::filesystem::remove(table);
+        Table::Create(table,
+                      {{"VERTRAGNR", 'C', 10, 0},
+                       {"NNAME", 'C', 20, 0},
+                       {"VERSSPARTE", 'C', 20, 0},
+                       {"KUNDENNR", 'N', 8, 0},
+                       {"VSTEUER", 'N', 6, 2},
+                       {"VSTEUERDM", 'N', 10, 2},
+                       {"BEITRAG", 'N', 12, 2}},
+                      cp);
+        const std::vector<std::vector<std::string>> rows{
+            {"V1", "Müller-Lüdenscheidt", "  Wohngebäude", "17.75"},
+            {"V2", "O\"Brien \"Sen.\"", "Hausrat", "18.00"},
+            {"V3", "Zeile\r\nzwei", "HAUSRAT", "18.00"},
+            {"", "", "Hausrat", "18.00"},
+        };
+        {
+            DBServer db(table);
+            for (const auto& row : rows) {
+                db.Append();
+                db.FieldPut(Symbol("VERTRAGNR"), Usual(row[0]));
+                db.FieldPut(Symbol("NNAME"), Usual(row[1]));
+                db.FieldPut(Symbol("VERSSPARTE"), Usual(row[2]));
+                db.FieldPut(Symbol("VSTEUER"), Usual(std::stod(row[3])));
+            }
+            db.Commit();
+        }
+        DBServer db(table);
+        std::string error;
+        auto protocol = VSteuerProtokoll::Create(db, ProtokollArt::Anpassen, &error);
+        ASSERT_TRUE(protocol) << error;
+        RecordBlock block;
+        ASSERT_EQ(db.ReadBlock(1, 4, block), 4u);
+        for (uint32_t r = 1; r <= 4; ++r)
+            protocol->Changing(r, 0, block.Record(r), block.Record(r));
+        ASSERT_TRUE(protocol->Keep());
+        protocol->Written();
+        ASSERT_TRUE(protocol->Finish());
+        const std::string path = protocol->Path();
+        protocol.reset();
+        const std::vector<std::string> want{
+            "1;\"V1\";\"Müller-Lüdenscheidt\";\"  Wohngebäude\";",
+            "2;\"V2\";\"O\"\"Brien \"\"Sen.\"\"\";\"Hausrat\";",
+            "3;\"V3\";\"Zeile  zwei\";\"HAUSRAT\";",
+            "4;\"\";\"\";\"Hausrat\";",
+        };
+        const std::vector<std::string> rowsRead = DataRows(path);
+        ASSERT_EQ(rowsRead.size(), want.size());
+        for (size_t i = 0; i < want.size(); ++i)
+            EXPECT_EQ(rowsRead[i].substr(0, want[i].size()), want[i]);
+        // What the way back reads of it: the numbers as stored.
+        ProtokollLeser reader;
+        ASSERT_TRUE(reader.Open(path, &error)) << error;
+        ProtokollEintrag entry;
+        ASSERT_TRUE(reader.Next(&entry));
+        EXPECT_EQ(entry.restore.recNo, 1u);
+        EXPECT_EQ(entry.restore.from[0], " 17.75");
+        std::filesystem::remove(path);
+    }
 }
 
 }  // namespace
