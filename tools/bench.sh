@@ -100,17 +100,18 @@ rm -rf "$work"/kp_*
 
 # The window itself under Wine, timed from outside: start to "&Anpassen"
 # enabled, click to "Hinweis" (it writes its protocol beside the table). The
-# start with an empty table shows what the start itself costs (Wine's process
-# start, the window); the harness's walks above with the protocol show what
+# start with an empty table shows what the start itself costs, and a bare
+# window's start what of it is Wine's own; the harness's walks above with the protocol show what
 # the conversion costs without the window; the rest of the click's time is
 # the window's (100 repaints of the bar and the event loop, the box).
-cmake --build build/win32 -j"$jobs" --target bench_window
+cmake --build build/win32 -j"$jobs" --target bench_window bench_window_bare
 build/bench-native/tools/bench/bench_conversion generate "$work/empty" 0 >/dev/null
 # Inside one server and one display: the starts are what a clerk's are.
 cat >"$work/window_runs.sh" <<EOF
 cd "$repo"
 tools/wine/kpwine-server start
 for i in 1 2 3; do
+    tools/wine/kpwine build/win32/tools/bench/bench_window_bare.exe --start '$winwork\\empty'
     tools/wine/kpwine build/win32/tools/bench/bench_window.exe --start '$winwork\\empty'
 done
 for i in 1 2 3; do
