@@ -154,6 +154,40 @@ class LetterClosing : public UnsavedWork {
 }  // namespace
 
 bool KpShell::QueryClose(Event& e) {
+    if (!AskEveryWindow())
+        return false;
+    ReleaseLetters(e);
+    return true;
+}
+
+bool KpShell::QueryEndSession(Event&) {
+    return AskEveryWindow();
+}
+
+void KpShell::EndSession(Event& e, bool ending) {
+    if (ending) {
+        ReleaseLetters(e);
+        ShellWindow::EndSession(e, true);
+        return;
+    }
+    // Another program kept the session: what was agreed is taken back.
+    for (Window* child : std::vector<Window*>(children_)) {
+        if (!child->IsAlive())
+            continue;
+        if (auto* pad = dynamic_cast<KpWordPad*>(child))
+            pad->CloseCancelled();
+        else if (auto* work = dynamic_cast<UnsavedWork*>(child))
+            work->CloseCancelled();
+    }
+}
+
+void KpShell::ReleaseLetters(Event& e) {
+    for (Window* child : std::vector<Window*>(children_))
+        if (auto* pad = dynamic_cast<KpWordPad*>(child); pad && pad->IsAlive())
+            pad->QueryClose(e);
+}
+
+bool KpShell::AskEveryWindow() {
     const std::vector<Window*> children(children_);
     // A form that can only refuse (its valid flag is false, and it has no
     // question of its own) keeps the shell open before anything is asked.
@@ -190,10 +224,6 @@ bool KpShell::QueryClose(Event& e) {
         }
         agreed.push_back(work);
     }
-    // Agreed: the letters give back their editors and the shell's toolbar.
-    for (Window* child : children)
-        if (auto* pad = dynamic_cast<KpWordPad*>(child); pad && pad->IsAlive())
-            pad->QueryClose(e);
     return true;
 }
 

@@ -63,6 +63,10 @@ class KpShell : public ShellWindow, public ChildRegistry {
     LRESULT Dispatch(Event& e) override;
     bool QueryClose(Event& e) override;
     void Close(Event& e) override;
+    // Logging off asks every letter and form as the shell's end does, but
+    // leaves them whole until the session really ends.
+    bool QueryEndSession(Event& e) override;
+    void EndSession(Event& e, bool ending) override;
     Method FindMethod(Symbol name) override;
 
   private:
@@ -78,6 +82,12 @@ class KpShell : public ShellWindow, public ChildRegistry {
     void Reap();
     // The window the user must look at: in front, and active.
     void BringForward(Window& child);
+    // Every letter and form with changes is asked; false on "Abbrechen" (or
+    // a save that failed), with every window as it was.
+    bool AskEveryWindow();
+    // After an agreed end: the letters give back their editors and the
+    // shell's toolbar.
+    void ReleaseLetters(Event& e);
     void OpenRecordForm(RecordFormKind kind);
     void FocusFirstFieldSoon(DataWindow& form);
 

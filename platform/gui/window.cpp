@@ -462,6 +462,18 @@ LRESULT Window::Dispatch(Event& e) {
             if (QueryClose(e))
                 Close(e);
             break;
+        case WM_QUERYENDSESSION:
+            if (e.Handle() == hwnd_ && !IsChild(hwnd_))
+                EventReturnValue(QueryEndSession(e) ? TRUE : FALSE);
+            else
+                Default(e);
+            break;
+        case WM_ENDSESSION:
+            if (e.Handle() == hwnd_ && !IsChild(hwnd_))
+                EndSession(e, e.wParam() != 0);
+            else
+                Default(e);
+            break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
@@ -566,6 +578,13 @@ bool Window::QueryClose(Event&) {
 
 void Window::Close(Event&) {
     Destroy();
+}
+
+void Window::EndSession(Event& e, bool ending) {
+    if (!ending)
+        return;
+    Close(e);
+    PostQuitMessage(0);
 }
 
 // ---------------------------------------------------------------- named calls

@@ -170,6 +170,15 @@ class Window : public Object {
     // Closing: QueryClose false keeps the window open; Close ends it.
     virtual bool QueryClose(Event& e);
     virtual void Close(Event& e);
+    // Windows ends the session (log-off, shut-down) and asks each top-level
+    // window first: false keeps the session going. By default the question
+    // of the close box, so that nothing typed goes without a word.
+    virtual bool QueryEndSession(Event& e) { return QueryClose(e); }
+    // The session ends now (true: close as after an agreed close box, and
+    // the program's loop ends, as no further message may come) or goes on
+    // after all because another program refused (false: whatever
+    // QueryEndSession agreed to drop stays, and the next close asks again).
+    virtual void EndSession(Event& e, bool ending);
 
   protected:
     // How the bound handle's default processing is reached.

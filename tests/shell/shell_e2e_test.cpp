@@ -6,6 +6,7 @@
 #include <winspool.h>
 
 #include <fstream>
+#include <future>
 #include <set>
 
 #include "platform/data/check.h"
@@ -565,6 +566,52 @@ TEST_F(ContractForm, AlsoWithoutTheShellAskingTwiceAfterNein) {
     Answer("KONTORPLUS", "NO");
     EXPECT_EQ(program_.WaitExit(), 0u) << "the shell asked again or stayed open";
     EXPECT_EQ(Stored("NNAME"), name);
+}
+
+// Windows logging off asks the shell first, as its own end does: a form
+// with typed changes asks its question, and the session waits for it.
+TEST_F(ContractForm, LoggingOffAsksAboutTypedChangesAndEndsOnlyWhenAgreed) {
+    program_.Start(folder_.path());
+    const std::string name = Stored("NNAME");
+    HWND form = Open();
+    ASSERT_TRUE(form);
+    ASSERT_EQ(ui::EnterText(program_.Control(kNName), "Abgemeldet"), ui::Outcome::kOk);
+    const HWND shell = program_.Window();
+    // The system's question waits for the user's answer, so it is sent
+    // from a thread of its own.
+    auto logOff = [shell] {
+        return std::async(std::launch::async, [shell] {
+            DWORD_PTR reply = 99;
+            SendMessageTimeoutW(shell, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 60000,
+                                &reply);
+            return reply;
+        });
+    };
+    auto reply = logOff();
+    EXPECT_NE(Answer("KONTORPLUS", "CANCEL").find("Verträge erfassen"), std::string::npos);
+    EXPECT_EQ(reply.get(), static_cast<DWORD_PTR>(FALSE)) << "the log-off was not refused";
+    EXPECT_TRUE(program_.Running());
+    EXPECT_EQ(program_.Text(kNName), "Abgemeldet");
+
+    // "Nein", but another program keeps the session: the change is still
+    // there, and the next end asks again.
+    reply = logOff();
+    Answer("KONTORPLUS", "NO");
+    EXPECT_EQ(reply.get(), static_cast<DWORD_PTR>(TRUE));
+    SendMessageW(shell, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(program_.Running());
+    EXPECT_EQ(program_.Text(kNName), "Abgemeldet");
+    EXPECT_EQ(Stored("NNAME"), name);
+
+    // "Ja" saves; then the session ends, and the shell with it.
+    reply = logOff();
+    Answer("KONTORPLUS", "YES");
+    EXPECT_EQ(reply.get(), static_cast<DWORD_PTR>(TRUE));
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(shell, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000,
+                        &ignored);
+    EXPECT_EQ(program_.WaitExit(), 0u);
+    EXPECT_EQ(Stored("NNAME"), "Abgemeldet");
 }
 
 // The address form asks the same question.
