@@ -14,7 +14,7 @@
 #include "platform/runtime/date.h"
 #include "platform/runtime/strings.h"
 #include "tools/uidriver/format.h"
-#include "tests/e2e/e2e_program.h"
+#include "tests/e2e/e2e_shell.h"
 #include "tests/shell/handover.h"
 #include "tools/demodata/demodata.h"
 #include "tools/uidriver/input.h"
@@ -29,24 +29,8 @@ constexpr int kSchliessen = 100, kTxt1615 = 110, kTxt1634 = 111, kTxt1320 = 116;
 
 // The shell started in a folder of its own with KpShell.ini and a data
 // folder, and what the tests ask of what it shows.
-class ShellTest : public ::testing::Test {
+class ShellTest : public ShellFolderTest {
   protected:
-    void SetUp() override {
-        SetExclusive(false);
-        SetDeleted(false);
-        SetAnsi(false);
-        std::filesystem::create_directories(Data());
-    }
-    void TearDown() override {
-        if (HasFailure())
-            folder_.Keep();
-    }
-    std::filesystem::path Data() const { return folder_.path() / "Daten"; }
-    void WriteIni(std::string_view text) {
-        std::ofstream ini(folder_.path() / "KpShell.ini", std::ios::binary);
-        ini << text;
-    }
-
     // A form inside the shell's MDI area, by its caption.
     HWND Child(std::string_view caption) {
         HWND found = nullptr;
@@ -61,11 +45,6 @@ class ShellTest : public ::testing::Test {
     std::string Status() {
         HWND bar = ui::FindControlByClass(program_.Window(), "msctls_statusbar32");
         return bar ? ui::Text(bar).value_or("?") : "(no status bar)";
-    }
-    void Keys(std::string_view keys) {
-        auto parsed = ui::ParseKeys(keys);
-        ASSERT_TRUE(parsed);
-        ASSERT_EQ(ui::TypeKeys(program_.Window(), *parsed), ui::Outcome::kOk);
     }
     // Answers the box and waits until it is gone, so the next box looked
     // for is not this one on its way out.
@@ -92,9 +71,6 @@ class ShellTest : public ::testing::Test {
         HWND edit = program_.Control(id);
         return edit && (GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
     }
-
-    TempFolder folder_;
-    E2eProgram program_{"KONTORPLUS"};
 };
 
 // The shell on a contract table.
@@ -244,7 +220,7 @@ class AddressForm : public ShellTest {
   protected:
     void SetUp() override {
         ShellTest::SetUp();
-        demo::WriteSuite(ui::Narrow(Data().wstring()), 60, 3);
+        WriteSuite(60, 3);
         WriteIni(
             "[Pfade]\r\nDaten=Daten\r\n[Adressen]\r\nLaschen=3\r\n"
             "Lasche1=Person,Stammdaten,0,Name und Anschrift\r\n"
@@ -664,7 +640,7 @@ class Letters : public ShellTest {
   protected:
     void SetUp() override {
         ShellTest::SetUp();
-        demo::WriteSuite(ui::Narrow(Data().wstring()), 30, 2);
+        WriteSuite(30, 2);
         WriteIni("[Pfade]\r\nDaten=Daten\r\n[Dokumente]\r\nNameNeu=K900001XY2026\r\n");
     }
     std::vector<HWND> Pads() {
