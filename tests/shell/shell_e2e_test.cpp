@@ -228,6 +228,13 @@ class AddressForm : public ShellTest {
             "Lasche3=Notizen,Bemerkungen\r\n");
     }
     HWND Form() { return Child("Interessenten und Kunden"); }
+    // The shell started and the address form opened with F3 (nullptr when
+    // none opened).
+    HWND StartForm() {
+        program_.Start(folder_.path());
+        Keys("F3");
+        return Form();
+    }
     // The first address as the table holds it now (read while the shell runs).
     std::pair<std::string, std::string> Stored(const char* a, const char* b) {
         DBServer db(ui::Narrow((Data() / "Adressen.dbf").wstring()));
@@ -268,9 +275,7 @@ class AddressForm : public ShellTest {
 
 TEST_F(AddressForm, AnImpossibleBirthDateIsRefusedAndNothingOfTheRecordIsSaved) {
     const auto before = Stored("VNAME", "GEBDATUM");
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form);
     ASSERT_EQ(ui::EnterText(program_.Control(304), "Jürgen"), ui::Outcome::kOk);
     TypeOnPage(form, 1, 312, "31.02.1980");
@@ -291,9 +296,7 @@ TEST_F(AddressForm, AnImpossibleBirthDateIsRefusedAndNothingOfTheRecordIsSaved) 
 
 TEST_F(AddressForm, ANoteWithACharacterTheTablesLackIsRefusedWholeAndKeptAsTyped) {
     const auto before = Stored("VNAME", "NOTIZ");
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form);
     ASSERT_EQ(ui::EnterText(program_.Control(304), "Jürgen"), ui::Outcome::kOk);
     const std::string dash = "Termin 10\u201312 Uhr, Anzahlung 50 \u20AC";
@@ -313,9 +316,7 @@ TEST_F(AddressForm, ANoteWithACharacterTheTablesLackIsRefusedWholeAndKeptAsTyped
 }
 
 TEST_F(AddressForm, TabsFromTheIniPagesAndFieldDescriptions) {
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form) << "F3 opened no address form";
     HWND tabs = ui::FindControlByClass(form, "SysTabControl32");
     ASSERT_TRUE(tabs);
@@ -338,9 +339,7 @@ TEST_F(AddressForm, TabsFromTheIniPagesAndFieldDescriptions) {
 }
 
 TEST_F(AddressForm, PopupCommandsReachTheFormOrTheShell) {
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form);
     EXPECT_FALSE(ReadOnly(304));
     // "Nur lesen" is the form's own command: every edit turns read-only.
@@ -370,9 +369,7 @@ TEST_F(AddressForm, PopupCommandsReachTheFormOrTheShell) {
 }
 
 TEST_F(AddressForm, UnsavedChangesKeepTheFormAndTheShellOpen) {
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form);
     ASSERT_EQ(ui::EnterText(program_.Control(304), "Jürgen"), ui::Outcome::kOk);
     // Closing the form asks while the change is not saved; "Abbrechen"
@@ -399,9 +396,7 @@ TEST_F(AddressForm, UnsavedChangesKeepTheFormAndTheShellOpen) {
 }
 
 TEST_F(AddressForm, TypedValuesAreStoredAsTyped) {
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form);
     const std::vector<std::pair<int, std::pair<std::string, std::string>>> typed{
         {304, {"VNAME", "Jürgen-Äöüß"}},        {305, {"NNAME", "Müller-Lüdenscheidt"}},
@@ -545,9 +540,7 @@ TEST_F(ContractForm, AlsoWithoutTheShellAskingTwiceAfterNein) {
 
 // The address form asks the same question.
 TEST_F(AddressForm, ClosingAsksToSaveDropOrGoOn) {
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form);
     ASSERT_EQ(ui::EnterText(program_.Control(304), "Gisela"), ui::Outcome::kOk);
     PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
