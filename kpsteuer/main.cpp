@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -190,15 +191,27 @@ int Pruefen(const std::string& folder, Fehlerblock& errors) {
     return errors.Failed() || r.skipped ? kFailed : kAllDone;
 }
 
-int Anpassen(const std::string& folder, int waitSeconds, Fehlerblock& errors) {
-    const std::string table = TableIn(folder);
-    Out("Ordner " + folder + ":\n");
-    DBServer db(table);
-    if (!db.Used())
-        return kFailed;
+// A walk that changes the table, as anpassen and zurueck run it: with the
+// lock wait, a protocol beside the table that lists the contracts the walk
+// leaves, the progress, and the exit code.
+struct Lauf {
+    ProtokollArt art;
+    std::string progressName;
+    // The walk itself, its protocol the journal and progress told the
+    // percentage.
+    std::function<VSteuerUmstellung::Result(VSteuerUmstellung& walk, VSteuerProtokoll& protocol,
+                                            const VSteuerUmstellung::Progress& progress)>
+        walk;
+    // The counts of a finished walk, before the contracts it left.
+    std::function<void(const VSteuerUmstellung::Result& r)> report;
+    // The error when the protocol could not be written (its path given).
+    std::function<std::string(const std::string& path)> unwritten;
+};
+
+int MitProtokoll(DBServer& db, int waitSeconds, const Lauf& lauf, Fehlerblock& errors) {
     db.SetLockTimeout(waitSeconds * 1000);
     std::string error;
-    auto protocol = VSteuerProtokoll::Create(db, ProtokollArt::Anpassen, &error);
+    auto protocol = VSteuerProtokoll::Create(db, lauf.art, &error);
     if (!protocol) {
         Err("Fehler: " + error + "\n");
         return kFailed;
@@ -206,32 +219,55 @@ int Anpassen(const std::string& folder, int waitSeconds, Fehlerblock& errors) {
     std::vector<std::string> left;
     protocol->OnLeft([&](const std::string& line) { left.push_back(line); });
     VSteuerUmstellung walk(db);
-    const VSteuerCounts counts = walk.Count();
-    Out(Counts(counts));
-    walk.SetJournal(protocol.get());
     VSteuerUmstellung::Result r;
     {
-        Fortschritt progress(folder);
-        r = walk.Convert(counts.Total() ? counts.Total() : 1,
-                         [&](uint32_t percent) { progress(percent); });
+        Fortschritt progress(lauf.progressName);
+        r = lauf.walk(walk, *protocol, [&](uint32_t percent) { progress(percent); });
     }
     const bool written = protocol->Finish();
     db.Close();
-    Out("  Angepasst: " + Vertraege(r.converted) + "\n");
-    if (r.locked)
-        Out("  Gesperrt geblieben (bitte später erneut anpassen): " + Vertraege(r.locked) + "\n");
-    if (r.skipped > r.locked)
-        Out("  Nicht angepasst wegen Fehlern: " + Vertraege(r.skipped - r.locked) + "\n");
+    lauf.report(r);
     for (const std::string& l : left)
         Out("    " + l + "\n");
     Out("  Protokoll: " + protocol->Path() + "\n");
     if (!written) {
-        Err("Fehler: Das Protokoll " + protocol->Path() + " konnte nicht geschrieben werden.\n");
+        Err(lauf.unwritten(protocol->Path()));
         return kFailed;
     }
     if (errors.Failed() || r.skipped > r.locked)
         return kFailed;
-    return r.locked ? kSomeLocked : kAllDone;
+    // Only putting back finds conflicts; a conversion has none.
+    return r.locked || r.conflicts ? kSomeLocked : kAllDone;
+}
+
+int Anpassen(const std::string& folder, int waitSeconds, Fehlerblock& errors) {
+    const std::string table = TableIn(folder);
+    Out("Ordner " + folder + ":\n");
+    DBServer db(table);
+    if (!db.Used())
+        return kFailed;
+    Lauf lauf;
+    lauf.art = ProtokollArt::Anpassen;
+    lauf.progressName = folder;
+    lauf.walk = [](VSteuerUmstellung& walk, VSteuerProtokoll& protocol,
+                   const VSteuerUmstellung::Progress& progress) {
+        const VSteuerCounts counts = walk.Count();
+        Out(Counts(counts));
+        walk.SetJournal(&protocol);
+        return walk.Convert(counts.Total() ? counts.Total() : 1, progress);
+    };
+    lauf.report = [](const VSteuerUmstellung::Result& r) {
+        Out("  Angepasst: " + Vertraege(r.converted) + "\n");
+        if (r.locked)
+            Out("  Gesperrt geblieben (bitte später erneut anpassen): " + Vertraege(r.locked) +
+                "\n");
+        if (r.skipped > r.locked)
+            Out("  Nicht angepasst wegen Fehlern: " + Vertraege(r.skipped - r.locked) + "\n");
+    };
+    lauf.unwritten = [](const std::string& path) {
+        return "Fehler: Das Protokoll " + path + " konnte nicht geschrieben werden.\n";
+    };
+    return MitProtokoll(db, waitSeconds, lauf, errors);
 }
 
 int Zurueck(const std::string& path, int waitSeconds, Fehlerblock& errors) {
@@ -261,49 +297,37 @@ int Zurueck(const std::string& path, int waitSeconds, Fehlerblock& errors) {
             "geändert. Bitte legen Sie das Protokoll neben die Tabelle, zu der es gehört.\n");
         return kFailed;
     }
-    db.SetLockTimeout(waitSeconds * 1000);
-    auto protocol = VSteuerProtokoll::Create(db, ProtokollArt::Zurueck, &error);
-    if (!protocol) {
-        Err("Fehler: " + error + "\n");
-        return kFailed;
-    }
-    std::vector<std::string> left;
-    protocol->OnLeft([&](const std::string& line) { left.push_back(line); });
-    VSteuerUmstellung walk(db);
-    VSteuerUmstellung::Result r;
-    {
-        Fortschritt progress(Utf8(PathOf(path).filename()));
+    Lauf lauf;
+    lauf.art = ProtokollArt::Zurueck;
+    lauf.progressName = Utf8(PathOf(path).filename());
+    lauf.walk = [&](VSteuerUmstellung& walk, VSteuerProtokoll& protocol,
+                    const VSteuerUmstellung::Progress& progress) {
         ProtokollEintrag e;
-        r = walk.Restore(
+        return walk.Restore(
             [&](VSteuerRestore& out) {
                 if (!reader.Next(&e))
                     return false;
                 out = std::move(e.restore);
                 return true;
             },
-            *protocol, waitSeconds * 1000, [&](uint32_t percent) { progress(percent); },
-            reader.Entries());
-    }
-    const bool written = protocol->Finish();
-    db.Close();
-    Out("  Zurückgestellt: " + Vertraege(r.converted) + "\n");
-    if (r.already)
-        Out("  Schon wie vor der Umstellung: " + Vertraege(r.already) + "\n");
-    if (r.conflicts)
-        Out("  Konflikte (seither geändert, bleiben wie sie sind): " + Vertraege(r.conflicts) +
-            "\n");
-    if (r.locked)
-        Out("  Gesperrt geblieben (bitte später erneut aufrufen): " + Vertraege(r.locked) + "\n");
-    for (const std::string& l : left)
-        Out("    " + l + "\n");
-    Out("  Protokoll: " + protocol->Path() + "\n");
-    if (!written) {
-        Err("Fehler: Das Protokoll konnte nicht vollständig gelesen oder geschrieben werden.\n");
-        return kFailed;
-    }
-    if (errors.Failed() || r.skipped > r.locked)
-        return kFailed;
-    return r.locked || r.conflicts ? kSomeLocked : kAllDone;
+            protocol, waitSeconds * 1000, progress, reader.Entries());
+    };
+    lauf.report = [](const VSteuerUmstellung::Result& r) {
+        Out("  Zurückgestellt: " + Vertraege(r.converted) + "\n");
+        if (r.already)
+            Out("  Schon wie vor der Umstellung: " + Vertraege(r.already) + "\n");
+        if (r.conflicts)
+            Out("  Konflikte (seither geändert, bleiben wie sie sind): " + Vertraege(r.conflicts) +
+                "\n");
+        if (r.locked)
+            Out("  Gesperrt geblieben (bitte später erneut aufrufen): " + Vertraege(r.locked) +
+                "\n");
+    };
+    lauf.unwritten = [](const std::string&) {
+        return std::string(
+            "Fehler: Das Protokoll konnte nicht vollständig gelesen oder geschrieben werden.\n");
+    };
+    return MitProtokoll(db, waitSeconds, lauf, errors);
 }
 
 int Run(const std::vector<std::string>& args) {

@@ -10,15 +10,13 @@ import sys
 
 import dbfread
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "shell"))
+import handover  # noqa: E402  (beside handover.h)
+
 
 def main():
     folder = sys.argv[1]
-    expected = {}
-    with open(os.path.join(folder, "expected.txt"), encoding="utf-8") as f:
-        for line in f:
-            key, _, value = line.rstrip("\n").partition("=")
-            if key:
-                expected[key] = value
+    expected = handover.read_expected(folder)
     table = dbfread.DBF(os.path.join(folder, "Vertrag.DBF"), encoding="cp850", load=False)
     for rec in table:
         if rec["VERSNR"].rstrip() != expected["VERSNR"]:

@@ -9,7 +9,7 @@
 #include "platform/runtime/date.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/strings.h"
-#include "tests/e2e/e2e_program.h"
+#include "tests/e2e/e2e_shell.h"
 #include "tools/demodata/demodata.h"
 #include "tools/uidriver/format.h"
 #include "tools/uidriver/input.h"
@@ -24,34 +24,21 @@ constexpr int kVersNr = 701, kNName = 702, kBeitrag = 705, kBeginn = 706, kHinwe
               kSpeichern = 713;
 constexpr int kTkCalendar = 751, kTkDatum = 752;
 
-class Controls : public ::testing::Test {
+class Controls : public ShellFolderTest {
   protected:
     void SetUp() override {
-        SetExclusive(false);
+        ShellFolderTest::SetUp();
         SetDeleted(true);
-        SetAnsi(false);
         SetDateCountry(5);
         SetCentury(true);
         SetEpoch(1920);
-        data_ = folder_.path() / "Daten";
-        std::filesystem::create_directories(data_);
-        demo::WriteVertrag(ui::Narrow(data_.wstring()), 50, 11);
-        std::ofstream ini(folder_.path() / "KpShell.ini", std::ios::binary);
-        ini << "[Pfade]\r\nDaten=Daten\r\n";
-    }
-    void TearDown() override {
-        if (HasFailure())
-            folder_.Keep();
+        demo::WriteVertrag(ui::Narrow(Data().wstring()), 50, 11);
+        WriteIni("[Pfade]\r\nDaten=Daten\r\n");
     }
 
     void Type(std::initializer_list<ui::KeyStroke> keys) {
         ASSERT_EQ(ui::TypeKeys(program_.Window(), std::vector<ui::KeyStroke>(keys)),
                   ui::Outcome::kOk);
-    }
-    void Keys(std::string_view keys) {
-        auto parsed = ui::ParseKeys(keys);
-        ASSERT_TRUE(parsed);
-        ASSERT_EQ(ui::TypeKeys(program_.Window(), *parsed), ui::Outcome::kOk);
     }
     // The window that has the keyboard focus in the program.
     HWND Focus() { return program_.Focus(); }
@@ -75,10 +62,6 @@ class Controls : public ::testing::Test {
     static ui::KeyStroke K(WORD vk, bool shift = false) {
         return ui::KeyStroke{vk, false, false, shift};
     }
-
-    TempFolder folder_;
-    std::filesystem::path data_;
-    E2eProgram program_{"KONTORPLUS"};
 };
 
 TEST_F(Controls, TypedNumberAndDateAreShownAndStored) {
@@ -149,7 +132,7 @@ TEST_F(Controls, TypedNumberAndDateAreShownAndStored) {
 
     // Our reader first; the independent one reads the handed-over copy.
     {
-        DBServer db(ui::Narrow((data_ / "Vertrag.DBF").wstring()));
+        DBServer db(ui::Narrow((Data() / "Vertrag.DBF").wstring()));
         ASSERT_TRUE(db.Used());
         bool found = false;
         for (db.GoTop(); !db.EoF(); db.Skip(1)) {
@@ -163,9 +146,9 @@ TEST_F(Controls, TypedNumberAndDateAreShownAndStored) {
     }
     const auto out = std::filesystem::path(ui::Widen(ui::ToWindowsPath(KP_E2E_OUT)));
     std::filesystem::create_directories(out);
-    std::filesystem::copy_file(data_ / "Vertrag.DBF", out / "Vertrag.DBF",
+    std::filesystem::copy_file(Data() / "Vertrag.DBF", out / "Vertrag.DBF",
                                std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::copy_file(data_ / "Vertrag.DBT", out / "Vertrag.DBT",
+    std::filesystem::copy_file(Data() / "Vertrag.DBT", out / "Vertrag.DBT",
                                std::filesystem::copy_options::overwrite_existing);
     std::ofstream expected(out / "expected.txt", std::ios::binary);
     expected << "VERSNR=" << versNr << "\nBEITRAG=123.5\nBEGINN=" << DToS(target) << "\n";

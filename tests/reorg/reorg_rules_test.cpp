@@ -100,15 +100,16 @@ SwapSteps SwapRun() {
     return run;
 }
 
-// Recovery from f with the journal's decision, cut off after each of its
-// steps and run again: every time the same whole generation.
-void ExpectRecovers(const Folder& at, SwapDecision decision, const std::string& when) {
-    SwapJournal j = kJournal;
-    j.decision = decision;
+// Recovery in the given direction from `at`, cut off after each of its
+// steps and run again: never a mix on the way. What the index builder left
+// is cleared by the recovery's clean-up of scratch names (not part of the
+// swap's steps); then each cut's result goes to expect.
+template <typename Expect>
+void ForEachRecoveryCut(const Folder& at, const SwapJournal& j, SwapDecision way,
+                        const std::string& when, Expect expect) {
     auto plan = [&](const Folder& f) {
-        return decision == SwapDecision::Forward ? ForwardSteps(j, In(f)) : BackSteps(j, In(f));
+        return way == SwapDecision::Forward ? ForwardSteps(j, In(f)) : BackSteps(j, In(f));
     };
-    const char generation = decision == SwapDecision::Forward ? 'N' : 'O';
     const std::vector<FsStep> steps = plan(at);
     for (size_t cut = 0; cut <= steps.size(); ++cut) {
         Folder f = at;
@@ -120,12 +121,21 @@ void ExpectRecovers(const Folder& at, SwapDecision decision, const std::string& 
             Apply(f, s);
             ExpectNoMix(f, when + ", recovery again");
         }
-        // What the index builder left is cleared by the recovery's clean-up
-        // of scratch names (not part of the swap's steps).
         for (const std::string& name : ScratchNames(j))
             f.erase(name);
-        ExpectWhole(f, generation, when + ", recovery cut after " + std::to_string(cut));
+        expect(f, cut);
     }
+}
+
+// Recovery from f with the journal's decision, cut off after each of its
+// steps and run again: every time the same whole generation.
+void ExpectRecovers(const Folder& at, SwapDecision decision, const std::string& when) {
+    SwapJournal j = kJournal;
+    j.decision = decision;
+    const char generation = decision == SwapDecision::Forward ? 'N' : 'O';
+    ForEachRecoveryCut(at, j, decision, when, [&](const Folder& f, size_t cut) {
+        ExpectWhole(f, generation, when + ", recovery cut after " + std::to_string(cut));
+    });
 }
 
 TEST(ReorgSwapRules, EveryPointOfTheSwapRecoversToOneWholeGeneration) {
@@ -162,27 +172,11 @@ TEST(ReorgSwapRules, TheTableMovesAsideFirstAndInLast) {
 // Recovery as the next start does it: the direction from the journal and
 // the folder, cut off after each step and run again; never a mix.
 void ExpectRecoveryWhole(const Folder& at, const SwapJournal& j, const std::string& when) {
-    const SwapDecision way = RecoveryDirection(j, In(at));
-    auto plan = [&](const Folder& f) {
-        return way == SwapDecision::Forward ? ForwardSteps(j, In(f)) : BackSteps(j, In(f));
-    };
-    const std::vector<FsStep> steps = plan(at);
-    for (size_t cut = 0; cut <= steps.size(); ++cut) {
-        Folder f = at;
-        for (size_t i = 0; i < cut; ++i) {
-            Apply(f, steps[i]);
-            ExpectNoMix(f, when + ", recovery step " + std::to_string(i));
-        }
-        for (const FsStep& s : plan(f)) {
-            Apply(f, s);
-            ExpectNoMix(f, when + ", recovery again");
-        }
-        for (const std::string& name : ScratchNames(j))
-            f.erase(name);
+    ForEachRecoveryCut(at, j, RecoveryDirection(j, In(at)), when, [&](const Folder& f, size_t) {
         // An undo that got to its end cannot be told from a finished swap:
         // either generation, whole.
         ExpectWhole(f, f.count("Adressen.dbf") ? f.at("Adressen.dbf") : '?', when);
-    }
+    });
 }
 
 TEST(ReorgSwapRules, AnUndoCutOffWithoutItsBackLineIsNotFinishedForward) {

@@ -11,17 +11,7 @@ import subprocess
 import sys
 
 import dbfread
-
-
-def read_expected(path):
-    expected = {}
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if line:
-                key, _, value = line.partition("=")
-                expected[key] = value
-    return expected
+from handover import read_expected
 
 
 def record(table, field, key):
@@ -33,7 +23,7 @@ def record(table, field, key):
 
 
 def check_adressen(folder):
-    expected = read_expected(os.path.join(folder, "expected.txt"))
+    expected = read_expected(folder)
     key = expected.pop("ADRESSNR")
     rec = record(os.path.join(folder, "Adressen.dbf"), "ADRESSNR", key)
     failures = []
@@ -59,7 +49,7 @@ def check_browse(folder):
 def check_reorg(folder):
     """After a cancelled reorganisation every table reads with its live records."""
     failures = []
-    for table, want in read_expected(os.path.join(folder, "expected.txt")).items():
+    for table, want in read_expected(folder).items():
         live = sum(1 for _ in dbfread.DBF(os.path.join(folder, table), encoding="cp850",
                                           load=False, ignore_missing_memofile=False))
         if live != int(want):

@@ -15,7 +15,7 @@
 #include "platform/runtime/date.h"
 #include "platform/runtime/strings.h"
 #include "tools/uidriver/format.h"
-#include "tests/e2e/e2e_program.h"
+#include "tests/e2e/e2e_shell.h"
 #include "tests/shell/handover.h"
 #include "tools/demodata/demodata.h"
 #include "tools/uidriver/input.h"
@@ -30,24 +30,8 @@ constexpr int kSchliessen = 100, kTxt1615 = 110, kTxt1634 = 111, kTxt1320 = 116;
 
 // The shell started in a folder of its own with KpShell.ini and a data
 // folder, and what the tests ask of what it shows.
-class ShellTest : public ::testing::Test {
+class ShellTest : public ShellFolderTest {
   protected:
-    void SetUp() override {
-        SetExclusive(false);
-        SetDeleted(false);
-        SetAnsi(false);
-        std::filesystem::create_directories(Data());
-    }
-    void TearDown() override {
-        if (HasFailure())
-            folder_.Keep();
-    }
-    std::filesystem::path Data() const { return folder_.path() / "Daten"; }
-    void WriteIni(std::string_view text) {
-        std::ofstream ini(folder_.path() / "KpShell.ini", std::ios::binary);
-        ini << text;
-    }
-
     // A form inside the shell's MDI area, by its caption.
     HWND Child(std::string_view caption) {
         HWND found = nullptr;
@@ -62,11 +46,6 @@ class ShellTest : public ::testing::Test {
     std::string Status() {
         HWND bar = ui::FindControlByClass(program_.Window(), "msctls_statusbar32");
         return bar ? ui::Text(bar).value_or("?") : "(no status bar)";
-    }
-    void Keys(std::string_view keys) {
-        auto parsed = ui::ParseKeys(keys);
-        ASSERT_TRUE(parsed);
-        ASSERT_EQ(ui::TypeKeys(program_.Window(), *parsed), ui::Outcome::kOk);
     }
     // Answers the box and waits until it is gone, so the next box looked
     // for is not this one on its way out.
@@ -93,9 +72,6 @@ class ShellTest : public ::testing::Test {
         HWND edit = program_.Control(id);
         return edit && (GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
     }
-
-    TempFolder folder_;
-    E2eProgram program_{"KONTORPLUS"};
 };
 
 // The shell on a contract table.
@@ -245,7 +221,7 @@ class AddressForm : public ShellTest {
   protected:
     void SetUp() override {
         ShellTest::SetUp();
-        demo::WriteSuite(ui::Narrow(Data().wstring()), 60, 3);
+        WriteSuite(60, 3);
         WriteIni(
             "[Pfade]\r\nDaten=Daten\r\n[Adressen]\r\nLaschen=3\r\n"
             "Lasche1=Person,Stammdaten,0,Name und Anschrift\r\n"
@@ -253,6 +229,13 @@ class AddressForm : public ShellTest {
             "Lasche3=Notizen,Bemerkungen\r\n");
     }
     HWND Form() { return Child("Interessenten und Kunden"); }
+    // The shell started and the address form opened with F3 (nullptr when
+    // none opened).
+    HWND StartForm() {
+        program_.Start(folder_.path());
+        Keys("F3");
+        return Form();
+    }
     // The first address as the table holds it now (read while the shell runs).
     std::pair<std::string, std::string> Stored(const char* a, const char* b) {
         DBServer db(ui::Narrow((Data() / "Adressen.dbf").wstring()));
@@ -293,9 +276,7 @@ class AddressForm : public ShellTest {
 
 TEST_F(AddressForm, AnImpossibleBirthDateIsRefusedAndNothingOfTheRecordIsSaved) {
     const auto before = Stored("VNAME", "GEBDATUM");
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form);
     ASSERT_EQ(ui::EnterText(program_.Control(304), "Jürgen"), ui::Outcome::kOk);
     TypeOnPage(form, 1, 312, "31.02.1980");
@@ -316,9 +297,7 @@ TEST_F(AddressForm, AnImpossibleBirthDateIsRefusedAndNothingOfTheRecordIsSaved) 
 
 TEST_F(AddressForm, ANoteWithACharacterTheTablesLackIsRefusedWholeAndKeptAsTyped) {
     const auto before = Stored("VNAME", "NOTIZ");
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form);
     ASSERT_EQ(ui::EnterText(program_.Control(304), "Jürgen"), ui::Outcome::kOk);
     const std::string dash = "Termin 10\u201312 Uhr, Anzahlung 50 \u20AC";
@@ -338,9 +317,7 @@ TEST_F(AddressForm, ANoteWithACharacterTheTablesLackIsRefusedWholeAndKeptAsTyped
 }
 
 TEST_F(AddressForm, TabsFromTheIniPagesAndFieldDescriptions) {
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form) << "F3 opened no address form";
     HWND tabs = ui::FindControlByClass(form, "SysTabControl32");
     ASSERT_TRUE(tabs);
@@ -363,9 +340,7 @@ TEST_F(AddressForm, TabsFromTheIniPagesAndFieldDescriptions) {
 }
 
 TEST_F(AddressForm, PopupCommandsReachTheFormOrTheShell) {
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form);
     EXPECT_FALSE(ReadOnly(304));
     // "Nur lesen" is the form's own command: every edit turns read-only.
@@ -395,9 +370,7 @@ TEST_F(AddressForm, PopupCommandsReachTheFormOrTheShell) {
 }
 
 TEST_F(AddressForm, UnsavedChangesKeepTheFormAndTheShellOpen) {
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form);
     ASSERT_EQ(ui::EnterText(program_.Control(304), "Jürgen"), ui::Outcome::kOk);
     // Closing the form asks while the change is not saved; "Abbrechen"
@@ -424,9 +397,7 @@ TEST_F(AddressForm, UnsavedChangesKeepTheFormAndTheShellOpen) {
 }
 
 TEST_F(AddressForm, TypedValuesAreStoredAsTyped) {
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form);
     const std::vector<std::pair<int, std::pair<std::string, std::string>>> typed{
         {304, {"VNAME", "Jürgen-Äöüß"}},        {305, {"NNAME", "Müller-Lüdenscheidt"}},
@@ -616,9 +587,7 @@ TEST_F(ContractForm, LoggingOffAsksAboutTypedChangesAndEndsOnlyWhenAgreed) {
 
 // The address form asks the same question.
 TEST_F(AddressForm, ClosingAsksToSaveDropOrGoOn) {
-    program_.Start(folder_.path());
-    Keys("F3");
-    HWND form = Form();
+    HWND form = StartForm();
     ASSERT_TRUE(form);
     ASSERT_EQ(ui::EnterText(program_.Control(304), "Gisela"), ui::Outcome::kOk);
     PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
@@ -711,7 +680,7 @@ class Letters : public ShellTest {
   protected:
     void SetUp() override {
         ShellTest::SetUp();
-        demo::WriteSuite(ui::Narrow(Data().wstring()), 30, 2);
+        WriteSuite(30, 2);
         WriteIni("[Pfade]\r\nDaten=Daten\r\n[Dokumente]\r\nNameNeu=K900001XY2026\r\n");
     }
     std::vector<HWND> Pads() {

@@ -16,7 +16,7 @@
 #include "platform/runtime/strings.h"
 #include "shell/Reorganisation.h"
 #include "shell/shellForms_ids.h"
-#include "tests/e2e/e2e_program.h"
+#include "tests/e2e/e2e_shell.h"
 #include "tests/reorg/reorg_check.h"
 #include "tests/shell/handover.h"
 #include "tools/demodata/demodata.h"
@@ -36,25 +36,17 @@ struct Address {
     std::string nr, vname, nname;
 };
 
-class Search : public ::testing::Test {
+class Search : public ShellFolderTest {
   protected:
     void SetUp() override {
-        SetExclusive(false);
-        SetDeleted(false);
-        SetAnsi(false);
-        data_ = folder_.path() / "Daten";
-        std::filesystem::create_directories(data_);
-        demo::WriteSuite(ui::Narrow(data_.wstring()), Contracts(), 5);
-        std::ofstream ini(folder_.path() / "KpShell.ini", std::ios::binary);
-        ini << "[Pfade]\r\nDaten=Daten\r\n[Adressen]\r\nLaschen=1\r\n"
-               "Lasche1=Person,Person,0,Name und Anschrift\r\n";
-    }
-    void TearDown() override {
-        if (HasFailure())
-            folder_.Keep();
+        ShellFolderTest::SetUp();
+        WriteSuite(Contracts(), 5);
+        WriteIni(
+            "[Pfade]\r\nDaten=Daten\r\n[Adressen]\r\nLaschen=1\r\n"
+            "Lasche1=Person,Person,0,Name und Anschrift\r\n");
     }
     virtual uint32_t Contracts() const { return 120; }
-    std::string Table(const char* name) const { return ui::Narrow((data_ / name).wstring()); }
+    std::string Table(const char* name) const { return ui::Narrow((Data() / name).wstring()); }
 
     // The addresses in the order of an index (empty: record order).
     std::vector<Address> Addresses(const char* ntx = nullptr) {
@@ -79,11 +71,6 @@ class Search : public ::testing::Test {
             return found != nullptr;
         });
         return found;
-    }
-    void Keys(std::string_view keys) {
-        auto parsed = ui::ParseKeys(keys);
-        ASSERT_TRUE(parsed);
-        ASSERT_EQ(ui::TypeKeys(program_.Window(), *parsed), ui::Outcome::kOk);
     }
     HWND Dialog(std::string_view caption) {
         return ui::WaitTopWindow(caption, 10s, {program_.pid(), {}}, "#32770");
@@ -127,10 +114,6 @@ class Search : public ::testing::Test {
         ASSERT_TRUE(E2eProgram::WaitUntil([&] { return !FormNr().empty(); }))
             << "the address form shows no record";
     }
-
-    TempFolder folder_;
-    std::filesystem::path data_;
-    E2eProgram program_{"KONTORPLUS"};
 };
 
 TEST_F(Search, SurnamePrefixListsTheMatchesAndMovesTheFormToTheOneChosen) {
@@ -300,7 +283,7 @@ TEST_F(Reorganisation, CancelledUnderItsProgressDialogLeavesTheTablesWhole) {
                                  << (report.faults.empty() ? "" : report.faults[0]);
         expected << t.file << "=" << (report.records - report.deleted) << "\n";
     }
-    for (const auto& e : std::filesystem::directory_iterator(data_)) {
+    for (const auto& e : std::filesystem::directory_iterator(Data())) {
         const std::string name = ui::Narrow(e.path().filename().wstring());
         EXPECT_EQ(name.find('~'), std::string::npos) << name << " left behind";
         EXPECT_EQ(name.find(".alt"), std::string::npos) << name << " left behind";
@@ -315,7 +298,7 @@ class ReorganisationKilled : public Search {
 };
 
 TEST_F(ReorganisationKilled, UnderItsProgressDialogTheNextStartLeavesWholeTablesAndNoScratch) {
-    const std::string dir = ui::Narrow(data_.wstring()) + "\\";
+    const std::string dir = ui::Narrow(Data().wstring()) + "\\";
     reorgtest::DeleteEveryThird(dir);
     const reorgtest::LiveRecords live = reorgtest::ReadLive(dir);
     program_.Start(folder_.path());
@@ -350,7 +333,7 @@ TEST_F(ReorganisationKilled, UnderItsProgressDialogTheNextStartLeavesWholeTables
 struct Killed {};
 
 TEST_F(Search, AReorganisationKilledInItsSwapIsFinishedAtTheNextStartAndF12ThenSucceeds) {
-    const std::string dir = ui::Narrow(data_.wstring()) + "\\";
+    const std::string dir = ui::Narrow(Data().wstring()) + "\\";
     reorgtest::DeleteEveryThird(dir);
     const reorgtest::LiveRecords live = reorgtest::ReadLive(dir);
     // Killed just before the packed contract table moves into place.
@@ -360,7 +343,7 @@ TEST_F(Search, AReorganisationKilledInItsSwapIsFinishedAtTheNextStartAndF12ThenS
                                     throw Killed{};
                             }),
                  Killed);
-    ASSERT_FALSE(std::filesystem::exists(data_ / "Vertrag.DBF"));
+    ASSERT_FALSE(std::filesystem::exists(Data() / "Vertrag.DBF"));
 
     program_.Start(folder_.path());
     const std::string recovered = program_.MessageBoxText("KONTORPLUS", 30s);

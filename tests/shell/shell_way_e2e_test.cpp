@@ -15,7 +15,7 @@
 #include "platform/runtime/date.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/strings.h"
-#include "tests/e2e/e2e_program.h"
+#include "tests/e2e/e2e_shell.h"
 #include "tools/demodata/demodata.h"
 #include "tools/uidriver/format.h"
 #include "tools/uidriver/input.h"
@@ -39,29 +39,16 @@ DWORD_PTR Ask(HWND w, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
 }
 
 // The shell on the suite's demo tables, started from a folder of its own.
-class ShellWay : public ::testing::Test {
+class ShellWay : public ShellFolderTest {
   protected:
     void SetUp() override {
-        SetExclusive(false);
-        SetDeleted(false);
-        SetAnsi(false);
-        std::filesystem::create_directories(Data());
-        demo::WriteSuite(ui::Narrow(Data().wstring()), 80, 5);
-        std::ofstream(folder_.path() / "KpShell.ini", std::ios::binary)
-            << "[Pfade]\r\nDaten=Daten\r\n"
-               "[Adressen]\r\nLaschen=2\r\nLasche1=Person,Person\r\nLasche2=Kontakt,Kontakt\r\n"
-               "[Gesellschaften]\r\nLaschen=1\r\nLasche1=Firma,Gesellschaft\r\n"
-               "[Vermittler]\r\nLaschen=1\r\nLasche1=Person,Vermittler\r\n";
-    }
-    void TearDown() override {
-        if (HasFailure())
-            folder_.Keep();
-    }
-    std::filesystem::path Data() const { return folder_.path() / "Daten"; }
-    void Keys(std::string_view keys) {
-        auto parsed = ui::ParseKeys(keys);
-        ASSERT_TRUE(parsed) << keys;
-        ASSERT_EQ(ui::TypeKeys(program_.Window(), *parsed), ui::Outcome::kOk) << keys;
+        ShellFolderTest::SetUp();
+        WriteSuite(80, 5);
+        WriteIni(
+            "[Pfade]\r\nDaten=Daten\r\n"
+            "[Adressen]\r\nLaschen=2\r\nLasche1=Person,Person\r\nLasche2=Kontakt,Kontakt\r\n"
+            "[Gesellschaften]\r\nLaschen=1\r\nLasche1=Firma,Gesellschaft\r\n"
+            "[Vermittler]\r\nLaschen=1\r\nLasche1=Person,Vermittler\r\n");
     }
     // The window with the keyboard focus in the program.
     HWND Focus() {
@@ -137,9 +124,6 @@ class ShellWay : public ::testing::Test {
         auto state = ui::ToolbarButton(program_.Window(), command);
         return state && state->enabled;
     }
-
-    TempFolder folder_;
-    E2eProgram program_{"KONTORPLUS"};
 };
 
 TEST_F(ShellWay, FormsOpenWithTheFocusInTheirFirstFieldAndClosingActivatesTheNext) {

@@ -13,21 +13,14 @@ import sys
 
 import dbfread
 
-
-def read_expected(path):
-    expected = {}
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            key, _, value = line.rstrip("\n").partition("=")
-            if key:
-                expected[key] = value
-    return expected
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "shell"))
+import handover  # noqa: E402  (beside handover.h)
 
 
 def check_numbers(folder):
     """The customer's record holds the last number taken, and only one
     live record exists for the key."""
-    expected = read_expected(os.path.join(folder, "expected.txt"))
+    expected = handover.read_expected(folder)
     table = os.path.join(folder, "DokName.dbf")
     records = [
         r for r in dbfread.DBF(table, encoding="cp850", load=True)
@@ -63,7 +56,7 @@ class Runs(html.parser.HTMLParser):
 
 
 def check_bold(folder):
-    expected = read_expected(os.path.join(folder, "expected.txt"))
+    expected = handover.read_expected(folder)
     out = subprocess.run(["unrtf", "--html", os.path.join(folder, "letter.rtf")],
                          capture_output=True, check=True, text=True).stdout
     parser = Runs()
@@ -78,7 +71,7 @@ def check_bold(folder):
 def check_filed(folder):
     """The filing dialog registered the saved letter with its title and
     resubmission date, and the resubmission file holds it on that day."""
-    expected = read_expected(os.path.join(folder, "expected.txt"))
+    expected = handover.read_expected(folder)
     name = expected["DOKNAME"]
     dok = [r for r in dbfread.DBF(os.path.join(folder, "DokVW.dbf"), encoding="cp850")
            if r["DOKNAME"].strip() == name]
@@ -97,7 +90,7 @@ def check_filed(folder):
 def check_addressee(folder):
     """The filing dialog filed the letter under the customer it was
     written to, with the customer's name as the address table has it."""
-    expected = read_expected(os.path.join(folder, "expected.txt"))
+    expected = handover.read_expected(folder)
     rec = [r for r in dbfread.DBF(os.path.join(folder, "DokVW.dbf"), encoding="cp850")
            if r["DOKNAME"].strip() == expected["DOKNAME"]][0]
     assert rec["ADRESSNR"] == expected["ADRESSNR"], f"ADRESSNR {rec['ADRESSNR']!r}"
@@ -149,7 +142,7 @@ def check_bold_and_filed(folder):
 def check_margins(folder):
     """What the paragraph dialog set: left edge, right margin, first line
     and alignment of the letter's paragraph; the text read by unrtf."""
-    expected = read_expected(os.path.join(folder, "expected.txt"))
+    expected = handover.read_expected(folder)
     path = os.path.join(folder, "letter.rtf")
     with open(path, encoding="latin-1") as f:
         paragraphs = rtf_paragraphs(f.read())

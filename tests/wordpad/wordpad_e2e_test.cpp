@@ -11,7 +11,7 @@
 #include "platform/data/dbserver.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/strings.h"
-#include "tests/e2e/e2e_program.h"
+#include "tests/e2e/e2e_shell.h"
 #include "tests/shell/handover.h"
 #include "tools/demodata/demodata.h"
 #include "tools/uidriver/format.h"
@@ -30,14 +30,11 @@ constexpr int kLeftMargin = 105, kRightMargin = 106, kFirstLine = 107, kAlignmen
 constexpr int kRichEdit = 1001, kFileNameEdit = 1148;
 constexpr int kDokTitel = 114, kWvJa = 124, kWvDatum = 126, kFilingOk = 122, kFilingAbbruch = 121;
 
-class WordPad : public ::testing::Test {
+class WordPad : public ShellFolderTest {
   protected:
     void SetUp() override {
-        SetExclusive(false);
-        SetDeleted(false);
-        SetAnsi(false);
-        std::filesystem::create_directories(Data());
-        demo::WriteSuite(ui::Narrow(Data().wstring()), 200, 1);
+        ShellFolderTest::SetUp();
+        WriteSuite(200, 1);
         // The first customer who has letters already.
         DBServer dokName(DataFile("DokName.dbf"));
         for (dokName.GoTop(); !dokName.EoF(); dokName.Skip(1)) {
@@ -49,21 +46,17 @@ class WordPad : public ::testing::Test {
             }
         }
         ASSERT_FALSE(key_.empty());
-        std::ofstream ini(folder_.path() / "KpShell.ini", std::ios::binary);
         // Aufruf names nobody: the filing dialog's addressee must come from
         // the new letter's key.
-        ini << "[Pfade]\r\nDaten=Daten\r\n[Dokumente]\r\nUrsprung=KpShell\r\nAufruf=K100001"
-            << "\r\nNameNeu=K" << key_ << "\r\nVersandarten=Brief,Fax\r\nSparten=HAUSRAT,KFZ\r\n";
-    }
-    void TearDown() override {
-        if (HasFailure())
-            folder_.Keep();
+        WriteIni(
+            "[Pfade]\r\nDaten=Daten\r\n[Dokumente]\r\nUrsprung=KpShell\r\nAufruf=K100001"
+            "\r\nNameNeu=K" +
+            key_ + "\r\nVersandarten=Brief,Fax\r\nSparten=HAUSRAT,KFZ\r\n");
     }
 
     static std::string Field(DBServer& db, const char* name) {
         return AllTrim(db.FieldGet(Symbol(name)).AsString());
     }
-    std::filesystem::path Data() const { return folder_.path() / "Daten"; }
     std::string DataFile(const std::string& name) const {
         return ui::Narrow((Data() / name).wstring());
     }
@@ -163,8 +156,6 @@ class WordPad : public ::testing::Test {
         return t;
     }
 
-    TempFolder folder_;
-    E2eProgram program_{"KONTORPLUS"};
     std::string key_;
     int lastNumber_ = 0;
 };

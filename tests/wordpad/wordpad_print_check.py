@@ -16,18 +16,14 @@ import shutil
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "shell"))
+import handover  # noqa: E402  (beside handover.h)
+
 
 def read_expected(folder):
-    path = os.path.join(folder, "expected.txt")
-    if not os.path.exists(path):
+    if not os.path.exists(os.path.join(folder, "expected.txt")):
         return None
-    expected = {}
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            key, _, value = line.rstrip("\n").partition("=")
-            if key:
-                expected[key] = value
-    return expected
+    return handover.read_expected(folder)
 
 
 def pages_of(pdf):

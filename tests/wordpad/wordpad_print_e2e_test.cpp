@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "platform/runtime/settings.h"
-#include "tests/e2e/e2e_program.h"
+#include "tests/e2e/e2e_shell.h"
 #include "tests/shell/handover.h"
 #include "tools/demodata/demodata.h"
 #include "tools/uidriver/format.h"
@@ -93,17 +93,15 @@ bool Settled(const fs::path& file) {
     return fs::file_size(file, ec) == first && !ec;
 }
 
-class WordPadPrint : public ::testing::Test {
+class WordPadPrint : public ShellFolderTest {
   protected:
     void SetUp() override {
-        SetExclusive(false);
-        SetDeleted(false);
-        SetAnsi(false);
+        ShellFolderTest::SetUp();
         fs::create_directories(Data() / "Texte" / "Kunden");
-        demo::WriteSuite(ui::Narrow(Data().wstring()), 50, 1);
-        std::ofstream ini(folder_.path() / "KpShell.ini", std::ios::binary);
-        ini << "[Pfade]\r\nDaten=Daten\r\n[Dokumente]\r\nUrsprung=KpShell\r\n"
-               "NameNeu=K000289HM2010\r\n";
+        WriteSuite(50, 1);
+        WriteIni(
+            "[Pfade]\r\nDaten=Daten\r\n[Dokumente]\r\nUrsprung=KpShell\r\n"
+            "NameNeu=K000289HM2010\r\n");
         // A heading of this run's own, so that the printed file is known as
         // this letter's among what else the printer wrote.
         std::random_device rd;
@@ -120,12 +118,7 @@ class WordPadPrint : public ::testing::Test {
         }
         letter << "}";
     }
-    void TearDown() override {
-        if (HasFailure())
-            folder_.Keep();
-    }
 
-    fs::path Data() const { return folder_.path() / "Daten"; }
     fs::path LetterPath() const { return Data() / "Texte" / "Kunden" / "Rundbrief.rtf"; }
     HWND Shell() { return program_.Window(); }
     ui::Owner Mine() const { return {program_.pid(), {}}; }
@@ -163,8 +156,6 @@ class WordPadPrint : public ::testing::Test {
         return E2eProgram::WaitUntil([&] { return PageText(preview) == text; }, 5s);
     }
 
-    TempFolder folder_;
-    E2eProgram program_{"KONTORPLUS"};
     std::string marker_;
 };
 

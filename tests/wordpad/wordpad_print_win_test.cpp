@@ -14,6 +14,7 @@
 #include "platform/report/preview.h"
 #include "wordpad/KpWordPad.h"
 #include "tests/common/temp_folder.h"
+#include "tests/wordpad/wordpad_shell.h"
 
 namespace kp {
 namespace {
@@ -58,10 +59,7 @@ int CloseThePreview(int pagesForward) {
 class WordPadPrinting : public ::testing::Test {
   protected:
     void SetUp() override {
-        GetSetGlobal(Symbol("PATH"), Usual(dir_.Folder()));
-        GetSetGlobal(Symbol("DOKNAMENEU"), Usual(std::string()));
-        shell_ = std::make_unique<ShellWindow>();
-        shell_->Size(Dimension(900, 600));
+        shell_ = WordPadShell(dir_.Folder());
         pad_ = std::make_unique<KpWordPad>(shell_.get());
         pad_->Show();
         std::string text;

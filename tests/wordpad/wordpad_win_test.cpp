@@ -19,6 +19,7 @@
 #include "wordpad/KpWordPad.h"
 #include "wordpad/Menu.h"
 #include "tests/common/temp_folder.h"
+#include "tests/wordpad/wordpad_shell.h"
 
 namespace kp {
 namespace {
@@ -76,12 +77,7 @@ class Answers : public Presenter {
 
 class WordPadWin : public ::testing::Test {
   protected:
-    void SetUp() override {
-        GetSetGlobal(Symbol("PATH"), Usual(dir_.Folder()));
-        GetSetGlobal(Symbol("DOKNAMENEU"), Usual(std::string()));
-        shell_ = std::make_unique<ShellWindow>();
-        shell_->Size(Dimension(900, 600));
-    }
+    void SetUp() override { shell_ = WordPadShell(dir_.Folder()); }
     void TearDown() override { shell_.reset(); }
     std::unique_ptr<KpWordPad> Pad() {
         auto pad = std::make_unique<KpWordPad>(shell_.get());
