@@ -99,6 +99,10 @@ class DtaWindow : public DtaAbstract {
     void Deactivate(Event& e) override { DtaAbstract::Deactivate(e); }
     // Hides the window and lets it close, whatever the valid flag says.
     bool QueryClose(Event& e) override;
+    // Logging off only asks: the window stays as it is, as the session may
+    // go on after all; while the valid flag is off (a walk that must not be
+    // cut short) the session waits.
+    bool QueryEndSession(Event& e) override { return DtaAbstract::QueryClose(e); }
     void MenuInit(MenuInitEvent& e) override;
     // Also greys or enables the Close entry of the owning shell's system menu.
     void Valid(bool on) override;

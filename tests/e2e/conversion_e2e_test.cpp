@@ -146,6 +146,32 @@ TEST_F(Conversion, CountsConvertsAndASecondStartFindsNothing) {
     EXPECT_EQ(second.WaitExit(), 0u);
 }
 
+// Windows logging off asks the window first. It agrees and stays as it is
+// until the session really ends, so a session that goes on after all (another
+// program refused) finds it unchanged; the end then closes it.
+TEST_F(Conversion, LoggingOffLeavesTheWindowUntilTheSessionEnds) {
+    MakeTable(kHandMade);
+    const std::string before = Bytes(table_);
+    program_.Start(folder_.path());
+    const HWND window = program_.Window();
+    ASSERT_NE(window, nullptr);
+    DWORD_PTR reply = 99;
+    ASSERT_TRUE(SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                                    30000, &reply));
+    EXPECT_EQ(reply, static_cast<DWORD_PTR>(TRUE));
+    SendMessageTimeoutW(window, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000,
+                        &reply);
+    EXPECT_TRUE(IsWindowVisible(window)) << "the window hid on the question";
+    EXPECT_TRUE(program_.Enabled(kAnpassen));
+    EXPECT_TRUE(program_.Running());
+
+    ASSERT_TRUE(SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                                    30000, &reply));
+    SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &reply);
+    EXPECT_EQ(program_.WaitExit(), 0u);
+    EXPECT_TRUE(Bytes(table_) == before);
+}
+
 TEST_F(Conversion, EmptyTableShowsZeroAndNothingToDo) {
     MakeTable({});
     program_.Start(folder_.path());
