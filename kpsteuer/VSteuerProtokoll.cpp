@@ -172,19 +172,34 @@ std::array<std::pair<uint32_t, uint32_t>, 3> NumberPlaces(DBServer& server) {
 }  // namespace
 
 uint32_t Crc32(uint32_t crc, std::string_view bytes) {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
+    // Eight tables: eight bytes per step (every protocol line is checked
+    // as it is written, with the window waiting).
+    using Tables = std::array<std::array<uint32_t, 256>, 8>;
+    static const Tables table = [] {
+        Tables t{};
         for (uint32_t i = 0; i < 256; ++i) {
             uint32_t c = i;
             for (int k = 0; k < 8; ++k)
                 c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
+            t[0][i] = c;
         }
+        for (uint32_t i = 0; i < 256; ++i)
+            for (size_t k = 1; k < 8; ++k)
+                t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
         return t;
     }();
     crc = ~crc;
-    for (unsigned char b : bytes)
-        crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t n = bytes.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        const uint32_t lo = crc ^ (uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
+                                   uint32_t{p[3]} << 24);
+        crc = table[7][lo & 0xFF] ^ table[6][(lo >> 8) & 0xFF] ^ table[5][(lo >> 16) & 0xFF] ^
+              table[4][lo >> 24] ^ table[3][p[4]] ^ table[2][p[5]] ^ table[1][p[6]] ^
+              table[0][p[7]];
+    }
+    for (; n > 0; ++p, --n)
+        crc = table[0][(crc ^ *p) & 0xFF] ^ (crc >> 8);
     return ~crc;
 }
 
@@ -308,10 +323,21 @@ void VSteuerProtokoll::AppendIdentity(std::string& out, uint32_t r, std::string_
             // the same byte in every code page a table may use.
             while (!bytes.empty() && bytes.back() == ' ')
                 bytes.remove_suffix(1);
-            // Quotes and line breaks are ASCII in every such code page too.
-            if (bytes.find_first_of("\"\r\n") == std::string_view::npos) {
+            // Quotes and line breaks are ASCII in every such code page too;
+            // a field of plain ASCII without them (the common case) is
+            // copied as it is.
+            bool ascii = true, special = false;
+            for (char c : bytes) {
+                const auto b = static_cast<unsigned char>(c);
+                ascii = ascii && b < 0x80;
+                special = special || b == '"' || b == '\r' || b == '\n';
+            }
+            if (!special) {
                 out += '"';
-                AppendCpAsUtf8(out, bytes, codePage_);
+                if (ascii)
+                    out += bytes;
+                else
+                    AppendCpAsUtf8(out, bytes, codePage_);
                 out += '"';
                 continue;
             }
@@ -333,8 +359,9 @@ void VSteuerProtokoll::Changing(uint32_t r, int, std::string_view before, std::s
         for (std::string_view rec : {before, after}) {
             const std::string_view stored = rec.substr(std::min<size_t>(offset, rec.size()), width);
             line_ += ";\"";
-            for (char c : stored)
-                line_ += c == '.' ? ',' : c;
+            const size_t at = line_.size();
+            line_ += stored;
+            std::replace(line_.begin() + static_cast<std::ptrdiff_t>(at), line_.end(), '.', ',');
             line_ += '"';
         }
     }

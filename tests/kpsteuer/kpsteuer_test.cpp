@@ -445,5 +445,29 @@ TEST_F(Kpsteuer, TheProtocolNamesEachContractAsItsFieldsReadInTheTablesCodePage)
     }
 }
 
+// The check cells' CRC: the check value of the zip/PNG polynomial, and a
+// text checked in two pieces gives the same as checked whole, for every
+// split and length around the eight-byte steps.
+TEST(ProtokollCrc, IsTheZipCrcAndContinuesAcrossPieces) {
+    EXPECT_EQ(Crc32(0, "123456789"), 0xCBF43926u);
+    EXPECT_EQ(Crc32(0, ""), 0u);
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += static_cast<char>(0x30 + (i * 37) % 200);
+    for (size_t len = 0; len <= text.size(); ++len) {
+        const std::string_view whole(text.data(), len);
+        uint32_t bitwise = ~0u;  // one bit at a time, as the polynomial says
+        for (unsigned char b : whole) {
+            bitwise ^= b;
+            for (int k = 0; k < 8; ++k)
+                bitwise = (bitwise & 1) ? 0xEDB88320u ^ (bitwise >> 1) : bitwise >> 1;
+        }
+        ASSERT_EQ(Crc32(0, whole), ~bitwise) << len;
+        for (size_t cut = 0; cut <= len; ++cut)
+            ASSERT_EQ(Crc32(Crc32(0, whole.substr(0, cut)), whole.substr(cut)), ~bitwise)
+                << len << " cut at " << cut;
+    }
+}
+
 }  // namespace
 }  // namespace kp
