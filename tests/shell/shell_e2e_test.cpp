@@ -147,11 +147,18 @@ TEST_F(Shell, CtrlDShowsAChosenTableInTheBrowseGrid) {
 TEST_F(Shell, MenuItemsShowTheirHelpTextInTheStatusBar) {
     program_.Start(folder_.path());
     EXPECT_EQ(Status(), "");
-    // The file menu opens with its first item selected.
-    Keys("Alt+D");
-    EXPECT_TRUE(E2eProgram::WaitUntil([&] {
-        return Status() == "Öffnen eines DataWindows  *.dbf";
-    })) << Status();
+    // The file menu opens with its first item selected. A loaded display
+    // now and then drops the very first keys after the start: the menu is
+    // asked for again then, and must open at the latest the third time.
+    bool opened = false;
+    for (int attempt = 0; attempt < 3 && !opened; ++attempt) {
+        if (attempt > 0)
+            Keys("Escape Escape");
+        Keys("Alt+D");
+        opened = E2eProgram::WaitUntil(
+            [&] { return Status() == "Öffnen eines DataWindows  *.dbf"; }, 5s);
+    }
+    EXPECT_TRUE(opened) << Status();
     Keys("Down Down");  // past "Datei neu" (grey) to "S&tart "
     EXPECT_TRUE(E2eProgram::WaitUntil([&] { return Status() == "den Startbildschirm öffnen"; }))
         << Status();
