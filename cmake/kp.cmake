@@ -27,9 +27,9 @@ function(kp_warnings target)
   endif()
 endfunction()
 
-# Precompiled headers (KP_PCH) for the test executables. Most of a test
-# source's compile time goes into parsing the test framework and the
-# standard library; the top CMakeLists has them compiled once per build
+# Precompiled headers (KP_PCH) for the test executables. Parsing the test
+# framework and the standard library costs every test source a second or
+# more; the top CMakeLists has them compiled once per build
 # directory (kp_test_pch_owner, where it sets the tests' options), and every
 # test executable reuses them, so it must be compiled with the same options
 # (kp_test_pch_apply keeps the ones that are not out). CMake passes GCC
@@ -48,7 +48,8 @@ endfunction()
 # that optimisation brings up in code inlined into ours; through a
 # precompiled header they come back and -Werror fails. So with GCC 12 the
 # tests that use it go without these three warnings (KP_PCH_TEST_OPTIONS;
-# the 32-bit Linux build still compiles the portable tests with them), and
+# the Linux builds, without it by default, keep them for the portable
+# tests), and
 # the libraries and programs, which keep every warning, have no precompiled
 # header.
 set(KP_PCH_TEST_HEADERS
