@@ -434,13 +434,15 @@ TEST_F(Kpsteuer, TheProtocolNamesEachContractAsItsFieldsReadInTheTablesCodePage)
         ASSERT_EQ(rowsRead.size(), want.size());
         for (size_t i = 0; i < want.size(); ++i)
             EXPECT_EQ(rowsRead[i].substr(0, want[i].size()), want[i]);
-        // What the way back reads of it: the numbers as stored.
-        ProtokollLeser reader;
-        ASSERT_TRUE(reader.Open(path, &error)) << error;
-        ProtokollEintrag entry;
-        ASSERT_TRUE(reader.Next(&entry));
-        EXPECT_EQ(entry.restore.recNo, 1u);
-        EXPECT_EQ(entry.restore.from[0], " 17.75");
+        {
+            // What the way back reads of it: the numbers as stored.
+            ProtokollLeser reader;
+            ASSERT_TRUE(reader.Open(path, &error)) << error;
+            ProtokollEintrag entry;
+            ASSERT_TRUE(reader.Next(&entry));
+            EXPECT_EQ(entry.restore.recNo, 1u);
+            EXPECT_EQ(entry.restore.from[0], " 17.75");
+        }
         std::filesystem::remove(path);
     }
 }
