@@ -9,7 +9,6 @@
 #include <windows.h>
 
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -26,25 +25,6 @@ constexpr int kAnpassen = 106, kSchliessen = 100;
 
 double Since(Clock::time_point t0) {
     return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-// CPU seconds (user + kernel) the program has used so far; -1 when the
-// system does not tell.
-double CpuOf(DWORD pid) {
-    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!h)
-        return -1;
-    FILETIME created, exited, kernel, user;
-    const bool ok = GetProcessTimes(h, &created, &exited, &kernel, &user);
-    CloseHandle(h);
-    if (!ok)
-        return -1;
-    auto seconds = [](const FILETIME& f) {
-        return static_cast<double>((static_cast<uint64_t>(f.dwHighDateTime) << 32) |
-                                   f.dwLowDateTime) /
-               1e7;
-    };
-    return seconds(kernel) + seconds(user);
 }
 
 // Polls every millisecond (the harness's own wait polls far more coarsely).
@@ -82,7 +62,6 @@ int main(int argc, char** argv) {
     }
     if (startOnly) {
         const double shown = Since(t0);
-        const double cpu = CpuOf(program.pid());
         program.Click(kSchliessen);
         program.WaitExit(30s);
 #ifdef KP_BENCH_BARE
@@ -90,8 +69,7 @@ int main(int argc, char** argv) {
 #else
         const char* what = "window, empty table";
 #endif
-        std::printf("%s: start to the window %.3f s (the program's CPU %.3f s)\n", what, shown,
-                    cpu);
+        std::printf("%s: start to the window %.3f s\n", what, shown);
         return 0;
     }
     if (!Poll([&] { return program.Enabled(kAnpassen); }, 120s)) {
@@ -99,7 +77,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double counted = Since(t0);
-    const double cpuCounted = CpuOf(program.pid());
     const auto t1 = Clock::now();
     program.Click(kAnpassen);
     std::string text;
@@ -108,7 +85,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double converted = Since(t1);
-    const double cpuConverted = CpuOf(program.pid());
     program.Press("Hinweis", "OK");
     Poll([&] { return program.Enabled(kSchliessen); }, 30s);
     program.Click(kSchliessen);
@@ -117,8 +93,5 @@ int main(int argc, char** argv) {
         "window: start to \"&Anpassen\" enabled %.3f s, click to \"Hinweis\" %.3f s, "
         "whole flow %.3f s\n",
         counted, converted, counted + converted);
-    std::printf(
-        "        the program's CPU: %.3f s to enabled, %.3f s from the click to \"Hinweis\"\n",
-        cpuCounted, cpuConverted - cpuCounted);
     return 0;
 }
