@@ -155,51 +155,50 @@ class RecordingPresenter : public Presenter {
     std::vector<std::pair<std::string, std::string>> boxes;
 };
 
-TEST(KpShell, HelpIndexAndAnInvalidFormKeepTheShellOpen) {
+// A shell whose boxes are recorded instead of shown.
+struct ShellWithBoxes {
     RecordingPresenter presenter;
-    ScopedPresenter scoped(presenter);
+    ScopedPresenter scoped{presenter};
     ShellSettings settings;
-    KpShell shell(settings);
-    shell.HILFEINDEX();
-    ASSERT_EQ(presenter.boxes.size(), 1u);
-    EXPECT_EQ(presenter.boxes[0].first, "Hilfe");
-    EXPECT_NE(presenter.boxes[0].second.find("F3"), std::string::npos);
+    KpShell shell{settings};
+};
+
+TEST(KpShell, HelpIndexAndAnInvalidFormKeepTheShellOpen) {
+    ShellWithBoxes s;
+    s.shell.HILFEINDEX();
+    ASSERT_EQ(s.presenter.boxes.size(), 1u);
+    EXPECT_EQ(s.presenter.boxes[0].first, "Hilfe");
+    EXPECT_NE(s.presenter.boxes[0].second.find("F3"), std::string::npos);
 
     // A registered form whose valid flag is false refuses the shell's end.
-    DtaAbstract form(&shell, ResourceID("dtaStart_layout"));
-    shell.RegisterChild(&form);
+    DtaAbstract form(&s.shell, ResourceID("dtaStart_layout"));
+    s.shell.RegisterChild(&form);
     form.Valid(false);
-    Event close(shell.Handle(), WM_CLOSE, 0, 0);
-    EXPECT_FALSE(shell.QueryClose(close));
-    ASSERT_EQ(presenter.boxes.size(), 2u);
-    EXPECT_NE(presenter.boxes[1].second.find("nicht gespeicherte"), std::string::npos);
+    Event close(s.shell.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(s.shell.QueryClose(close));
+    ASSERT_EQ(s.presenter.boxes.size(), 2u);
+    EXPECT_NE(s.presenter.boxes[1].second.find("nicht gespeicherte"), std::string::npos);
     form.Valid(true);
-    EXPECT_TRUE(shell.QueryClose(close));
-    shell.UnRegisterChild(&form);
+    EXPECT_TRUE(s.shell.QueryClose(close));
+    s.shell.UnRegisterChild(&form);
 }
 
 TEST(KpShell, PrinterSetupWithoutAPrinterTellsTheUser) {
-    RecordingPresenter presenter;
-    ScopedPresenter scoped(presenter);
-    ShellSettings settings;
-    KpShell shell(settings);
-    shell.OpenPrinterSetup(nullptr);
-    ASSERT_EQ(presenter.boxes.size(), 1u);
-    EXPECT_EQ(presenter.boxes[0].first, "KONTORPLUS");
-    EXPECT_NE(presenter.boxes[0].second.find("kein Drucker"), std::string::npos);
+    ShellWithBoxes s;
+    s.shell.OpenPrinterSetup(nullptr);
+    ASSERT_EQ(s.presenter.boxes.size(), 1u);
+    EXPECT_EQ(s.presenter.boxes[0].first, "KONTORPLUS");
+    EXPECT_NE(s.presenter.boxes[0].second.find("kein Drucker"), std::string::npos);
     // A printer without a setup dialog of its own: nothing to tell.
-    shell.OpenPrinterSetup(MemoryPrinterLink(8.27, 11.69));
-    EXPECT_EQ(presenter.boxes.size(), 1u);
+    s.shell.OpenPrinterSetup(MemoryPrinterLink(8.27, 11.69));
+    EXPECT_EQ(s.presenter.boxes.size(), 1u);
 }
 
 TEST(KpShell, HelpIndexNamesEveryCommandOnLinesThatFitTheBox) {
-    RecordingPresenter presenter;
-    ScopedPresenter scoped(presenter);
-    ShellSettings settings;
-    KpShell shell(settings);
-    shell.HILFEINDEX();
-    ASSERT_EQ(presenter.boxes.size(), 1u);
-    const std::string text = presenter.boxes[0].second;
+    ShellWithBoxes s;
+    s.shell.HILFEINDEX();
+    ASSERT_EQ(s.presenter.boxes.size(), 1u);
+    const std::string text = s.presenter.boxes[0].second;
     for (const char* line :
          {"Strg+D\tDatei öffnen", "–\tStart", "F3\tInteressenten und Kunden", "F5\tGesellschaften",
           "F7\tTerminkalender", "–\tVermittler", "–\tVerträge erfassen", "F2\tSchnellsuche",
