@@ -128,16 +128,8 @@ bool VSteuerUmstellung::FindFields() {
     }
     const auto specs = server_.FieldSpecs();
     rateIsNumber_ = specs[static_cast<size_t>(at_.vsteuer - 1)].second.ValType() == 'N';
-    std::vector<std::pair<uint32_t, uint32_t>> places;
-    uint32_t offset = 1;  // after the deletion flag
-    for (const auto& [name, spec] : specs) {
-        const auto width = static_cast<uint32_t>(spec.Length());
-        places.emplace_back(offset, width);
-        offset += width;
-    }
-    numberAt_ = {places[static_cast<size_t>(at_.vsteuer - 1)],
-                 places[static_cast<size_t>(at_.steuerdm - 1)],
-                 places[static_cast<size_t>(at_.beitrag - 1)]};
+    numberAt_ = {server_.FieldPlace(at_.vsteuer), server_.FieldPlace(at_.steuerdm),
+                 server_.FieldPlace(at_.beitrag)};
     return true;
 }
 

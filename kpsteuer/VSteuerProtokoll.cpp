@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <ctime>
+#include <tuple>
 
 #include "platform/data/dbserver.h"
 #include "platform/runtime/codepage.h"
@@ -158,14 +159,11 @@ bool SplitCells(std::string_view line, std::vector<std::string>* cells) {
 std::array<std::pair<uint32_t, uint32_t>, 3> NumberPlaces(DBServer& server) {
     std::array<std::pair<uint32_t, uint32_t>, 3> out{};
     const std::array<std::string_view, 3> names{"VSTEUER", "VSTEUERDM", "BEITRAG"};
-    uint32_t offset = 1;
-    for (const auto& [name, spec] : server.FieldSpecs()) {
-        const auto width = static_cast<uint32_t>(spec.Length());
+    const auto specs = server.FieldSpecs();
+    for (size_t f = 0; f < specs.size(); ++f)
         for (size_t i = 0; i < names.size(); ++i)
-            if (name.Name() == names[i])
-                out[i] = {offset, width};
-        offset += width;
-    }
+            if (specs[f].first.Name() == names[i])
+                out[i] = server.FieldPlace(static_cast<int>(f + 1));
     return out;
 }
 
@@ -233,40 +231,31 @@ std::unique_ptr<VSteuerProtokoll> VSteuerProtokoll::Create(DBServer& server, Pro
         return nullptr;
     }
     const auto specs = server.FieldSpecs();
-    for (std::string_view want : kIdFields)
-        for (size_t i = 0; i < specs.size(); ++i)
-            if (specs[i].first.Name() == want && specs[i].second.ValType() == 'C')
-                p->idFields_.push_back(static_cast<int>(i + 1));
-    p->sparte_ = server.FieldPos(Symbol("VERSSPARTE"));
-    p->numbers_ = NumberPlaces(server);
-    std::vector<uint32_t> offsets;
-    uint32_t offset = 1;
-    for (const auto& spec : specs) {
-        offsets.push_back(offset);
-        offset += static_cast<uint32_t>(spec.second.Length());
-    }
-    std::vector<int> idPositions = p->idFields_;
-    idPositions.push_back(p->sparte_);
-    for (int pos : idPositions) {
+    auto cellAt = [&](int pos) {
         IdCell cell;
         cell.pos = pos;
         if (pos > 0) {
-            const auto& spec = specs[static_cast<size_t>(pos - 1)].second;
-            cell.offset = offsets[static_cast<size_t>(pos - 1)];
-            cell.width = static_cast<uint32_t>(spec.Length());
-            cell.character = spec.ValType() == 'C';
+            std::tie(cell.offset, cell.width) = server.FieldPlace(pos);
+            cell.character = specs[static_cast<size_t>(pos - 1)].second.ValType() == 'C';
         }
-        p->idCells_.push_back(cell);
-    }
+        return cell;
+    };
+    // The identifying character fields the table has, then the line.
+    std::vector<std::string> head{"Datensatz"};
+    for (std::string_view want : kIdFields)
+        for (size_t i = 0; i < specs.size(); ++i)
+            if (specs[i].first.Name() == want && specs[i].second.ValType() == 'C') {
+                p->idCells_.push_back(cellAt(static_cast<int>(i + 1)));
+                head.push_back(specs[i].first.Name());
+            }
+    p->idCells_.push_back(cellAt(server.FieldPos(Symbol("VERSSPARTE"))));
+    p->numbers_ = NumberPlaces(server);
     p->codePage_ = server.CodePage();
 
     p->buffer_ = kBom;
     p->Line({std::string(kSignature), std::string(kVersion), ArtName(art), Quote(FileOf(table)),
              std::to_string(server.RecordLength()), Quote(ProtokollLayout(server)),
              Quote(Now(false))});
-    std::vector<std::string> head{"Datensatz"};
-    for (int pos : p->idFields_)
-        head.push_back(specs[static_cast<size_t>(pos - 1)].first.Name());
     for (const char* c : {"Sparte", "Steuersatz alt", "Steuersatz neu", "Steuer alt", "Steuer neu",
                           "Beitrag alt", "Beitrag neu"})
         head.push_back(Quote(c));

@@ -91,8 +91,6 @@ class VSteuerProtokoll : public VSteuerJournal {
     uint32_t runPending_ = 0;
     bool failed_ = false;
     ProtokollArt art_ = ProtokollArt::Anpassen;
-    std::vector<int> idFields_;  // 1-based positions
-    int sparte_ = 0;
     // The identity cells after the record number: the identifying fields,
     // then the line.
     struct IdCell {

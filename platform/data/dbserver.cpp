@@ -505,6 +505,13 @@ uint32_t DBServer::RecordLength() const {
     return Used() ? impl_->table->RecLen() : 0;
 }
 
+std::pair<uint32_t, uint32_t> DBServer::FieldPlace(int pos) const {
+    if (!Used() || pos < 1 || pos > FCount())
+        return {0, 0};
+    const DbfField& f = impl_->table->Fields()[static_cast<size_t>(pos - 1)];
+    return {f.offset, static_cast<uint32_t>(f.width)};
+}
+
 int DBServer::CodePage() const {
     return Used() ? impl_->table->CodePage() : TableCodePage();
 }

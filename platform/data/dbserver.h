@@ -109,6 +109,9 @@ class DBServer : public DataServer {
     Usual FieldPut(Symbol field, const Usual& value);
     Usual FieldPut(int pos, const Usual& value);
     int FieldPos(Symbol field) const;  // 0 when there is no such field
+    // Offset and width of field `pos` (1-based) in a record as stored (byte
+    // 0 the deletion flag); {0, 0} when there is no such field.
+    std::pair<uint32_t, uint32_t> FieldPlace(int pos) const;
     int FCount() const;
     uint32_t RecordLength() const;  // bytes of one record, the deletion flag included
     // The code page of the table's character data (the settings' when closed).
